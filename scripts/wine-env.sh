@@ -1,0 +1,21 @@
+# Sourced by the scripts that run Windows programs: one Wine prefix and one
+# virtual display for a whole run (a new prefix takes tens of seconds).
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "Creating the Wine prefix $WINEPREFIX ..."
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w
+fi
+wineserver -p >/dev/null 2>&1 || true
+
+if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+  export DISPLAY=:99
+  if ! xdpyinfo >/dev/null 2>&1; then
+    Xvfb :99 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  fi
+fi
