@@ -1,0 +1,67 @@
+// xml_node: one node of a document tree: a tag, a comment or a run of text,
+// holding the exact source bytes of its token so the document can be written
+// back byte for byte.
+#pragma once
+#include <cstdint>
+#include "html/kre_tree.h"
+#include "value/krhash.h"
+#include "value/krval.h"
+
+// The attribute map of a node, with the interface of krhash. The map itself is
+// created on the first write: texts, comments and end tags never have
+// attributes, and an empty map weighs more than a typical short tag.
+class xml_attributes {
+public:
+  xml_attributes() = default;
+  xml_attributes(const xml_attributes &) = delete;
+  xml_attributes &operator=(const xml_attributes &) = delete;
+  ~xml_attributes() { delete map_; }
+
+  void set(const krval &key, const krval &value) { map().set(key, value); }
+  bool get(const krval &key, krval &value) const;   // absent: value is the integer 0
+  bool has(const krval &key) const { return map_ && map_->has(key); }
+  void begin_iteration() {
+    if (map_) map_->begin_iteration();
+  }
+  bool next(krval &key, krval &value);
+  int32_t count() const { return map_ ? map_->count() : 0; }
+  void clear() {
+    if (map_) map_->clear();
+  }
+  // Moves all entries of other in (this map must be empty); other is left empty.
+  void take_entries(krhash &other);
+
+  krhash &map();                           // the map, created when absent
+  const krhash *find_map() const { return map_; }   // none when never written
+
+private:
+  krhash *map_ = nullptr;
+};
+
+// Token kinds, as the parser gives them.
+enum xml_kind : int32_t {
+  XML_ROOT = -1,           // the node a file job puts first
+  XML_START_TAG = 1,       // may have children
+  XML_END_TAG = 2,
+  XML_ELEMENT = 3,         // empty element, "/>" tag, or start tag closed at once
+  XML_DECLARATION = 4,     // "<!>" ended before it was classified
+  XML_COMMENT = 5,
+  XML_SSI = 14,            // "<!--#...-->"
+  XML_UNCLASSIFIED = 15,   // "<>"
+  XML_TEXT = 18,
+};
+
+struct xml_node : krnode<xml_node> {
+  xml_node();
+  xml_node(const xml_node &) = delete;
+  xml_node &operator=(const xml_node &) = delete;
+
+  int32_t kind = XML_ROOT;
+  krval name;       // lower-cased element name (kinds 1, 2, 3), else empty
+  krval raw_text;   // the token's exact source bytes
+  krval spare;      // always empty
+  xml_attributes attributes;   // lower-cased name -> value as written
+  int32_t closed = 0;   // for end tags: it found its element
+};
+
+using xml_tree = kre_tree<xml_node>;
