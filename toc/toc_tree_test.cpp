@@ -1,0 +1,173 @@
+#include "toc/toc_tree.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include "toc/kryn_site.h"
+#include "toc/toc_style.h"
+
+namespace {
+
+void copy_style(const toc_style &style, toc_tree &tree) {
+  tree.indentation_unit = style.item_indentation;
+  tree.list_start = style.list_start;
+  tree.list_end = style.list_end;
+  tree.item_start = style.item_start;
+  tree.item_end = style.item_end;
+  tree.toc_anchor_attributes = style.toc_anchor_attributes;
+}
+
+toc_node *entry(int32_t level, const char *text, const char *target) {
+  toc_node *n = new toc_node;
+  n->level = level;
+  n->entry_text = text;
+  n->link_target = target;
+  return n;
+}
+
+std::vector<std::string> drain(krarr &sink) {
+  std::vector<std::string> out;
+  krval v;
+  while (sink.pop_front(v)) out.push_back(v.str());
+  return out;
+}
+
+std::string link(const char *indent, int n, const char *text) {
+  return std::string(indent) + "<li><a href=\"#kryn_link_" + std::to_string(n) +
+         "_1007136000\" class=\"toc_item\">" + text + "</a></li>\r\n";
+}
+
+TEST(toc_style, holds_its_twelve_defaults) {
+  toc_style s;
+  const krval *ints[] = {&s.range_from, &s.range_to, &s.process_title,
+                         &s.process_decimal_notation};
+  for (const krval *v : ints) EXPECT_EQ(v->tag, KR_INT);
+  EXPECT_EQ(s.range_from.as_int(), 1);
+  EXPECT_EQ(s.range_to.as_int(), 6);
+  EXPECT_EQ(s.process_title.as_int(), 0);
+  EXPECT_EQ(s.process_decimal_notation.as_int(), 0);
+  const std::pair<const krval *, const char *> texts[] = {
+      {&s.list_start, "<ul>\r\n"},
+      {&s.list_end, "</ul>\r\n"},
+      {&s.item_start, "<li>"},
+      {&s.item_end, "</li>\r\n"},
+      {&s.item_indentation, "  "},
+      {&s.toc_anchor_attributes, " class=\"toc_item\""},
+      {&s.named_anchor_attributes, " class=\"header_item\""},
+      {&s.reserved, ""},
+  };
+  for (const auto &t : texts) {
+    EXPECT_EQ(t.first->tag, KR_TEXT);
+    EXPECT_EQ(t.first->str(), t.second);
+  }
+  EXPECT_STREQ(toc_style_keys[0], "range_from");
+  EXPECT_STREQ(toc_style_keys[10], "process_decimal_notation");
+}
+
+TEST(toc_tree, renders_the_worked_example_piece_by_piece) {
+  toc_style style;
+  toc_tree tree;
+  copy_style(style, tree);
+  toc_node *intro = entry(1, "Intro", "#kryn_link_1_1007136000");
+  tree.append_top_level(intro);
+  tree.append_child(entry(2, "Setup", "#kryn_link_2_1007136000"), intro);
+  tree.append_child(entry(2, "Usage", "#kryn_link_3_1007136000"), intro);
+  tree.append_top_level(entry(1, "Notes", "#kryn_link_4_1007136000"));
+
+  krarr sink;
+  tree.write_toc(sink, tree.first);
+  std::vector<std::string> expected = {
+      "<!--KRYN_HTML_TOC_START-->",
+      toc_explanatory_comment().str(),
+      "<ul>\r\n",
+      link("", 1, "Intro"),
+      "<ul>\r\n",
+      link("  ", 2, "Setup"),
+      link("  ", 3, "Usage"),
+      "</ul>\r\n",
+      link("", 4, "Notes"),
+      "</ul>\r\n",
+      "<!--KRYN_HTML_TOC_END-->",
+  };
+  EXPECT_EQ(drain(sink), expected);
+  EXPECT_EQ(tree.indentation_length, 2);
+}
+
+TEST(toc_tree, explanatory_comment_is_seven_rows_each_ending_in_crlf) {
+  std::string expected = std::string("\r\n<!--\r\nTOC is created by KRYN Quenby.\r\n") +
+                         kryn_web_address +
+                         "\r\n*Do not edit or delete* start and end tags wrapped within "
+                         "HTML comments.\r\nIf you need to edit TOC, just regenerate it "
+                         "supplying this file as a source.\r\n-->\r\n";
+  EXPECT_EQ(toc_explanatory_comment().str(), expected);
+}
+
+TEST(toc_tree, no_entry_gives_no_block_at_all) {
+  toc_tree tree;
+  krarr sink;
+  tree.write_toc(sink, nullptr);
+  EXPECT_EQ(sink.count(), 0);
+}
+
+TEST(toc_tree, nesting_indentation_and_unescaped_text) {
+  toc_style style;
+  toc_tree tree;
+  copy_style(style, tree);
+  // h1 then h4: one level deep, whatever the level gap; then a third level.
+  toc_node *h1 = entry(1, "A &amp; <b>B</b>", "#a");
+  tree.append_top_level(h1);
+  toc_node *h4 = entry(4, "D", "#d");
+  tree.append_child(h4, h1);
+  tree.append_child(entry(5, "E", "#e"), h4);
+
+  krarr sink;
+  tree.write_toc(sink, tree.first);
+  std::vector<std::string> got = drain(sink);
+  ASSERT_EQ(got.size(), 12u);
+  EXPECT_EQ(got[3], "<li><a href=\"#a\" class=\"toc_item\">A &amp; <b>B</b></a></li>\r\n");
+  EXPECT_EQ(got[4], "<ul>\r\n");
+  EXPECT_EQ(got[5], "  <li><a href=\"#d\" class=\"toc_item\">D</a></li>\r\n");
+  EXPECT_EQ(got[6], "<ul>\r\n");
+  EXPECT_EQ(got[7], "    <li><a href=\"#e\" class=\"toc_item\">E</a></li>\r\n");
+  EXPECT_EQ(got[8], "</ul>\r\n");
+  EXPECT_EQ(got[9], "</ul>\r\n");
+  EXPECT_EQ(got[10], "</ul>\r\n");
+  EXPECT_EQ(got[11], "<!--KRYN_HTML_TOC_END-->");
+
+  tree.indentation_unit = "";
+  tree.write_toc(sink, tree.first);
+  got = drain(sink);
+  EXPECT_EQ(got[7], "<li><a href=\"#e\" class=\"toc_item\">E</a></li>\r\n");
+  EXPECT_EQ(tree.indentation_length, 0);
+}
+
+TEST(toc_tree, a_sub_chain_renders_at_its_own_depth) {
+  toc_tree tree;
+  tree.indentation_unit = "-";
+  toc_node *top = entry(1, "T", "#t");
+  tree.append_top_level(top);
+  toc_node *child = entry(2, "C", "#c");
+  tree.append_child(child, top);
+  tree.indentation_length = 1;
+  krarr sink;
+  tree.write_list(child, sink);
+  std::vector<std::string> got = drain(sink);
+  ASSERT_EQ(got.size(), 3u);
+  EXPECT_EQ(got[1], "-<a href=\"#c\">C</a>");
+}
+
+TEST(toc_tree, deep_nesting_renders_without_recursion) {
+  toc_tree tree;
+  toc_node *parent = entry(1, "x", "#x");
+  tree.append_top_level(parent);
+  for (int i = 0; i < 200000; ++i) {
+    toc_node *n = entry(2, "x", "#x");
+    tree.append_child(n, parent);
+    parent = n;
+  }
+  krarr sink;
+  tree.write_toc(sink, tree.first);
+  EXPECT_EQ(sink.count(), 3 + 3 * 200001);
+}
+
+}  // namespace
