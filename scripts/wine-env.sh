@@ -10,7 +10,11 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1 || true
   wineserver -w
 fi
+# A persistent server, and Wine's background services started now with their
+# output on /dev/null: started by a test instead, they would inherit its pipes
+# and ctest would wait for them forever.
 wineserver -p >/dev/null 2>&1 || true
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
   export DISPLAY=:99
