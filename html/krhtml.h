@@ -1,0 +1,50 @@
+// krhtml: the HTML parser. Tokenizes with the HTML configuration of krsgml
+// (start tags, end tags, comments, server-side includes) and builds the
+// document tree while reading: every token becomes an xml_node holding its
+// exact bytes, so the tree written in document order is the input again.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include "html/krsgml.h"
+#include "html/krtag_reader.h"
+#include "html/xml_node.h"
+#include "value/krhash.h"
+
+class krhtml : public krsgml {
+public:
+  static constexpr int32_t kSizeLimit = 4194304;
+
+  krhtml();
+  ~krhtml() override = default;
+
+  // The tree to fill (not owned). It should hold the file job's root node;
+  // all content goes after it.
+  void set_tree(xml_tree *t) { tree = t; }
+
+  int32_t emit_text() override;
+  int32_t emit_token() override;
+
+  xml_tree *tree = nullptr;
+  int32_t attach_mode = 3;   // 1: as last child, 2: after the parent, 3: after the current node
+  xml_node *current = nullptr;
+
+  // Off, an end tag climbs towards the top even when no open element of its
+  // name is there (the outcome is the same, only slower); for tests.
+  bool skip_hopeless_climbs = true;
+
+private:
+  void attach(xml_node *n);
+  void match_end_tag(xml_node *end_tag);
+  void enter(xml_node *ancestor);
+  void leave(xml_node *ancestor);
+
+  krtag_reader tag_reader;
+  krhash attributes;   // filled per tag, then moved into its node
+  krval element_name;
+
+  // Open (unclosed) elements among the ancestors of the current node, by
+  // name: an end tag whose name has none here cannot find its element, so
+  // its climb through a deeply nested document is skipped.
+  std::unordered_map<std::string, int32_t> open_ancestors;
+};

@@ -1,0 +1,197 @@
+#include "html/krsgml.h"
+
+#include <cstring>
+
+namespace {
+
+bool is_letter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// A byte that keeps a declaration keyword alive at a token length, given the
+// keywords it belongs to.
+struct keyword_letter {
+  char letter;
+  uint8_t keywords;
+};
+
+using K = krsgml;
+constexpr keyword_letter kLetters4[] = {{'-', K::KW_COMMENT}, {'C', K::KW_CDATA},   {'L', K::KW_ELEMENT},
+                                        {'N', K::KW_ENTITY},  {'O', K::KW_DOCTYPE}, {'T', K::KW_ATTLIST}};
+constexpr keyword_letter kLetters5[] = {{'C', K::KW_DOCTYPE}, {'D', K::KW_CDATA},
+                                        {'E', K::KW_ELEMENT}, {'T', K::KW_ENTITY | K::KW_ATTLIST}};
+constexpr keyword_letter kLetters6[] = {{'A', K::KW_CDATA},   {'I', K::KW_ENTITY}, {'L', K::KW_ATTLIST},
+                                        {'M', K::KW_ELEMENT}, {'T', K::KW_DOCTYPE}};
+constexpr keyword_letter kLetters7[] = {{'E', K::KW_ELEMENT},
+                                        {'I', K::KW_ATTLIST},
+                                        {'T', K::KW_CDATA | K::KW_ENTITY},
+                                        {'Y', K::KW_DOCTYPE}};
+constexpr keyword_letter kLetters8[] = {
+    {'A', K::KW_CDATA}, {'N', K::KW_ELEMENT}, {'P', K::KW_DOCTYPE}, {'S', K::KW_ATTLIST}};
+
+template <size_t N>
+bool accepted(const keyword_letter (&letters)[N], unsigned char t, uint8_t candidates) {
+  for (const keyword_letter &l : letters)
+    if (static_cast<unsigned char>(l.letter) == t && (l.keywords & candidates)) return true;
+  return false;
+}
+
+}  // namespace
+
+krsgml::krsgml() { token.tag = KR_TEXT; }
+
+int32_t krsgml::finish() {
+  int32_t status = emit_text();
+  return status ? status : SGML_DONE;
+}
+
+int32_t krsgml::emit_text() { return 0; }
+int32_t krsgml::emit_token() { return 0; }
+
+void krsgml::enable_kinds(uint32_t mask) {
+  for (int k = 1; k <= 15; ++k) enabled[k] = (mask >> (k - 1)) & 1;
+  enabled[0] = 0;
+}
+
+// Text runs and classified tokens are taken a chunk's run at a time (up to the
+// next "<", respectively ">"): inside them no byte but those changes the state.
+// Only the first few bytes of a "<" construct go through the byte-wise path.
+int32_t krsgml::step() {
+  if (received() >= size_limit) return SGML_TOO_LARGE;
+  for (;;) {
+    const char *run;
+    int32_t n = unread_run(run);
+    if (n == 0) return read_byte() == -2 ? SGML_MORE : finish();
+
+    if (!in_markup) {
+      const char *lt = static_cast<const char *>(std::memchr(run, '<', n));
+      int32_t k = lt ? static_cast<int32_t>(lt - run) : n;
+      token.text.append(run, k);
+      skip_read(k);
+      if (!lt) continue;
+      skip_read(1);
+      if (int32_t status = start_markup()) return status;
+      continue;
+    }
+
+    if (classifying) {
+      skip_read(1);
+      if (int32_t status = handle_byte(static_cast<unsigned char>(run[0]))) return status;
+      continue;
+    }
+
+    const char *gt = static_cast<const char *>(std::memchr(run, '>', n));
+    int32_t k = gt ? static_cast<int32_t>(gt - run) + 1 : n;
+    token.text.append(run, k);
+    skip_read(k);
+    if (gt)
+      if (int32_t status = end_markup_if_closed()) return status;
+  }
+}
+
+int32_t krsgml::handle_byte(unsigned char c) {
+  if (c == '<' && !in_markup) return start_markup();
+  token.text.append_byte(static_cast<char>(c));
+  if (c == '>')
+    if (int32_t status = end_markup_if_closed()) return status;
+  if (in_markup && classifying) classify();
+  return 0;
+}
+
+int32_t krsgml::start_markup() {
+  if (int32_t status = emit_text()) return status;
+  token.tag = KR_TEXT;
+  token.text.length = 0;
+  token.text.append_byte('<');
+  in_markup = 1;
+  kind = SGML_UNCLASSIFIED;
+  classifying = 1;
+  candidates = 0;
+  if (!(closing.text.length == 1 && closing.text.bytes[0] == '>')) closing = ">";
+  return 0;
+}
+
+int32_t krsgml::end_markup_if_closed() {
+  if (!in_markup) return 0;
+  const krchar &t = token.text;
+  const krchar &end = closing.text;
+  if (end.length >= t.length) return 0;
+  if (std::memcmp(t.bytes + t.length - end.length, end.bytes, end.length) != 0) return 0;
+  if (int32_t status = emit_token()) return status;
+  in_markup = 0;
+  token.tag = KR_TEXT;
+  token.text.length = 0;
+  return 0;
+}
+
+void krsgml::classify() {
+  int32_t n = token.text.length;
+  unsigned char t = static_cast<unsigned char>(token.text.bytes[n - 1]);
+  switch (n) {
+    case 2:
+      if (t == '!') {
+        kind = SGML_DECLARATION;
+        return;
+      }
+      if (t == '#') kind = SGML_HASH;
+      else if (t == '%') kind = SGML_SERVER_SCRIPT;
+      else if (t == '/') kind = SGML_END_TAG;
+      else if (t == '?') kind = SGML_PROCESSING;
+      else if (is_letter(t) || t == ':' || t == '_') kind = SGML_START_TAG;
+      else kind = SGML_UNCLASSIFIED;
+      end_classification();
+      return;
+    case 3:
+      if (t == '-') candidates |= KW_COMMENT;
+      else if (t == 'D') candidates |= KW_DOCTYPE;
+      else if (t == 'A') candidates |= KW_ATTLIST;
+      else if (t == 'E') candidates |= KW_ELEMENT | KW_ENTITY;
+      else if (t == '[') candidates |= KW_CDATA;
+      else end_classification();
+      return;
+    case 4:
+      if (!accepted(kLetters4, t, candidates)) return end_classification();
+      if (t == '-') kind = SGML_COMMENT;
+      return;
+    case 5:
+      if (t == '#' && (candidates & KW_COMMENT)) {
+        kind = SGML_SSI;
+        return end_classification();
+      }
+      if (!accepted(kLetters5, t, candidates)) end_classification();
+      return;
+    case 6:
+      if (!accepted(kLetters6, t, candidates)) end_classification();
+      return;
+    case 7:
+      if (!accepted(kLetters7, t, candidates)) end_classification();
+      return;
+    case 8:
+      if (t == 'Y' && (candidates & KW_ENTITY)) {
+        kind = SGML_ENTITY_DECL;
+        return end_classification();
+      }
+      if (!accepted(kLetters8, t, candidates)) end_classification();
+      return;
+    case 9:
+      if (t == 'E' && (candidates & KW_DOCTYPE)) kind = SGML_DOCTYPE;
+      else if (t == 'T' && (candidates & KW_ELEMENT)) kind = SGML_ELEMENT_DECL;
+      else if (t == 'T' && (candidates & KW_ATTLIST)) kind = SGML_ATTLIST_DECL;
+      else if (t == '[' && (candidates & KW_CDATA)) kind = SGML_CDATA;
+      end_classification();
+      return;
+    default:   // the lone "<", and lengths past every keyword
+      return;
+  }
+}
+
+// An enabled kind now waits for its closing sequence; any other construct
+// was never markup and its bytes go on as text.
+void krsgml::end_classification() {
+  classifying = 0;
+  if (kind >= 0 && kind < 16 && enabled[kind]) {
+    const krchar &row = table[kind].closing.text;
+    // Nearly every token keeps the ">" it started with: no copy for those.
+    if (closing.text.length != row.length || std::memcmp(closing.text.bytes, row.bytes, row.length) != 0)
+      closing = table[kind].closing;
+  } else
+    in_markup = 0;
+}

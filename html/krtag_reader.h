@@ -1,0 +1,26 @@
+// krtag_reader: reads the element name and the attributes out of the bytes of
+// a start or end tag. Lenient by design: every byte sequence yields a name
+// (possibly empty) and some attributes, nothing is an error.
+#pragma once
+#include <cstdint>
+#include "value/krhash.h"
+#include "value/krval.h"
+
+class krtag_reader {
+public:
+  krtag_reader();
+
+  // bytes: the tag without its final ">". element_name receives the
+  // lower-cased name. With attributes null only the name is read (end tags);
+  // otherwise each attribute is set in the map, names lower-cased, values as
+  // written, a later duplicate replacing an earlier one.
+  void read(const char *bytes, int32_t length, krval &element_name, krhash *attributes);
+
+private:
+  void store(krhash &attributes);
+
+  // Kept between tags so that their storage is reused.
+  krval attribute_name;
+  krval value;
+  bool reading_value = false;
+};
