@@ -1,0 +1,214 @@
+#include "toc/html_toc.h"
+
+#include <new>
+#include "html/regex_binding.h"
+#include "toc/run_stamp.h"
+
+const char toc_comment_pattern_text[] = "<!--[ \t\r\n]*toc[ \t\r\n]*-->";
+
+int32_t pre_html_toc::heading_level(const krval &name) const {
+  if (name.text_length() != 2) return 0;
+  const char *s = name.c_str();
+  if (s[0] != 'h' && s[0] != 'H') return 0;
+  int32_t level = static_cast<signed char>(s[1]) - '0';
+  return level >= range_from && level <= range_to ? level : 0;
+}
+
+html_toc::html_toc()
+    : named_anchor_attributes(""), toc_comment_pattern(toc_comment_pattern_text) {}
+
+static bool is_comment(const xml_node *n) {
+  return n->kind == XML_COMMENT || n->kind == XML_SSI;
+}
+
+static bool is_text(const xml_node *n) {
+  return n->kind == XML_TEXT || n->kind == XML_ROOT;
+}
+
+// The pattern can only match where the letters t, o, c stand together, so
+// comments without them are passed over without compiling the pattern: a page
+// of many comments before its TOC comment stays linear and cheap.
+static bool may_hold_toc_word(const krval &text) {
+  const char *s = text.c_str();
+  int32_t n = text.text_length();
+  for (int32_t i = 0; i + 2 < n; ++i)
+    if ((s[i] | 0x20) == 't' && (s[i + 1] | 0x20) == 'o' && (s[i + 2] | 0x20) == 'c')
+      return true;
+  return false;
+}
+
+bool html_toc::is_toc_comment(const xml_node *comment) const {
+  if (!may_hold_toc_word(comment->raw_text)) return false;
+  return regex_match(toc_comment_pattern, REGEX_ICASE, comment->raw_text) == 0;
+}
+
+void html_toc::find_places() {
+  for (xml_node *n = document->first; n; n = xml_tree::next_in_order(n)) {
+    if (n->kind == XML_START_TAG) {
+      if (!first_heading && n->first_child && heading_level(n->name) != 0)
+        first_heading = n;
+      else if (!body_node && n->name == "body")
+        body_node = n;
+    } else if (is_comment(n)) {
+      if (!insertion_node && is_toc_comment(n))
+        insertion_node = n;
+      else if (!start_marker && n->raw_text == toc_start_marker)
+        start_marker = n;
+      else if (!end_marker && n->raw_text == toc_end_marker)
+        end_marker = n;
+    }
+  }
+}
+
+// The node written just before n: the deepest last descendant of its previous
+// sibling, or else its parent.
+static xml_node *previous_in_order(xml_node *n) {
+  if (!n->previous) return n->parent;
+  xml_node *p = n->previous;
+  while (p->first_child) p = xml_tree::last_sibling(p->first_child);
+  return p;
+}
+
+void html_toc::choose_insertion_node() {
+  if (insertion_node) return;
+  if (body_node) {
+    insertion_node = body_node;
+    return;
+  }
+  if (!first_heading) {
+    insertion_node = document->first;
+    return;
+  }
+  xml_node *climb = first_heading;
+  while (climb && !climb->previous) climb = climb->parent;
+  insertion_node = climb ? climb->previous : nullptr;
+
+  // In a remade page without a body, the climb can land on the old end marker
+  // (or inside the old block): the writer leaves that stretch out, so the new
+  // block would vanish with the old one. It takes the old block's place instead.
+  if (!insertion_node || !start_marker || !end_marker) return;
+  bool inside_old_block = false;
+  for (xml_node *n = start_marker; n; n = xml_tree::next_in_order(n)) {
+    if (n == insertion_node) {
+      inside_old_block = true;
+      break;
+    }
+    if (n == end_marker) break;
+  }
+  if (!inside_old_block) return;
+  if (xml_node *before = previous_in_order(start_marker)) insertion_node = before;
+}
+
+static xml_node *new_text_node(const krval &text) {
+  xml_node *n = new (std::nothrow) xml_node;
+  if (!n) return nullptr;
+  n->kind = XML_TEXT;
+  n->raw_text = text;
+  n->closed = 1;
+  return n;
+}
+
+int32_t html_toc::anchor_heading(xml_node *heading, toc_node *entry) {
+  // The heading's descendants end where the walk leaves its subtree.
+  xml_node *const after = xml_tree::next_after_subtree(heading);
+  krval anchor_name("");
+  bool anchor_found = false;
+  krval text("");
+  const krval name_key("name");
+  for (xml_node *d = heading->first_child; d && d != after; d = xml_tree::next_in_order(d)) {
+    if (!anchor_found && d->kind == XML_START_TAG && d->name == "a") {
+      krval value;
+      if (d->attributes.get(name_key, value) && value.text_length() > 0) {
+        anchor_name.assign_text_of(value);
+        anchor_found = true;
+      }
+    }
+    if (is_text(d)) text.append(d->raw_text);
+  }
+
+  if (!anchor_found) {
+    anchor_name = "kryn_link_";
+    anchor_name.append(krval(anchor_counter));
+    anchor_name.append("_");
+    anchor_name.append(krval(stamp));
+
+    krval open("<a name=\"");
+    open.append(anchor_name);
+    open.append("\"");
+    open.append(named_anchor_attributes);
+    open.append(">");
+    xml_node *opening = new_text_node(open);
+    xml_node *closing = new_text_node(krval("</a>"));
+    if (!opening || !closing) {
+      delete opening;
+      delete closing;
+      return 3;
+    }
+    document->insert_first_child(opening, heading);
+    xml_node *last = xml_tree::last_sibling(heading->first_child);
+    if (last->kind == XML_END_TAG && last->closed)
+      document->insert_before(closing, last);
+    else
+      document->insert_after(closing, last);
+  }
+
+  entry->entry_text = std::move(text);
+  entry->link_target = "#";
+  entry->link_target.append(anchor_name);
+  return 0;
+}
+
+int32_t html_toc::transform() {
+  stamp = take_run_stamp();
+  anchor_counter = 0;
+  if (!document || !tree) return 0;
+
+  find_places();
+  choose_insertion_node();
+
+  xml_node *n = insertion_node;
+  while (n) {
+    int32_t level = 0;
+    if (n->kind == XML_START_TAG && n->first_child && (level = heading_level(n->name)) != 0) {
+      ++anchor_counter;
+      toc_node *entry = new (std::nothrow) toc_node;
+      if (!entry) return 3;
+      entry->level = level;
+      add_entry(entry);
+      if (anchor_heading(n, entry) != 0) return 3;
+      n = xml_tree::next_after_subtree(n);
+    } else {
+      n = xml_tree::next_in_order(n);
+    }
+  }
+  return 0;
+}
+
+// The current entry and all its ancestors are the last entries of their
+// chains (every entry goes to the end of one), so each append starts from the
+// node the climb is at and finds the chain's end at once: a page of hundreds
+// of thousands of headings costs no more per heading than a short one.
+void html_toc::add_entry(toc_node *entry) {
+  const int32_t level = entry->level;
+  toc_node *from_below = nullptr;   // the child of c the climb came from
+  for (toc_node *c = current_entry; c; from_below = c, c = c->parent) {
+    if (level > c->level) {
+      if (from_below)
+        tree->insert_after(entry, toc_tree::last_sibling(from_below));
+      else
+        tree->append_child(entry, c);
+      current_entry = entry;
+      return;
+    }
+    if (level == c->level) {
+      tree->append_after_last_sibling(entry, c);
+      current_entry = entry;
+      return;
+    }
+  }
+  if (!tree->first)
+    tree->append_top_level(entry);
+  else
+    tree->append_after_last_sibling(entry, from_below ? from_below : tree->first);
+  current_entry = entry;
+}

@@ -1,0 +1,56 @@
+// html_toc: one run of the document transform. It finds where the TOC goes
+// and where an old one stands, gives every qualifying heading after that place
+// a named anchor (or keeps the one it has), and records one toc_node per
+// heading in the toc_tree, nested by level. It only ever inserts text nodes;
+// the old block is left out later, by the writer.
+#pragma once
+#include <cstdint>
+#include "html/xml_node.h"
+#include "toc/toc_tree.h"
+#include "value/krarr.h"
+#include "value/krval.h"
+
+class pre_html_toc {
+public:
+  int32_t range_from = 1;
+  int32_t range_to = 6;
+  int32_t process_decimal_notation = 0;
+  xml_tree *document = nullptr;     // not owned
+  xml_node *start_marker = nullptr;
+  xml_node *end_marker = nullptr;
+
+  // The level of an h1..h9 tag name within the range, else 0.
+  int32_t heading_level(const krval &name) const;
+};
+
+class html_toc : public pre_html_toc {
+public:
+  html_toc();
+
+  krval named_anchor_attributes;
+  int32_t process_title = 0;
+  toc_tree *tree = nullptr;              // not owned
+  toc_node *current_entry = nullptr;     // in: last entry of an earlier run; out: last added
+  xml_node *insertion_node = nullptr;
+  krval toc_comment_pattern;
+  xml_node *body_node = nullptr;
+  xml_node *first_heading = nullptr;
+  krarr decimal_nodes;                   // stays empty: numbering is never switched on
+
+  // 0, or 3 when memory for an entry or an anchor runs out.
+  int32_t transform();
+  // Links a new entry after the current one, nested by level.
+  void add_entry(toc_node *entry);
+
+  int32_t stamp = 0;            // of this run's anchors
+  int32_t anchor_counter = 0;
+
+private:
+  void find_places();
+  void choose_insertion_node();
+  bool is_toc_comment(const xml_node *comment) const;
+  int32_t anchor_heading(xml_node *heading, toc_node *entry);
+};
+
+// The TOC comment pattern: a comment holding only the word toc.
+extern const char toc_comment_pattern_text[];

@@ -1,0 +1,293 @@
+#include "toc/html_toc.h"
+
+#include <gtest/gtest.h>
+#include <chrono>
+#include <string>
+#include <vector>
+#include "html/regex_binding.h"
+#include "toc/toc_test_util.h"
+
+namespace {
+
+using toc_test::toc_of;
+using toc_test::transform_text;
+
+const std::string start = "<!--KRYN_HTML_TOC_START-->";
+const std::string end = "<!--KRYN_HTML_TOC_END-->";
+
+std::string item(const std::string &indent, const std::string &target, const std::string &text) {
+  return indent + "<li><a href=\"#" + target + "\" class=\"toc_item\">" + text + "</a></li>\r\n";
+}
+
+std::string link_name(int n) { return "kryn_link_" + std::to_string(n) + "_1007136000"; }
+
+std::string anchor(int n, const std::string &content) {
+  return "<a name=\"" + link_name(n) + "\" class=\"header_item\">" + content + "</a>";
+}
+
+std::string block(const std::string &list) {
+  return start + toc_explanatory_comment().str() + list + end;
+}
+
+// The entries of a tree as "level:text" in document order, with nesting shown
+// by brackets around each sub-chain.
+std::string shape(const toc_node *n) {
+  std::string out;
+  for (; n; n = n->next) {
+    out += std::to_string(n->level) + ":" + n->entry_text.str();
+    if (n->first_child) out += "[" + shape(n->first_child) + "]";
+    if (n->next) out += " ";
+  }
+  return out;
+}
+
+class html_toc_test : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(load_regex_library()); }
+};
+
+TEST_F(html_toc_test, heading_level_takes_two_letter_names_within_the_range) {
+  html_toc t;
+  EXPECT_EQ(t.heading_level(krval("h1")), 1);
+  EXPECT_EQ(t.heading_level(krval("H6")), 6);
+  for (const char *name : {"h0", "h7", "hr", "h10", "b1", "h", ""})
+    EXPECT_EQ(t.heading_level(krval(name)), 0) << name;
+  t.range_from = 3;
+  t.range_to = 2;
+  EXPECT_EQ(t.heading_level(krval("h2")), 0);
+}
+
+TEST_F(html_toc_test, body_heading_gets_an_anchor_around_its_content) {
+  auto r = transform_text("<html><body><h1>A</h1></body></html>");
+  ASSERT_EQ(r->result, 0);
+  ASSERT_NE(r->transform.insertion_node, nullptr);
+  EXPECT_EQ(r->transform.insertion_node, r->transform.body_node);
+  xml_node *h1 = r->transform.first_heading;
+  ASSERT_NE(h1, nullptr);
+  ASSERT_NE(h1->first_child, nullptr);
+  EXPECT_EQ(h1->first_child->kind, XML_TEXT);
+  EXPECT_EQ(h1->first_child->raw_text.str(),
+            "<a name=\"kryn_link_1_1007136000\" class=\"header_item\">");
+  xml_node *last = xml_tree::last_sibling(h1->first_child);
+  EXPECT_EQ(last->kind, XML_END_TAG);
+  EXPECT_EQ(last->previous->raw_text.str(), "</a>");
+  ASSERT_NE(r->tree.first, nullptr);
+  EXPECT_EQ(r->tree.first->entry_text.str(), "A");
+  EXPECT_EQ(r->tree.first->link_target.str(), "#kryn_link_1_1007136000");
+  EXPECT_EQ(r->transform.current_entry, r->tree.first);
+}
+
+TEST_F(html_toc_test, worked_example_block_after_the_insertion_comment) {
+  std::string html = "<p>x</p><!-- toc --><h1>Intro</h1><h2>Setup</h2><h2>Usage</h2><h1>Notes</h1>";
+  std::string list = "<ul>\r\n" + item("", link_name(1), "Intro") + "<ul>\r\n" +
+                     item("  ", link_name(2), "Setup") + item("  ", link_name(3), "Usage") +
+                     "</ul>\r\n" + item("", link_name(4), "Notes") + "</ul>\r\n";
+  EXPECT_EQ(toc_of(html), "<p>x</p><!-- toc -->" + block(list) + "<h1>" + anchor(1, "Intro") +
+                              "</h1><h2>" + anchor(2, "Setup") + "</h2><h2>" +
+                              anchor(3, "Usage") + "</h2><h1>" + anchor(4, "Notes") + "</h1>");
+}
+
+TEST_F(html_toc_test, entry_text_is_the_raw_text_of_the_heading) {
+  auto r = transform_text("<body><h2 class=x><b>Bold</b> &amp; more<!-- c --></h2>");
+  ASSERT_NE(r->tree.first, nullptr);
+  EXPECT_EQ(r->tree.first->entry_text.str(), "Bold &amp; more");
+}
+
+TEST_F(html_toc_test, existing_named_anchor_is_reused_and_still_counted) {
+  std::string html = "<body><h1><a name=\"intro\">Intro</a></h1><h1>Next</h1>";
+  auto r = transform_text(html);
+  ASSERT_NE(r->tree.first, nullptr);
+  EXPECT_EQ(r->tree.first->link_target.str(), "#intro");
+  EXPECT_EQ(r->tree.first->next->link_target.str(), "#" + link_name(2));
+  EXPECT_EQ(r->output, "<body>" +
+                           block("<ul>\r\n" + item("", "intro", "Intro") +
+                                 item("", link_name(2), "Next") + "</ul>\r\n") +
+                           "<h1><a name=\"intro\">Intro</a></h1><h1>" + anchor(2, "Next") +
+                           "</h1>");
+}
+
+TEST_F(html_toc_test, anchors_without_a_usable_name_are_not_reused) {
+  // An empty anchor is one complete element for the parser, so it is no start
+  // tag named a; an empty name leaves the search open.
+  auto r = transform_text(
+      "<body><h1><a name=\"x\"></a>Intro</h1><h1><a name=\"\">B</a><a NAME=later>C</a></h1>");
+  ASSERT_NE(r->tree.first, nullptr);
+  EXPECT_EQ(r->tree.first->link_target.str(), "#" + link_name(1));
+  EXPECT_EQ(r->tree.first->entry_text.str(), "Intro");
+  EXPECT_EQ(r->tree.first->next->link_target.str(), "#later");
+  EXPECT_NE(r->output.find("<h1>" + anchor(1, "<a name=\"x\"></a>Intro") + "</h1>"),
+            std::string::npos);
+}
+
+TEST_F(html_toc_test, empty_and_self_closed_headings_are_skipped) {
+  std::string html = "<body><h2></h2><h3/><h7>seven</h7><h4>Four</h4>";
+  auto r = transform_text(html);
+  EXPECT_EQ(shape(r->tree.first), "4:Four");
+  EXPECT_EQ(r->tree.first->link_target.str(), "#" + link_name(1));
+  EXPECT_NE(r->output.find("<h2></h2><h3/><h7>seven</h7><h4>" + anchor(1, "Four")),
+            std::string::npos);
+}
+
+TEST_F(html_toc_test, headings_before_the_toc_comment_are_left_alone) {
+  std::string html = "<body><h1>Title</h1>\r\n<!--\tTOC\r\n-->\r\n<h2>One</h2>";
+  auto r = transform_text(html);
+  EXPECT_EQ(r->output, "<body><h1>Title</h1>\r\n<!--\tTOC\r\n-->" +
+                           block("<ul>\r\n" + item("", link_name(1), "One") + "</ul>\r\n") +
+                           "\r\n<h2>" + anchor(1, "One") + "</h2>");
+}
+
+TEST_F(html_toc_test, toc_comment_pattern_takes_only_the_word_toc) {
+  for (const char *comment : {"<!--TOC-->", "<!--  toc\r\n-->", "<!--toc-->"}) {
+    auto r = transform_text(std::string("<body><h1>A</h1>") + comment + "<h1>B</h1>");
+    ASSERT_NE(r->transform.insertion_node, nullptr);
+    EXPECT_EQ(r->transform.insertion_node->raw_text.str(), comment);
+    EXPECT_EQ(shape(r->tree.first), "1:B");
+  }
+  for (const char *comment : {"<!-- toc here -->", "<!-- tocs -->", "<!--#toc-->"}) {
+    auto r = transform_text(std::string("<body><h1>A</h1>") + comment + "<h1>B</h1>");
+    EXPECT_EQ(r->transform.insertion_node, r->transform.body_node) << comment;
+  }
+}
+
+TEST_F(html_toc_test, entries_nest_by_level) {
+  auto r = transform_text("<body><h2>a</h2><h3>b</h3><h3>c</h3><h1>d</h1><h2>e</h2>");
+  EXPECT_EQ(shape(r->tree.first), "2:a[3:b 3:c] 1:d[2:e]");
+  r = transform_text("<body><h3>a</h3><h1>b</h1>");
+  EXPECT_EQ(shape(r->tree.first), "3:a 1:b");
+  r = transform_text("<body><h1>a</h1><h4>b</h4><h2>c</h2><h5>d</h5><h1>e</h1>");
+  EXPECT_EQ(shape(r->tree.first), "1:a[4:b 2:c[5:d]] 1:e");
+}
+
+TEST_F(html_toc_test, first_of_each_marker_counts) {
+  std::string html = "<body>" + start + "old" + start + end + "kept" + end + "<h1>A</h1>";
+  auto r = transform_text(html);
+  ASSERT_NE(r->transform.start_marker, nullptr);
+  EXPECT_EQ(r->transform.start_marker->next->raw_text.str(), "old");
+  EXPECT_EQ(r->transform.end_marker->previous->raw_text.str(), start);
+  EXPECT_EQ(r->output, "<body>" +
+                           block("<ul>\r\n" + item("", link_name(1), "A") + "</ul>\r\n") +
+                           "kept" + end + "<h1>" + anchor(1, "A") + "</h1>");
+}
+
+TEST_F(html_toc_test, writer_marker_rules) {
+  // A start marker alone is ordinary text; an end marker is never written.
+  EXPECT_EQ(toc_of("<body>" + start + "x"), "<body>" + start + "x");
+  EXPECT_EQ(toc_of("<body>" + end + "x"), "<body>x");
+  // Without the insert flag everything is written, markers included.
+  std::string old = "<body>" + start + "<ul></ul>" + end + "<h1>A</h1>";
+  EXPECT_EQ(transform_text(old, 0)->output,
+            "<body>" + start + "<ul></ul>" + end + "<h1>" + anchor(1, "A") + "</h1>");
+  // An insertion comment inside the old block: the block goes with it.
+  EXPECT_EQ(toc_of(start + "<!--toc-->" + end + "<h1>A</h1>"), "<h1>" + anchor(1, "A") + "</h1>");
+}
+
+TEST_F(html_toc_test, no_heading_leaves_the_text_but_drops_an_old_block) {
+  std::string html = "<html><body><p>Hello</p>" + start + "<ul>old</ul>" + end + "</body></html>";
+  auto r = transform_text(html);
+  EXPECT_EQ(r->tree.first, nullptr);
+  EXPECT_EQ(r->output, "<html><body><p>Hello</p></body></html>");
+  EXPECT_EQ(transform_text("<p>plain</p>", 0)->output, "<p>plain</p>");
+  // No body, no heading: the insertion node is the root node.
+  r = transform_text("<p>plain</p>");
+  EXPECT_EQ(r->transform.insertion_node, r->document.tree->first);
+}
+
+TEST_F(html_toc_test, without_body_the_block_follows_the_node_before_the_first_heading) {
+  // The climb stops at the section, whose previous sibling is the p element:
+  // the block follows that node's own text, before its content.
+  std::string html = "<div><p>x</p><section><h1>A</h1></section></div>";
+  auto r = transform_text(html);
+  ASSERT_NE(r->transform.insertion_node, nullptr);
+  EXPECT_EQ(r->transform.insertion_node->raw_text.str(), "<p>");
+  EXPECT_EQ(r->output, "<div><p>" +
+                           block("<ul>\r\n" + item("", link_name(1), "A") + "</ul>\r\n") +
+                           "x</p><section><h1>" + anchor(1, "A") + "</h1></section></div>");
+  r = transform_text("text\r\n<h2>A</h2>");
+  EXPECT_EQ(r->transform.insertion_node->raw_text.str(), "text\r\n");
+}
+
+TEST_F(html_toc_test, remake_without_body_keeps_its_block) {
+  // The old block stands directly before the first heading: the climb stops
+  // at the old end marker, which the writer leaves out. The new block must
+  // take the old one's place instead of vanishing with it.
+  std::string html = "<h1>A</h1>\r\n<h2>B</h2>";
+  std::string first = toc_of(html);
+  ASSERT_EQ(first.compare(0, start.size(), start), 0);
+  std::string second = toc_of(first, 1234);
+  EXPECT_EQ(second, first);
+  EXPECT_EQ(toc_of(second, 99), first);
+
+  // The same with text before the old block, inside an element.
+  std::string nested = "<div>intro " + block("<ul>\r\n</ul>\r\n") + "<h1>A</h1></div>";
+  EXPECT_EQ(toc_of(nested), "<div>intro " +
+                                block("<ul>\r\n" + item("", link_name(1), "A") + "</ul>\r\n") +
+                                "<h1>" + anchor(1, "A") + "</h1></div>");
+}
+
+TEST_F(html_toc_test, remake_keeps_anchors_and_replaces_the_block) {
+  std::string html = "<html><body>\r\n<h1>Intro</h1>\r\n<h2>Setup</h2>\r\n</body></html>";
+  std::string first = toc_of(html);
+  std::string second = toc_of(first, 2000000000);
+  EXPECT_EQ(second, first);
+  EXPECT_EQ(second.find(start), second.rfind(start));
+}
+
+TEST_F(html_toc_test, add_entry_continues_from_an_earlier_runs_last_entry) {
+  toc_tree tree;
+  html_toc t;
+  t.tree = &tree;
+  const int levels[] = {2, 3, 1, 3, 2, 2};
+  for (int level : levels) {
+    toc_node *e = new toc_node;
+    e->level = level;
+    e->entry_text = krval(int32_t(level));
+    t.add_entry(e);
+    EXPECT_EQ(t.current_entry, e);
+  }
+  EXPECT_EQ(shape(tree.first), "2:2[3:3] 1:1[3:3 2:2 2:2]");
+  EXPECT_EQ(tree.count, 2);
+  EXPECT_EQ(tree.first->next->child_count, 3);
+}
+
+// Hundreds of thousands of headings in one chain, and as deep chains under
+// one parent: each append finds the end of its chain at once.
+TEST_F(html_toc_test, add_entry_is_bounded_per_heading) {
+  const int n = 400000;
+  auto started = std::chrono::steady_clock::now();
+  for (int pattern = 0; pattern < 3; ++pattern) {
+    toc_tree tree;
+    html_toc t;
+    t.tree = &tree;
+    for (int i = 0; i < n; ++i) {
+      toc_node *e = new toc_node;
+      e->level = pattern == 0 ? 1 : pattern == 1 ? (i == 0 ? 1 : 2) : (i % 2 ? 1 : 2);
+      t.add_entry(e);
+    }
+    if (pattern == 0) {
+      EXPECT_EQ(tree.count, n);
+    } else if (pattern == 1) {
+      EXPECT_EQ(tree.first->child_count, n - 1);
+    } else {
+      EXPECT_EQ(tree.count, n / 2 + 1);
+    }
+  }
+  double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  EXPECT_LT(seconds, 10.0);
+}
+
+TEST_F(html_toc_test, four_hundred_thousand_headings_take_linear_time) {
+  std::string html;
+  for (int i = 0; i < 400000; ++i) html += "<h1>x</h1>";
+  ASSERT_LT(html.size(), 4194304u);
+  auto started = std::chrono::steady_clock::now();
+  auto r = transform_text(html);
+  double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  ASSERT_EQ(r->result, 0);
+  EXPECT_EQ(r->tree.count, 400000);
+  EXPECT_EQ(r->transform.anchor_counter, 400000);
+  EXPECT_LT(seconds, 60.0);
+}
+
+}  // namespace

@@ -1,0 +1,188 @@
+#include "toc/make_toc_file.h"
+
+#include "fs/fs.h"
+#include "html/krhtml.h"
+#include "toc/destination_file.h"
+#include "toc/html_toc.h"
+#include "toc/html_writer.h"
+
+namespace {
+
+constexpr int32_t chunk_size = 16384;
+const char memory_error[] = "Memory error occured\r\n";
+
+void set_message(krval &message, const char *prefix, const krval &name) {
+  message = prefix;
+  message.append(name);
+  message.append("\r\n");
+}
+
+void report(toc_progress_callback progress, void *context, int32_t percent) {
+  if (progress) progress(percent, context);
+}
+
+// 0 to 70 while reading. A source that grows while it is read, or whose size
+// the system does not know, stays within that range.
+int32_t reading_percent(int64_t read, int32_t size) {
+  if (size <= 0) return 70;
+  double percent = static_cast<double>(read) / static_cast<double>(size) * 70.0;
+  if (percent > 70.0) return 70;
+  return static_cast<int32_t>(percent);
+}
+
+// Collects the writer's many small pieces into large writes: one system call
+// per node would dominate the run on a big page.
+class file_sink : public html_sink {
+public:
+  explicit file_sink(krfile handle) : handle_(handle), buffer_("") {}
+
+  void write(const char *bytes, int32_t count) override {
+    if (failed_) return;
+    buffer_.append_bytes(bytes, count);
+    if (buffer_.text_length() >= buffer_limit) drain();
+  }
+
+  // True when every byte reached the file.
+  bool finish() {
+    drain();
+    return !failed_;
+  }
+
+private:
+  static constexpr int32_t buffer_limit = 65536;
+
+  void drain() {
+    int32_t length = buffer_.text_length();
+    if (failed_ || length == 0) return;
+    if (write_text(buffer_, length, handle_) != length) failed_ = true;
+    buffer_.set_length(0);
+  }
+
+  krfile handle_;
+  krval buffer_;
+  bool failed_ = false;
+};
+
+// Reads the whole source into the document; 0, or the job's result with the
+// message set.
+int32_t read_source(krfile in, const krval &source_name, xml_tree &document,
+                    toc_progress_callback progress, void *context, krval &message) {
+  const int32_t size = file_size(in).as_int();
+  int64_t read = 0;
+  krhtml parser;
+  parser.set_tree(&document);
+  for (;;) {
+    krval chunk("");
+    int32_t got = read_chunk(chunk, chunk_size, in);
+    if (got > 0) {
+      read += chunk.text_length();
+      parser.add(chunk);
+      int32_t status = parser.step();
+      if (status != 0) {
+        message = memory_error;
+        return status;
+      }
+      report(progress, context, reading_percent(read, size));
+      continue;
+    }
+    // A read error is not the end of the file: going on would write back a
+    // truncated copy of the source.
+    if (got < 0) {
+      set_message(message, "Can't read source file: ", source_name);
+      return 1;
+    }
+    parser.mark_input_complete();
+    int32_t status = parser.step();
+    if (status != 2) {
+      message = memory_error;
+      return status;
+    }
+    return 0;
+  }
+}
+
+// Writes the document to a temporary file beside the destination and moves
+// it over the destination once all of it is on the disk.
+int32_t write_destination(const krval &destination_name, xml_tree &document,
+                          uint8_t insert_toc, toc_tree &tree, toc_node *first_entry,
+                          html_toc &transform, krval &message) {
+  krval target = destination_target(destination_name);
+  krval temporary = temporary_name_beside(target);
+  krval open_name(temporary);
+  krfile out = open_file(open_name, "w");
+  if (out == krfile_invalid) {
+    set_message(message, "Can't open file for writing: ", destination_name);
+    return 1;
+  }
+  file_sink sink(out);
+  write_html_document(document, sink, insert_toc, tree, first_entry, transform.start_marker,
+                      transform.end_marker, transform.insertion_node);
+  bool written = sink.finish();
+  written = written && flush_to_disk(out);
+  written = close_file(out) && written;
+  written = written && replace_with(temporary, target);
+  if (!written) {
+    krval delete_name(temporary);
+    delete_file(delete_name);
+    set_message(message, "Can't write file: ", destination_name);
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int32_t make_toc_file(const krval &source, const krval &destination, uint8_t insert_toc,
+                      const toc_style &style, toc_tree &tree, toc_node *&last_entry,
+                      toc_node *&first_entry, krval &message,
+                      toc_progress_callback progress, void *context) {
+  krval source_name;
+  source_name.assign_text_of(source);
+  krval destination_name;
+  destination_name.assign_text_of(destination);
+
+  krval open_name(source_name);
+  krfile in = open_file(open_name, "r");
+  if (in == krfile_invalid) {
+    set_message(message, "Can't open source file: ", source_name);
+    return 1;
+  }
+
+  xml_tree document;
+  document.insert_first_top_level(new xml_node);
+  int32_t result = read_source(in, source_name, document, progress, context, message);
+  close_file(in);
+  if (result != 0) return result;
+  report(progress, context, 70);
+
+  html_toc transform;
+  transform.range_from = style.range_from.as_int();
+  transform.range_to = style.range_to.as_int();
+  transform.process_decimal_notation = style.process_decimal_notation.as_int();
+  transform.process_title = style.process_title.as_int();
+  transform.named_anchor_attributes = style.named_anchor_attributes;
+  transform.document = &document;
+  transform.tree = &tree;
+  transform.current_entry = last_entry;
+  tree.indentation_unit = style.item_indentation;
+  tree.list_start = style.list_start;
+  tree.list_end = style.list_end;
+  tree.item_start = style.item_start;
+  tree.item_end = style.item_end;
+  tree.toc_anchor_attributes = style.toc_anchor_attributes;
+
+  toc_node *const earlier_last = last_entry;
+  if (transform.transform() != 0) {
+    message = memory_error;
+    return 1;
+  }
+  first_entry = earlier_last ? toc_tree::next_in_order(earlier_last) : tree.first;
+  last_entry = transform.current_entry;
+  report(progress, context, 80);
+
+  result = write_destination(destination_name, document, insert_toc, tree, first_entry,
+                             transform, message);
+  if (result != 0) return result;
+  report(progress, context, 100);
+  return 0;
+}

@@ -1,0 +1,70 @@
+// Running the transform and the writer on a text in memory, for the engine's
+// tests: the same steps as the file job, without files.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include "html/krhtml_test_util.h"
+#include "toc/html_toc.h"
+#include "toc/html_writer.h"
+#include "toc/run_stamp.h"
+#include "toc/toc_style.h"
+
+namespace toc_test {
+
+constexpr int32_t example_stamp = 1007136000;
+
+class string_sink : public html_sink {
+public:
+  void write(const char *bytes, int32_t count) override { text.append(bytes, count); }
+  std::string text;
+};
+
+struct run {
+  parse_test::parsed document;
+  toc_tree tree;
+  html_toc transform;
+  int32_t result = -1;
+  std::string output;
+};
+
+inline void copy_style(const toc_style &style, toc_tree &tree, html_toc &transform) {
+  transform.range_from = style.range_from.as_int();
+  transform.range_to = style.range_to.as_int();
+  transform.process_decimal_notation = style.process_decimal_notation.as_int();
+  transform.process_title = style.process_title.as_int();
+  transform.named_anchor_attributes = style.named_anchor_attributes;
+  tree.indentation_unit = style.item_indentation;
+  tree.list_start = style.list_start;
+  tree.list_end = style.list_end;
+  tree.item_start = style.item_start;
+  tree.item_end = style.item_end;
+  tree.toc_anchor_attributes = style.toc_anchor_attributes;
+}
+
+// Parses html, transforms it with the default style and the given stamp, and
+// writes it back with or without the TOC block.
+inline std::unique_ptr<run> transform_text(const std::string &html, uint8_t insert_toc = 1,
+                                           int32_t stamp = example_stamp) {
+  auto r = std::make_unique<run>();
+  r->document = parse_test::parse(html);
+  toc_style style;
+  copy_style(style, r->tree, r->transform);
+  r->transform.document = r->document.tree.get();
+  r->transform.tree = &r->tree;
+  fix_run_stamp(stamp);
+  r->result = r->transform.transform();
+  unfix_run_stamp();
+  string_sink sink;
+  write_html_document(*r->document.tree, sink, insert_toc, r->tree, r->tree.first,
+                      r->transform.start_marker, r->transform.end_marker,
+                      r->transform.insertion_node);
+  r->output = sink.text;
+  return r;
+}
+
+inline std::string toc_of(const std::string &html, int32_t stamp = example_stamp) {
+  return transform_text(html, 1, stamp)->output;
+}
+
+}  // namespace toc_test
