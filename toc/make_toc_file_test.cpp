@@ -1,0 +1,291 @@
+#include "toc/make_toc_file.h"
+
+#include <gtest/gtest.h>
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <vector>
+#include "fs/fs_test_hooks.h"
+#include "html/regex_binding.h"
+#include "toc/destination_file.h"
+#include "toc/run_stamp.h"
+#include "toc/toc_file_test_util.h"
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+using toc_test::read_file;
+using toc_test::scratch_folder;
+using toc_test::write_file;
+
+const std::string S = "1007136000";
+const std::string whole_source =
+    "<html><body>\r\n<h1>Intro</h1>\r\n<h2>Setup</h2>\r\n</body></html>";
+
+std::string whole_expected() {
+  return "<html><body>"
+         "<!--KRYN_HTML_TOC_START-->" +
+         toc_explanatory_comment().str() +
+         "<ul>\r\n"
+         "<li><a href=\"#kryn_link_1_" + S + "\" class=\"toc_item\">Intro</a></li>\r\n"
+         "<ul>\r\n"
+         "  <li><a href=\"#kryn_link_2_" + S + "\" class=\"toc_item\">Setup</a></li>\r\n"
+         "</ul>\r\n</ul>\r\n"
+         "<!--KRYN_HTML_TOC_END-->"
+         "\r\n<h1><a name=\"kryn_link_1_" + S + "\" class=\"header_item\">Intro</a></h1>"
+         "\r\n<h2><a name=\"kryn_link_2_" + S + "\" class=\"header_item\">Setup</a></h2>"
+         "\r\n</body></html>";
+}
+
+struct job {
+  toc_style style;
+  toc_tree tree;
+  toc_node *last = nullptr;
+  toc_node *first = nullptr;
+  krval message{"untouched"};
+  std::vector<int32_t> progress;
+  int32_t result = -1;
+
+  static void record(int32_t percent, void *context) {
+    static_cast<job *>(context)->progress.push_back(percent);
+  }
+  int32_t run(const std::string &source, const std::string &destination, uint8_t insert = 1) {
+    result = make_toc_file(krval(source.c_str()), krval(destination.c_str()), insert, style, tree,
+                           last, first, message, record, this);
+    return result;
+  }
+};
+
+class make_toc_file_test : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(load_regex_library()); }
+  void SetUp() override { fix_run_stamp(1007136000); }
+  void TearDown() override {
+    unfix_run_stamp();
+    fs_restore_hooks();
+    destination_step_allowed = nullptr;
+  }
+  scratch_folder folder;
+};
+
+TEST_F(make_toc_file_test, whole_run_and_remake_in_place) {
+  const std::string page = folder.file("page.html");
+  ASSERT_TRUE(write_file(page, whole_source));
+  job first;
+  ASSERT_EQ(first.run(page, page), 0) << first.message.str();
+  EXPECT_EQ(read_file(page), whole_expected());
+  EXPECT_EQ(first.message.str(), "untouched");
+  ASSERT_NE(first.first, nullptr);
+  EXPECT_EQ(first.first, first.tree.first);
+  EXPECT_EQ(first.last->entry_text.str(), "Setup");
+
+  // A remake on another day replaces the block and keeps the anchors.
+  fix_run_stamp(1100000000);
+  job second;
+  ASSERT_EQ(second.run(page, page), 0);
+  EXPECT_EQ(read_file(page), whole_expected());
+  EXPECT_EQ(folder.listing(), "page.html ");
+}
+
+TEST_F(make_toc_file_test, progress_runs_per_chunk_then_70_80_100) {
+  std::string page = "<body><h1>A</h1><p>";
+  page.append(40000 - page.size() - 4, 'x');
+  page += "</p>";
+  ASSERT_EQ(page.size(), 40000u);
+  ASSERT_TRUE(write_file(folder.file("in.html"), page));
+  job j;
+  ASSERT_EQ(j.run(folder.file("in.html"), folder.file("out.html")), 0);
+  EXPECT_EQ(j.progress, (std::vector<int32_t>{28, 57, 70, 70, 80, 100}));
+}
+
+TEST_F(make_toc_file_test, page_without_headings_comes_back_unchanged) {
+  const std::string page = "<html><body><p>Hello &amp; bye</P>\r\n<h7>x</h7><h2></h2></body></html>";
+  ASSERT_TRUE(write_file(folder.file("in.html"), page));
+  job j;
+  ASSERT_EQ(j.run(folder.file("in.html"), folder.file("out.html")), 0);
+  EXPECT_EQ(read_file(folder.file("out.html")), page);
+  ASSERT_GE(j.progress.size(), 3u);
+  EXPECT_EQ(std::vector<int32_t>(j.progress.end() - 3, j.progress.end()),
+            (std::vector<int32_t>{70, 80, 100}));
+  EXPECT_EQ(j.first, nullptr);
+
+  // An old block between valid markers goes; everything else stays.
+  ASSERT_TRUE(write_file(folder.file("old.html"),
+                         "<body><!--KRYN_HTML_TOC_START--><ul></ul><!--KRYN_HTML_TOC_END-->x"));
+  ASSERT_EQ(j.run(folder.file("old.html"), folder.file("old.html")), 0);
+  EXPECT_EQ(read_file(folder.file("old.html")), "<body>x");
+}
+
+TEST_F(make_toc_file_test, without_insert_flag_only_anchors_are_added) {
+  const std::string page = "<body><!--KRYN_HTML_TOC_START-->old<!--KRYN_HTML_TOC_END--><h1>A</h1>";
+  ASSERT_TRUE(write_file(folder.file("in.html"), page));
+  job j;
+  ASSERT_EQ(j.run(folder.file("in.html"), folder.file("out.html"), 0), 0);
+  EXPECT_EQ(read_file(folder.file("out.html")),
+            "<body><!--KRYN_HTML_TOC_START-->old<!--KRYN_HTML_TOC_END--><h1><a "
+            "name=\"kryn_link_1_" + S + "\" class=\"header_item\">A</a></h1>");
+}
+
+TEST_F(make_toc_file_test, a_second_run_on_the_same_tree_continues_it) {
+  ASSERT_TRUE(write_file(folder.file("a.html"), "<body><h1>A</h1>"));
+  ASSERT_TRUE(write_file(folder.file("b.html"), "<body><h2>B</h2><h1>C</h1>"));
+  job j;
+  ASSERT_EQ(j.run(folder.file("a.html"), folder.file("a2.html")), 0);
+  toc_node *a = j.last;
+  ASSERT_EQ(j.run(folder.file("b.html"), folder.file("b2.html")), 0);
+  ASSERT_NE(j.first, nullptr);
+  EXPECT_EQ(j.first->entry_text.str(), "B");
+  EXPECT_EQ(j.first->parent, a);
+  EXPECT_EQ(j.last->entry_text.str(), "C");
+  EXPECT_EQ(j.tree.count, 2);
+}
+
+TEST_F(make_toc_file_test, style_is_read_only) {
+  ASSERT_TRUE(write_file(folder.file("in.html"), whole_source));
+  job j;
+  ASSERT_EQ(j.run(folder.file("in.html"), folder.file("out.html")), 0);
+  toc_style fresh;
+  EXPECT_EQ(j.style.list_start.str(), fresh.list_start.str());
+  EXPECT_EQ(j.style.range_to.tag, KR_INT);
+  EXPECT_EQ(j.style.named_anchor_attributes.str(), fresh.named_anchor_attributes.str());
+}
+
+TEST_F(make_toc_file_test, missing_source_and_missing_destination_folder) {
+  job j;
+  const std::string missing = folder.file("missing.html");
+  EXPECT_EQ(j.run(missing, folder.file("out.html")), 1);
+  EXPECT_EQ(j.message.str(), "Can't open source file: " + missing + "\r\n");
+  EXPECT_EQ(folder.listing(), "");
+
+  ASSERT_TRUE(write_file(folder.file("in.html"), whole_source));
+  const std::string nowhere = folder.file("no-such-folder/out.html");
+  EXPECT_EQ(j.run(folder.file("in.html"), nowhere), 1);
+  EXPECT_EQ(j.message.str(), "Can't open file for writing: " + nowhere + "\r\n");
+  EXPECT_EQ(folder.listing(), "in.html ");
+}
+
+TEST_F(make_toc_file_test, source_at_the_size_limit_is_a_memory_error) {
+  std::string page(4194304, 'x');
+  ASSERT_TRUE(write_file(folder.file("big.html"), page));
+  ASSERT_TRUE(write_file(folder.file("out.html"), "keep"));
+  job j;
+  EXPECT_EQ(j.run(folder.file("big.html"), folder.file("out.html")), 1);
+  EXPECT_EQ(j.message.str(), "Memory error occured\r\n");
+  EXPECT_EQ(read_file(folder.file("out.html")), "keep");
+
+  page.pop_back();
+  ASSERT_TRUE(write_file(folder.file("big.html"), page));
+  EXPECT_EQ(j.run(folder.file("big.html"), folder.file("out.html")), 0);
+  EXPECT_EQ(read_file(folder.file("out.html")), page);
+}
+
+// A full disk in the middle of rewriting the user's only copy: the file must
+// stay as it was, and the failure must be reported.
+TEST_F(make_toc_file_test, failed_write_leaves_the_destination_intact) {
+  std::string page = whole_source;
+  for (int i = 0; i < 3000; ++i) page += "<p>more text to write</p>\r\n";
+  const std::string path = folder.file("page.html");
+  ASSERT_TRUE(write_file(path, page));
+  fs_fail_writes_after(70000);
+  job j;
+  EXPECT_EQ(j.run(path, path), 1);
+  EXPECT_EQ(j.message.str(), "Can't write file: " + path + "\r\n");
+  EXPECT_EQ(read_file(path), page);
+  EXPECT_EQ(folder.listing(), "page.html ");
+  EXPECT_NE(j.progress.back(), 100);
+}
+
+TEST_F(make_toc_file_test, failed_flush_or_move_leaves_the_destination_intact) {
+  const std::string path = folder.file("page.html");
+  ASSERT_TRUE(write_file(path, whole_source));
+  for (destination_step failing : {destination_step::flush, destination_step::move}) {
+    static destination_step fail;
+    fail = failing;
+    destination_step_allowed = [](destination_step step) { return step != fail; };
+    job j;
+    EXPECT_EQ(j.run(path, path), 1);
+    EXPECT_EQ(j.message.str(), "Can't write file: " + path + "\r\n");
+    EXPECT_EQ(read_file(path), whole_source);
+    EXPECT_EQ(folder.listing(), "page.html ");
+  }
+}
+
+// A read error is not the end of the file: a truncated copy must not be written.
+TEST_F(make_toc_file_test, read_error_writes_nothing) {
+  std::string page = whole_source;
+  page.append(50000, ' ');
+  const std::string path = folder.file("page.html");
+  ASSERT_TRUE(write_file(path, page));
+  fs_fail_reads_after(20000);
+  job j;
+  EXPECT_EQ(j.run(path, path), 1);
+  EXPECT_EQ(j.message.str(), "Can't read source file: " + path + "\r\n");
+  EXPECT_EQ(read_file(path), page);
+  EXPECT_EQ(j.run(path, folder.file("out.html")), 1);
+  EXPECT_EQ(folder.listing(), "page.html ");
+}
+
+TEST_F(make_toc_file_test, remake_without_body_keeps_its_toc) {
+  const std::string path = folder.file("page.html");
+  ASSERT_TRUE(write_file(path, "<h1>A</h1>\r\n<h2>B</h2>\r\n"));
+  job first;
+  ASSERT_EQ(first.run(path, path), 0);
+  const std::string once = read_file(path);
+  ASSERT_NE(once.find("<!--KRYN_HTML_TOC_START-->"), std::string::npos);
+  job second;
+  ASSERT_EQ(second.run(path, path), 0);
+  EXPECT_EQ(read_file(path), once);
+}
+
+#ifndef _WIN32
+
+TEST_F(make_toc_file_test, replacing_keeps_permission_bits_and_links) {
+  const std::string path = folder.file("page.html");
+  ASSERT_TRUE(write_file(path, whole_source));
+  ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+  job j;
+  ASSERT_EQ(j.run(path, path), 0);
+  struct stat after;
+  ASSERT_EQ(stat(path.c_str(), &after), 0);
+  EXPECT_EQ(after.st_mode & 07777, 0640u);
+
+  const std::string link = folder.file("link.html");
+  ASSERT_EQ(symlink(path.c_str(), link.c_str()), 0);
+  ASSERT_TRUE(write_file(path, whole_source));
+  ASSERT_EQ(j.run(link, link), 0);
+  struct stat link_stat;
+  ASSERT_EQ(lstat(link.c_str(), &link_stat), 0);
+  EXPECT_TRUE(S_ISLNK(link_stat.st_mode));
+  EXPECT_EQ(read_file(path), whole_expected());
+}
+
+// The same fault with the system's own failure: a file-size limit makes
+// the write fail with EFBIG.
+TEST_F(make_toc_file_test, a_real_failing_write_is_detected) {
+  std::string page = whole_source;
+  for (int i = 0; i < 3000; ++i) page += "<p>more text to write</p>\r\n";
+  const std::string path = folder.file("page.html");
+  ASSERT_TRUE(write_file(path, page));
+  struct rlimit old;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  signal(SIGXFSZ, SIG_IGN);
+  struct rlimit limited = old;
+  limited.rlim_cur = page.size() + 100;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  job j;
+  int32_t result = j.run(path, path);
+  setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(j.message.str(), "Can't write file: " + path + "\r\n");
+  EXPECT_EQ(read_file(path), page);
+  EXPECT_EQ(folder.listing(), "page.html ");
+}
+
+#endif
+
+}  // namespace

@@ -1,0 +1,61 @@
+// Scratch folders and whole files for the file job's tests.
+#pragma once
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace toc_test {
+
+class scratch_folder {
+public:
+  scratch_folder() {
+    std::random_device random;
+    path_ = std::filesystem::temp_directory_path() /
+            ("quenby-test-" + std::to_string(random()) + std::to_string(random()));
+    std::filesystem::create_directories(path_);
+  }
+  ~scratch_folder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  scratch_folder(const scratch_folder &) = delete;
+  scratch_folder &operator=(const scratch_folder &) = delete;
+
+  std::string file(const std::string &name) const { return (path_ / name).string(); }
+  // The names of the files in the folder, sorted.
+  std::string listing() const {
+    std::string names;
+    std::vector<std::string> all;
+    for (const auto &entry : std::filesystem::directory_iterator(path_))
+      all.push_back(entry.path().filename().string());
+    std::sort(all.begin(), all.end());
+    for (const std::string &n : all) names += n + " ";
+    return names;
+  }
+
+private:
+  std::filesystem::path path_;
+};
+
+inline bool write_file(const std::string &path, const std::string &bytes) {
+  std::FILE *f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+inline std::string read_file(const std::string &path) {
+  std::string bytes;
+  std::FILE *f = std::fopen(path.c_str(), "rb");
+  if (!f) return "<missing>";
+  char buffer[65536];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+  std::fclose(f);
+  return bytes;
+}
+
+}  // namespace toc_test
