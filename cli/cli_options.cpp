@@ -1,0 +1,158 @@
+#include "cli/cli_options.h"
+
+const char quenby_toc_usage[] =
+    "Usage: quenby-toc [OPTIONS] FILE...\n"
+    "Create or remake the table of contents of each HTML FILE in place.\n"
+    "\n"
+    "  -o, --output DEST   write the result to DEST (one FILE only)\n"
+    "  -c, --check         write nothing; exit 1 when a FILE would change\n"
+    "      --stamp SECONDS run stamp for new anchors (default: SOURCE_DATE_EPOCH\n"
+    "                      when set, else now)\n"
+    "  -q, --quiet         no progress display\n"
+    "  -h, --help          show this help and exit\n"
+    "  -V, --version       show the version and exit\n"
+    "  FILE \"-\"            read standard input, write standard output\n"
+    "\n"
+    "The TOC goes where the page has a <!-- toc --> comment, else right after\n"
+    "<body>, between <!--KRYN_HTML_TOC_START--> and <!--KRYN_HTML_TOC_END-->.\n"
+    "Exit status: 0 all done, 1 a FILE failed (or would change with --check),\n"
+    "2 bad usage.\n";
+
+const char quenby_toc_version[] = "quenby-toc (KRYN Quenby) 1.0\n";
+
+bool parse_stamp(const std::string &text, int32_t &stamp) {
+  if (text.empty() || text.size() > 10) return false;
+  int64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  if (value > 2147483647) return false;
+  stamp = static_cast<int32_t>(value);
+  return true;
+}
+
+namespace {
+
+// An option that takes a value: from "--name=value", from the rest of a short
+// cluster ("-oDEST"), or from the next argument.
+bool take_value(const std::vector<std::string> &args, size_t &i, const std::string &inline_value,
+                bool has_inline, const std::string &option, std::string &value,
+                std::string &error) {
+  if (has_inline) {
+    value = inline_value;
+    return true;
+  }
+  if (i + 1 >= args.size()) {
+    error = "option " + option + " needs a value";
+    return false;
+  }
+  value = args[++i];
+  return true;
+}
+
+bool set_stamp(const std::string &value, cli_options &options, std::string &error) {
+  if (!parse_stamp(value, options.stamp)) {
+    error = "--stamp needs whole seconds from 0 to 2147483647, not '" + value + "'";
+    return false;
+  }
+  options.has_stamp = true;
+  return true;
+}
+
+bool set_output(const std::string &value, cli_options &options, std::string &error) {
+  if (value.empty()) {
+    error = "--output needs a file name";
+    return false;
+  }
+  options.output = value;
+  options.has_output = true;
+  return true;
+}
+
+}  // namespace
+
+bool parse_cli_options(const std::vector<std::string> &args, cli_options &options,
+                       std::string &error) {
+  options = cli_options();
+  bool only_files = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string &arg = args[i];
+    if (only_files || arg == "-" || arg.empty() || arg[0] != '-') {
+      options.files.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      only_files = true;
+      continue;
+    }
+    if (arg.compare(0, 2, "--") == 0) {
+      size_t eq = arg.find('=');
+      std::string name = arg.substr(0, eq);
+      bool has_inline = eq != std::string::npos;
+      std::string inline_value = has_inline ? arg.substr(eq + 1) : std::string();
+      std::string value;
+      if (name == "--output") {
+        if (!take_value(args, i, inline_value, has_inline, name, value, error) ||
+            !set_output(value, options, error))
+          return false;
+      } else if (name == "--stamp") {
+        if (!take_value(args, i, inline_value, has_inline, name, value, error) ||
+            !set_stamp(value, options, error))
+          return false;
+      } else if (has_inline) {
+        error = "option " + name + " takes no value";
+        return false;
+      } else if (name == "--check") {
+        options.check = true;
+      } else if (name == "--quiet") {
+        options.quiet = true;
+      } else if (name == "--help") {
+        options.help = true;
+      } else if (name == "--version") {
+        options.version = true;
+      } else {
+        error = "unknown option " + name;
+        return false;
+      }
+      continue;
+    }
+    // A cluster of short options: -cq, -o DEST, -oDEST.
+    for (size_t k = 1; k < arg.size(); ++k) {
+      char c = arg[k];
+      if (c == 'c') {
+        options.check = true;
+      } else if (c == 'q') {
+        options.quiet = true;
+      } else if (c == 'h') {
+        options.help = true;
+      } else if (c == 'V') {
+        options.version = true;
+      } else if (c == 'o') {
+        std::string rest = arg.substr(k + 1);
+        std::string value;
+        if (!take_value(args, i, rest, !rest.empty(), "-o", value, error) ||
+            !set_output(value, options, error))
+          return false;
+        break;
+      } else {
+        error = std::string("unknown option -") + c;
+        return false;
+      }
+    }
+  }
+  if (options.help || options.version) return true;
+  if (options.files.empty()) {
+    error = "no FILE given";
+    return false;
+  }
+  if (options.has_output && options.files.size() != 1) {
+    error = "--output takes exactly one FILE";
+    return false;
+  }
+  if (options.has_output && options.check) {
+    error = "--check writes nothing, so it takes no --output";
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,28 @@
+// The command line of quenby-toc, read into what the run needs.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct cli_options {
+  std::vector<std::string> files;
+  std::string output;          // -o DEST; empty: each FILE in place
+  bool has_output = false;
+  bool check = false;
+  bool quiet = false;
+  bool help = false;
+  bool version = false;
+  bool has_stamp = false;
+  int32_t stamp = 0;
+};
+
+// False with the reason in error when the command line is not usable.
+bool parse_cli_options(const std::vector<std::string> &args, cli_options &options,
+                       std::string &error);
+
+// A stamp as given on the command line or in SOURCE_DATE_EPOCH: decimal
+// seconds from 0 to 2147483647.
+bool parse_stamp(const std::string &text, int32_t &stamp);
+
+extern const char quenby_toc_usage[];
+extern const char quenby_toc_version[];

@@ -1,0 +1,53 @@
+#!/bin/sh
+# quenby-toc as a shell runs it: exit codes, pipes, several files, and an
+# installation into a scratch prefix that must work on its own.
+#   quenby_toc_program_test.sh PROGRAM BUILD_DIR SOURCE_DIR
+program=$1 build=$2 source=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+passed=0 failed=0
+check() {  # check NAME COMMAND...: the command must succeed
+  name=$1; shift
+  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
+}
+status_of() { "$@" >/dev/null 2>&1; echo $?; }
+
+printf '<html><body>\r\n<h1>Intro</h1>\r\n</body></html>' > "$work/a.html"
+cp "$work/a.html" "$work/b.html"
+cp "$work/a.html" "$work/original.html"
+
+check "help exits 0" test "$(status_of "$program" --help)" = 0
+check "help names the options" sh -c "'$program' --help | grep -q -- '--check'"
+check "no FILE is bad usage" test "$(status_of "$program")" = 2
+check "unknown option is bad usage" test "$(status_of "$program" --nope a)" = 2
+
+SOURCE_DATE_EPOCH=42 "$program" - < "$work/a.html" > "$work/piped.html"
+check "stdin to stdout" grep -q 'kryn_link_1_42' "$work/piped.html"
+check "stdin leaves no temporary files" test -z "$(ls "${TMPDIR:-/tmp}" | grep '^quenby-toc-.*-in.html$')"
+
+"$program" --stamp 42 "$work/b.html"
+check "in place equals piped" cmp -s "$work/b.html" "$work/piped.html"
+check "check of a done file exits 0" test "$(status_of "$program" -c "$work/b.html")" = 0
+check "check of a fresh file exits 1" test "$(status_of "$program" -c "$work/a.html")" = 1
+check "missing file exits 1" test "$(status_of "$program" "$work/none.html" "$work/b.html")" = 1
+err=$("$program" "$work/none.html" 2>&1)
+check "missing file is one line" test "$err" = "quenby-toc: $work/none.html: no such file"
+check "directory exits 1" test "$(status_of "$program" "$work")" = 1
+
+# An installation works without the build tree: the program finds its library.
+cmake --install "$build" --prefix "$work/prefix" >/dev/null
+check "installed program" test -x "$work/prefix/bin/quenby-toc"
+check "installed manual page" test -f "$work/prefix/share/man/man1/quenby-toc.1"
+check "installed library" test -f "$work/prefix/lib/quenby/kr_px_regex.so"
+cp "$work/a.html" "$work/c.html"
+check "installed program runs" "$work/prefix/bin/quenby-toc" --stamp 42 "$work/c.html"
+check "installed program gives the same bytes" cmp -s "$work/c.html" "$work/piped.html"
+
+# Without its library the program refuses to run.
+cp "$program" "$work/alone"
+check "no library, exit 1" test "$(status_of "$work/alone" "$work/a.html")" = 1
+check "no library, says so" sh -c "'$work/alone' '$work/a.html' 2>&1 | grep -q kr_px_regex"
+check "no library, file untouched" cmp -s "$work/a.html" "$work/original.html"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
