@@ -1,0 +1,193 @@
+// Properties of the whole transform on generated pages and on real ones:
+// nothing but anchors and one block is ever added, a remake of an unchanged
+// page is a fixed point, and every link of the block has its anchor.
+#include <gtest/gtest.h>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+#include "html/regex_binding.h"
+#include "toc/toc_file_test_util.h"
+#include "toc/toc_test_util.h"
+
+namespace {
+
+const std::string start_marker = "<!--KRYN_HTML_TOC_START-->";
+const std::string end_marker = "<!--KRYN_HTML_TOC_END-->";
+
+struct sequence {
+  uint32_t state;
+  explicit sequence(uint32_t seed) : state(seed * 2654435761u + 1) {}
+  uint32_t next(uint32_t n) {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state % n;
+  }
+};
+
+// Pages mixing every construct the transform cares about. Anchors of the
+// page's own close with "</A>", so that every "</a>" of an output is one the
+// transform inserted.
+std::string generated_page(uint32_t seed, bool with_headings) {
+  sequence r(seed);
+  static const char *const texts[] = {"Intro", "a &amp; b", "x\r\ny", " ", "caf\xe9", "1 < 2",
+                                      "\n", "tail text"};
+  std::string out;
+  bool body = r.next(2) == 0;
+  if (body) out += r.next(2) ? "<html><body class=\"main\">\r\n" : "<HTML><BODY>";
+  int pieces = 1 + static_cast<int>(r.next(25));
+  int toc_comments = 0;
+  for (int i = 0; i < pieces; ++i) {
+    switch (r.next(with_headings ? 14 : 9)) {
+      case 0: out += texts[r.next(8)]; break;
+      case 1: out += "<p>"; out += texts[r.next(8)]; if (r.next(2)) out += "</p>"; break;
+      case 2: out += "<div id=d" + std::to_string(i) + ">"; break;
+      case 3: out += "</div>"; break;
+      case 4: out += r.next(2) ? "<!-- note -->" : "<!--#include file=x -->"; break;
+      case 5:
+        if (toc_comments++ < 2) out += r.next(2) ? "<!-- toc -->" : "<!--\tTOC\r\n-->";
+        break;
+      case 6: out += "<br><img src=x.gif>"; break;
+      case 7: out += "<h7>not a heading</h7><h0>nor</h0><hr>"; break;
+      case 8: out += "<h2></h2><h3/><span>s</span>"; break;
+      default: {
+        int level = 1 + static_cast<int>(r.next(6));
+        std::string tag = (r.next(4) ? "h" : "H") + std::to_string(level);
+        out += "<" + tag + (r.next(3) ? ">" : " class=x>");
+        switch (r.next(6)) {
+          case 0: out += "<a name=\"own" + std::to_string(i) + "\">Own</A>"; break;
+          case 1: out += "<a name=\"x\"></A>Empty anchor"; break;
+          case 2: out += "<b>Bold</b> &amp; more"; break;
+          case 3: out += "<a href=\"#up\">up</A> and on"; break;
+          default: out += texts[r.next(8)]; break;
+        }
+        if (r.next(8)) out += "</" + tag + ">";
+        break;
+      }
+    }
+    if (r.next(3) == 0) out += "\r\n";
+  }
+  if (body) out += "</body></html>\r\n";
+  return out;
+}
+
+std::string without(std::string text, const std::string &piece, int &removed) {
+  size_t at;
+  while ((at = text.find(piece)) != std::string::npos) {
+    text.erase(at, piece.size());
+    ++removed;
+  }
+  return text;
+}
+
+// The output with the block and every inserted anchor text taken out.
+std::string strip_insertions(std::string output, int32_t stamp) {
+  size_t begin = output.find(start_marker);
+  if (begin != std::string::npos) {
+    size_t end = output.find(end_marker, begin);
+    if (end != std::string::npos) output.erase(begin, end + end_marker.size() - begin);
+  }
+  int opened = 0, closed = 0;
+  const std::string prefix = "<a name=\"kryn_link_";
+  const std::string suffix = "_" + std::to_string(stamp) + "\" class=\"header_item\">";
+  size_t at;
+  while ((at = output.find(prefix)) != std::string::npos) {
+    size_t stop = output.find(suffix, at);
+    if (stop == std::string::npos) break;
+    output.erase(at, stop + suffix.size() - at);
+    ++opened;
+  }
+  output = without(output, "</a>", closed);
+  EXPECT_EQ(opened, closed);
+  return output;
+}
+
+// Anchor names in a page, and the targets of its block's links.
+std::set<std::string> anchor_names(const std::string &html) {
+  std::set<std::string> names;
+  auto parsed = parse_test::parse(html);
+  for (xml_node *n = parsed.tree->first; n; n = xml_tree::next_in_order(n)) {
+    krval value;
+    if (n->name == "a" && n->attributes.get(krval("name"), value) && value.text_length() > 0)
+      names.insert(value.str());
+  }
+  return names;
+}
+
+std::vector<std::string> block_targets(const std::string &html) {
+  std::vector<std::string> targets;
+  size_t begin = html.find(start_marker);
+  size_t end = html.find(end_marker);
+  if (begin == std::string::npos || end == std::string::npos) return targets;
+  const std::string href = "<a href=\"#";
+  for (size_t at = html.find(href, begin); at != std::string::npos && at < end;
+       at = html.find(href, at + 1)) {
+    size_t from = at + href.size();
+    targets.push_back(html.substr(from, html.find('"', from) - from));
+  }
+  return targets;
+}
+
+void check_properties(const std::string &input, const std::string &label) {
+  SCOPED_TRACE(label);
+  const int32_t stamp = 1007136000;
+  auto first = toc_test::transform_text(input, 1, stamp);
+  ASSERT_EQ(first->result, 0);
+  const std::string &output = first->output;
+
+  // (a) no qualifying heading: nothing changes, with or without the flag.
+  if (!first->tree.first) {
+    EXPECT_EQ(output, input);
+    EXPECT_EQ(toc_test::transform_text(input, 0, stamp)->output, input);
+  }
+  // (b) only anchors and the block were added.
+  EXPECT_EQ(strip_insertions(output, stamp), input);
+  // (c) a remake of the result, on another day, gives the result again.
+  EXPECT_EQ(toc_test::toc_of(output, stamp + 86400), output);
+  // (d) every link of the block has its anchor.
+  std::set<std::string> names = anchor_names(output);
+  std::vector<std::string> targets = block_targets(output);
+  EXPECT_EQ(targets.size(), static_cast<size_t>(first->transform.anchor_counter));
+  for (const std::string &target : targets) EXPECT_EQ(names.count(target), 1u) << target;
+  if (first->tree.first) {
+    EXPECT_EQ(output.find(start_marker), output.rfind(start_marker));
+  }
+}
+
+class toc_properties : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(load_regex_library()); }
+};
+
+TEST_F(toc_properties, hold_on_generated_pages) {
+  int with_entries = 0;
+  for (uint32_t seed = 1; seed <= 400; ++seed) {
+    std::string page = generated_page(seed, seed % 5 != 0);
+    check_properties(page, "seed " + std::to_string(seed));
+    with_entries += toc_test::transform_text(page)->tree.first != nullptr;
+  }
+  // The generator must exercise both sides.
+  EXPECT_GT(with_entries, 200);
+  EXPECT_LT(with_entries, 380);
+}
+
+TEST_F(toc_properties, hold_on_the_bundled_sample) {
+  std::string sample = toc_test::read_file(QUENBY_SOURCE_DIR "/samples/sample.html");
+  ASSERT_NE(sample, "<missing>");
+  check_properties(sample, "sample.html");
+  // Every heading of the sample comes after its TOC comment.
+  auto r = toc_test::transform_text(sample);
+  EXPECT_EQ(r->transform.anchor_counter, 12);
+  EXPECT_EQ(r->transform.insertion_node->raw_text.str(), "<!-- toc -->");
+}
+
+TEST_F(toc_properties, hold_on_pages_that_already_have_a_block) {
+  for (uint32_t seed = 1; seed <= 100; ++seed) {
+    std::string once = toc_test::toc_of(generated_page(seed, true), 5);
+    SCOPED_TRACE(seed);
+    EXPECT_EQ(toc_test::toc_of(once, 6), once);
+  }
+}
+
+}  // namespace
