@@ -1,14 +1,18 @@
 #include "toc/html_toc.h"
 
+#include <cstring>
 #include <new>
 #include "html/regex_binding.h"
 #include "toc/run_stamp.h"
 
 const char toc_comment_pattern_text[] = "<!--[ \t\r\n]*toc[ \t\r\n]*-->";
 
+// Called for every start tag of a page, twice: it reads the name's bytes in
+// place instead of asking for a terminated copy.
 int32_t pre_html_toc::heading_level(const krval &name) const {
-  if (name.text_length() != 2) return 0;
-  const char *s = name.c_str();
+  if (!name.is_text()) return heading_level(krval(name.c_str()));
+  if (name.text.length != 2) return 0;
+  const char *s = name.text.bytes;
   if (s[0] != 'h' && s[0] != 'H') return 0;
   int32_t level = static_cast<signed char>(s[1]) - '0';
   return level >= range_from && level <= range_to ? level : 0;
@@ -19,6 +23,11 @@ html_toc::html_toc()
 
 static bool is_comment(const xml_node *n) {
   return n->kind == XML_COMMENT || n->kind == XML_SSI;
+}
+
+static bool is_named(const xml_node *n, const char *name, int32_t length) {
+  return n->name.is_text() && n->name.text.length == length &&
+         std::memcmp(n->name.text.bytes, name, static_cast<size_t>(length)) == 0;
 }
 
 static bool is_text(const xml_node *n) {
@@ -47,7 +56,7 @@ void html_toc::find_places() {
     if (n->kind == XML_START_TAG) {
       if (!first_heading && n->first_child && heading_level(n->name) != 0)
         first_heading = n;
-      else if (!body_node && n->name == "body")
+      else if (!body_node && is_named(n, "body", 4))
         body_node = n;
     } else if (is_comment(n)) {
       if (!insertion_node && is_toc_comment(n))
@@ -116,7 +125,7 @@ int32_t html_toc::anchor_heading(xml_node *heading, toc_node *entry) {
   krval text("");
   const krval name_key("name");
   for (xml_node *d = heading->first_child; d && d != after; d = xml_tree::next_in_order(d)) {
-    if (!anchor_found && d->kind == XML_START_TAG && d->name == "a") {
+    if (!anchor_found && d->kind == XML_START_TAG && is_named(d, "a", 1)) {
       krval value;
       if (d->attributes.get(name_key, value) && value.text_length() > 0) {
         anchor_name.assign_text_of(value);

@@ -2,9 +2,15 @@
 
 #include "value/krarr.h"
 
+// Every node passes here: a text Value's bytes are written as they stand,
+// without refreshing or terminating anything.
 static void write_value(html_sink &sink, const krval &text) {
-  int32_t length = text.text_length();
-  if (length > 0) sink.write(text.c_str(), length);
+  if (!text.is_text()) {
+    int32_t length = text.text_length();
+    if (length > 0) sink.write(text.c_str(), length);
+  } else if (text.text.length > 0) {
+    sink.write(text.text.bytes, text.text.length);
+  }
 }
 
 void write_html_document(xml_tree &document, html_sink &sink, uint8_t insert_toc,

@@ -34,12 +34,15 @@ int32_t reading_percent(int64_t read, int32_t size) {
 // per node would dominate the run on a big page.
 class file_sink : public html_sink {
 public:
-  explicit file_sink(krfile handle) : handle_(handle), buffer_("") {}
+  explicit file_sink(krfile handle) : handle_(handle), buffer_("") {
+    buffer_.text.set_length(buffer_limit + chunk_size);
+    buffer_.text.set_length(0);
+  }
 
   void write(const char *bytes, int32_t count) override {
     if (failed_) return;
-    buffer_.append_bytes(bytes, count);
-    if (buffer_.text_length() >= buffer_limit) drain();
+    buffer_.text.append(bytes, count);
+    if (buffer_.text.length >= buffer_limit) drain();
   }
 
   // True when every byte reached the file.
