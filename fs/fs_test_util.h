@@ -1,0 +1,59 @@
+// Shared by the file-layer tests: a scratch folder per test, and small file
+// helpers that go around the layer under test (through std::filesystem and
+// iostreams) so that they check it rather than repeat it.
+#pragma once
+#include <gtest/gtest.h>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include "fs/fs.h"
+#include "fs/fs_test_hooks.h"
+
+namespace fs_testing {
+
+namespace stdfs = std::filesystem;
+
+inline std::string read_back(const stdfs::path &file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void write_file(const stdfs::path &file, const std::string &bytes) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+// Handles or descriptors the process holds now (defined per system).
+int open_handle_count();
+
+// A fresh folder under the system's temporary folder, removed afterwards; the
+// current directory is restored too, since listings move it.
+class scratch_test : public ::testing::Test {
+protected:
+  void SetUp() override {
+    start_directory = stdfs::current_path();
+    static int serial = 0;
+    const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
+    folder = stdfs::temp_directory_path() /
+             ("quenby_fs_" + std::string(info->name()) + "_" + std::to_string(++serial) + "_" +
+              std::to_string(static_cast<long long>(unix_time_now())));
+    stdfs::remove_all(folder);
+    stdfs::create_directories(folder);
+  }
+  void TearDown() override {
+    fs_restore_hooks();
+    stdfs::current_path(start_directory);
+    std::error_code ignored;
+    stdfs::remove_all(folder, ignored);
+  }
+  // The path of a name in the scratch folder, as a Value.
+  krval at(const std::string &name) const { return krval((folder / name).string().c_str()); }
+  stdfs::path file(const std::string &name) const { return folder / name; }
+
+  stdfs::path start_directory;
+  stdfs::path folder;
+};
+
+}  // namespace fs_testing
