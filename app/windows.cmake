@@ -1,0 +1,41 @@
+# The Windows program and the Windows services it and the installer use.
+add_library(quenby_winservices STATIC
+  registry.cpp
+  shell.cpp
+  file_dialogs.cpp
+  center_on_screen.cpp
+)
+target_link_libraries(quenby_winservices PUBLIC quenby_value ole32 uuid shell32 comdlg32)
+
+# One program file: built as kwop.exe and copied as setup.exe, since the name
+# it is started under chooses what it does. It finds kr_px_regex.dll beside it.
+add_executable(quenby_program WIN32
+  kwop_main.cpp
+  main_window.cpp
+  about_box.cpp
+  kwop.rc
+)
+set_target_properties(quenby_program PROPERTIES
+  OUTPUT_NAME kwop
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+target_link_libraries(quenby_program PRIVATE
+  quenby_startup quenby_ui quenby_forms quenby_winservices quenby_toc quenby_fs
+  quenby_regex_binding quenby_value)
+
+# The installer's wizard takes over setup mode when setup/ provides it
+# (setup/setup_form.h: class TSetupForm with the instance SetupForm, in the
+# library quenby_setup); until then a placeholder window stands in.
+if(EXISTS ${CMAKE_SOURCE_DIR}/setup/setup_form.h)
+  target_compile_definitions(quenby_program PRIVATE QUENBY_HAVE_SETUP_FORM)
+  target_link_libraries(quenby_program PRIVATE quenby_setup)
+else()
+  target_sources(quenby_program PRIVATE setup_placeholder.cpp)
+endif()
+
+add_custom_command(TARGET quenby_program POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:quenby_program> ${CMAKE_BINARY_DIR}/bin/setup.exe
+  VERBATIM)
+
+quenby_add_test(windows_services_win_test
+  SOURCES windows_services_win_test.cpp
+  LIBS quenby_winservices)

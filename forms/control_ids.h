@@ -1,0 +1,105 @@
+// Control and menu-item ids of the windows, by component name. The windows
+// are built with them and the GUI tests drive the windows through them, so a
+// test names the same component the window code does.
+#pragma once
+
+namespace krynWOP1_ids {
+enum : int {
+  TabControl1 = 100,
+  Panel1,
+  GroupBox1,
+  Edit1,
+  Button1,
+  GroupBox2,
+  CheckBox1,
+  Edit2,
+  Button2,
+  Button5,
+  Button3,
+  ProgressBar1,
+  Panel2,
+  Label10,
+  Label1,
+  Label2,
+  Label3,
+  Label5,
+  Label8,
+  Label4,
+  Label9,
+  Label7,
+  Label6,
+  Button4,
+
+  File1 = 200,
+  CreateorremakeTOC1,
+  N3,
+  Exit1,
+  View1,
+  Viewresultfile1,
+  N1,
+  SingleFile1,
+  MultipleFiles1,
+  Help1,
+  Contents1,
+  Pellory1,
+  N2,
+  About1,
+  VendorSite2,
+};
+}  // namespace krynWOP1_ids
+
+namespace AboutBox_ids {
+enum : int {
+  Panel1 = 100,
+  ProgramIcon,
+  ProductName,
+  Version,
+  Copyright,
+  Comments,
+  OKButton,
+};
+}  // namespace AboutBox_ids
+
+namespace SetupForm_ids {
+enum : int {
+  Panel2 = 100,
+  Image1,
+  Label1,
+  Panel3,
+  Label2,
+  Label3,
+  Panel4,
+  Label4,
+  Memo1,
+  Label5,
+  Panel5,
+  GroupBox4,
+  Label13,
+  Button4,
+  GroupBox5,
+  Label7,
+  Label8,
+  GroupBox1,
+  CheckBox1,
+  CheckBox2,
+  Panel7,
+  Panel8,
+  Label14,
+  Label18,
+  GroupBox2,
+  Label15,
+  GroupBox3,
+  Label16,
+  Label17,
+  Panel6,
+  Label9,
+  ProgressBar1,
+  Label10,
+  Label11,
+  Label12,
+  Panel1,
+  Button2,
+  Button1,
+  Button3,
+};
+}  // namespace SetupForm_ids
