@@ -56,8 +56,11 @@ krfile open_file(krval &name, const char *mode);
 bool close_file(krfile file);  // true for krfile_invalid
 
 // Reads up to count bytes; the Value's text then holds exactly the bytes read.
-// Returns the count read (0 at end of file and for krfile_invalid) or a
-// negative code with an empty text:
+// Returns the count read (0 at end of file and for krfile_invalid) or, with an
+// empty text, a negative code for the system's error. An error outside the
+// list gives krfile_read_failed, so that a failing disk never looks like the
+// end of the file.
+constexpr int32_t krfile_read_end_of_file = -1;  // the system's "handle at end of file"
 constexpr int32_t krfile_read_io_pending = -2;
 constexpr int32_t krfile_read_more_data = -3;
 constexpr int32_t krfile_read_insufficient_buffer = -4;
@@ -65,8 +68,7 @@ constexpr int32_t krfile_read_broken_pipe = -5;
 constexpr int32_t krfile_read_invalid_user_buffer = -6;
 constexpr int32_t krfile_read_no_memory = -7;
 constexpr int32_t krfile_read_aborted = -8;
-constexpr int32_t krfile_read_failed = -9;    // any other error: never mistaken for end of file
-constexpr int32_t krfile_read_end_of_file = -1;  // the system's "handle at end of file" error
+constexpr int32_t krfile_read_failed = -9;
 int32_t read_chunk(krval &out, int32_t count, krfile file);
 // The read_chunk result for a system error code (GetLastError / errno).
 int32_t read_error_result(int32_t system_error);

@@ -226,20 +226,4 @@ TEST(ordering, folders_first_then_by_the_mode) {
   delete late;
 }
 
-TEST(ordering, a_new_entry_is_empty) {
-  krfile_node n;
-  EXPECT_EQ(n.name.tag, KR_TEXT);
-  EXPECT_EQ(n.name, "");
-  EXPECT_EQ(n.is_directory, 0);
-  EXPECT_EQ(n.size.tag, KR_INT);
-  EXPECT_EQ(n.size.as_int(), 0);
-  EXPECT_EQ(n.modification_time, 0);
-  EXPECT_EQ(n.attributes, 0u);
-  EXPECT_EQ(n.selected, 1);
-  EXPECT_EQ(n.sort_text.tag, KR_TEXT);
-  krfile_tree tree;
-  EXPECT_EQ(tree.ordering_mode.tag, KR_INT);
-  EXPECT_EQ(tree.ordering_mode.as_int(), 0);
-}
-
 }  // namespace

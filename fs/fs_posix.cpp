@@ -196,12 +196,12 @@ krfile open_file(krval &name, krval &mode) {
     default: flags = query_only; query = true; break;
   }
   bool folders_allowed = m[0] == 0;
-  // Non-blocking while opening, so that a FIFO without a writer cannot hang us
-  // (O_PATH ignores the flag).
+  // Non-blocking while opening, so that a FIFO without a writer cannot hang us.
   int fd = open_retrying(path, flags | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return krfile_invalid;
-  if (!query || query_only == O_RDONLY) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  // As on Windows, only a query handle may name a folder.
+  bool path_only = query && query_only != O_RDONLY;  // carries no status flags
+  if (!path_only) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  // As on Windows, only the empty mode opens a folder.
   if ((!folders_allowed && is_directory_fd(fd)) || (to_end && ::lseek(fd, 0, SEEK_END) < 0)) {
     ::close(fd);
     return krfile_invalid;
