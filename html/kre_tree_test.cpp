@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "html/xml_node.h"
+#include "html/xml_node_pool.h"
 
 namespace {
 
@@ -288,7 +289,8 @@ TEST(xml_node, StartsAsAnEmptyRootRecord) {
   xml_node n;
   EXPECT_EQ(n.kind, -1);
   EXPECT_EQ(n.closed, 0);
-  for (const krval *v : {&n.name, &n.raw_text, &n.spare}) {
+  const krval *texts[] = {&n.name, &n.raw_text, &xml_node::spare()};
+  for (const krval *v : texts) {
     EXPECT_EQ(v->tag, KR_TEXT);
     EXPECT_EQ(v->text_length(), 0);
   }
@@ -328,6 +330,42 @@ TEST(xml_node, AttributesBehaveAsAnOrderedMap) {
   m.attributes.take_entries(more);
   EXPECT_EQ(m.attributes.count(), 1);
   EXPECT_EQ(more.count(), 0);
+}
+
+TEST(xml_node, PooledNodesGoBackAndEmptySlabsAreReleased) {
+  const size_t live_before = xml_node_pool::live_nodes();
+  {
+    xml_tree t;
+    xml_node *last = t.insert_first_top_level(new xml_node);
+    for (int i = 0; i < 200000; ++i) {
+      xml_node *n = new xml_node;
+      t.insert_after(n, last);
+      last = n;
+    }
+    EXPECT_EQ(xml_node_pool::live_nodes(), live_before + 200001);
+    // Freed storage is handed out again.
+    xml_node *second = t.first->next;
+    t.unlink_and_destroy(second);
+    xml_node *again = new xml_node;
+    EXPECT_EQ(again, second);
+    t.insert_after(again, t.first);
+  }
+  EXPECT_EQ(xml_node_pool::live_nodes(), live_before);
+  EXPECT_LE(xml_node_pool::slabs(), 2u);   // at most one in use elsewhere and the one kept back
+  xml_node *n = new (std::nothrow) xml_node;
+  ASSERT_NE(n, nullptr);
+  delete n;
+}
+
+struct larger_node : xml_node {
+  char extra[512];
+};
+
+TEST(xml_node, RecordsLargerThanANodeUseTheGeneralAllocator) {
+  const size_t live_before = xml_node_pool::live_nodes();
+  larger_node *n = new larger_node;
+  EXPECT_EQ(xml_node_pool::live_nodes(), live_before);
+  delete n;
 }
 
 TEST(xml_node, DocumentTreesFreeTheirNodes) {

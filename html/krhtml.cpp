@@ -5,13 +5,18 @@
 
 namespace {
 
-const char *const kVoidElements[] = {"area", "br",      "basefont", "base", "col",  "frame", "hr",
-                                     "img",  "input",   "isindex",  "link", "meta", "param"};
+struct void_element {
+  const char *name;
+  int32_t length;
+};
+const void_element kVoidElements[] = {{"area", 4}, {"br", 2},   {"basefont", 8}, {"base", 4}, {"col", 3},
+                                      {"frame", 5}, {"hr", 2},  {"img", 3},      {"input", 5}, {"isindex", 7},
+                                      {"link", 4}, {"meta", 4}, {"param", 5}};
 
 bool is_void_element(const krval &name) {
   const krchar &t = name.text;
-  for (const char *v : kVoidElements)
-    if (std::strlen(v) == static_cast<size_t>(t.length) && std::memcmp(v, t.bytes, t.length) == 0)
+  for (const void_element &v : kVoidElements)
+    if (v.length == t.length && v.name[0] == t.bytes[0] && std::memcmp(v.name, t.bytes, t.length) == 0)
       return true;
   return false;
 }
@@ -21,7 +26,6 @@ bool same_name(const krval &a, const krval &b) {
          (a.text.length == 0 || std::memcmp(a.text.bytes, b.text.bytes, a.text.length) == 0);
 }
 
-std::string key_of(const xml_node *n) { return std::string(n->name.text.bytes ? n->name.text.bytes : "", n->name.text.length); }
 
 // The token's bytes go to the node in storage of their own size; the token
 // keeps its buffer for the next one.
@@ -110,8 +114,7 @@ int32_t krhtml::emit_token() {
 // the climbed-over nodes stop being ancestors of what follows.
 void krhtml::match_end_tag(xml_node *end_tag) {
   if (skip_hopeless_climbs) {
-    auto open = open_ancestors.find(key_of(end_tag));
-    if (open == open_ancestors.end() || open->second == 0) return;
+    if (open_ancestors.get(end_tag->name.text.bytes, end_tag->name.text.length) == 0) return;
   }
   xml_node *start = current ? current : tree->first;
   xml_node *reached = start;
@@ -129,13 +132,12 @@ void krhtml::match_end_tag(xml_node *end_tag) {
 }
 
 void krhtml::enter(xml_node *ancestor) {
-  if (!ancestor->closed) ++open_ancestors[key_of(ancestor)];
+  if (!ancestor->closed) open_ancestors.add(ancestor->name.text.bytes, ancestor->name.text.length, 1);
 }
 
 void krhtml::leave(xml_node *ancestor) {
   if (ancestor->closed) return;
-  auto open = open_ancestors.find(key_of(ancestor));
-  if (open != open_ancestors.end() && open->second > 0) --open->second;
+  open_ancestors.add(ancestor->name.text.bytes, ancestor->name.text.length, -1);
 }
 
 // Every node is placed at the end of the document so far, so the sibling walks

@@ -4,8 +4,7 @@
 // exact bytes, so the tree written in document order is the input again.
 #pragma once
 #include <cstdint>
-#include <string>
-#include <unordered_map>
+#include "html/krname_counts.h"
 #include "html/krsgml.h"
 #include "html/krtag_reader.h"
 #include "html/xml_node.h"
@@ -46,5 +45,5 @@ private:
   // Open (unclosed) elements among the ancestors of the current node, by
   // name: an end tag whose name has none here cannot find its element, so
   // its climb through a deeply nested document is skipped.
-  std::unordered_map<std::string, int32_t> open_ancestors;
+  krname_counts open_ancestors;
 };

@@ -2,7 +2,7 @@
 
 namespace {
 int32_t chunk_length(krarrnode *chunk) {
-  chunk->value.set_type(KR_TEXT);   // a chunk is read as text from the moment it is reached
+  if (chunk->value.tag != KR_TEXT) chunk->value.set_type(KR_TEXT);   // read as text once reached
   return chunk->value.text.length;
 }
 }  // namespace

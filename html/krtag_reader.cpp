@@ -50,8 +50,25 @@ void krtag_reader::read(const char *bytes, int32_t length, krval &element_name, 
   reading_value = false;
   bool name_done = false, in_word = false, pending = false;
 
-  auto word_byte = [&](char c) {
-    (name_done ? attribute_name : element_name).text.append_byte(c);
+  // Runs of bytes that all go to the same buffer are appended at once.
+  auto run_end = [&](int32_t from, bool in_value) {
+    int32_t j = from;
+    while (j < length) {
+      uint8_t k = kClasses.of[static_cast<unsigned char>(bytes[j])];
+      if (!(k == NAME || k == NUMBER || (in_value && k == OTHER))) break;
+      ++j;
+    }
+    return j;
+  };
+  auto word_run = [&](int32_t &i) {
+    int32_t end = run_end(i, false);
+    (name_done ? attribute_name : element_name).text.append(bytes + i, end - i);
+    i = end - 1;
+  };
+  auto value_run = [&](int32_t &i) {
+    int32_t end = run_end(i, true);
+    value.text.append(bytes + i, end - i);
+    i = end - 1;
   };
 
   for (int32_t i = 0; i < length; ++i) {
@@ -85,21 +102,21 @@ void krtag_reader::read(const char *bytes, int32_t length, krval &element_name, 
       }
       case NAME:
         if (in_word) {
-          word_byte(c);
+          word_run(i);
         } else if (reading_value) {
-          value.text.append_byte(c);
+          value_run(i);
         } else {
           in_word = true;
           if (pending) {
             pending = false;
             store(*attributes);
           }
-          word_byte(c);
+          word_run(i);
         }
         break;
       case NUMBER:
-        if (in_word) word_byte(c);
-        else if (reading_value) value.text.append_byte(c);
+        if (in_word) word_run(i);
+        else if (reading_value) value_run(i);
         break;
       case EQUALS:
         if (!name_done) break;
@@ -109,7 +126,7 @@ void krtag_reader::read(const char *bytes, int32_t length, krval &element_name, 
         while (i + 1 < length && kClasses.of[static_cast<unsigned char>(bytes[i + 1])] == SPACE) ++i;
         break;
       default:
-        if (reading_value) value.text.append_byte(c);
+        if (reading_value) value_run(i);
         break;
     }
   }

@@ -2,7 +2,9 @@
 // holding the exact source bytes of its token so the document can be written
 // back byte for byte.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <new>
 #include "html/kre_tree.h"
 #include "value/krhash.h"
 #include "value/krval.h"
@@ -51,17 +53,26 @@ enum xml_kind : int32_t {
   XML_TEXT = 18,
 };
 
+// Nodes live in xml_node_pool's slabs: a document has hundreds of thousands.
 struct xml_node : krnode<xml_node> {
   xml_node();
   xml_node(const xml_node &) = delete;
   xml_node &operator=(const xml_node &) = delete;
 
+  static void *operator new(std::size_t size);   // throws std::bad_alloc
+  static void *operator new(std::size_t size, const std::nothrow_t &) noexcept;
+  static void operator delete(void *p, std::size_t size) noexcept;
+  static void operator delete(void *p, const std::nothrow_t &) noexcept;
+
   int32_t kind = XML_ROOT;
   krval name;       // lower-cased element name (kinds 1, 2, 3), else empty
   krval raw_text;   // the token's exact source bytes
-  krval spare;      // always empty
   xml_attributes attributes;   // lower-cased name -> value as written
   int32_t closed = 0;   // for end tags: it found its element
+
+  // The record's spare text Value, always empty: one shared constant rather
+  // than 32 bytes in every node.
+  static const krval &spare();
 };
 
 using xml_tree = kre_tree<xml_node>;
