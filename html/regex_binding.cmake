@@ -3,9 +3,7 @@
 # uses the binding is put there, and a build of one waits for the library.
 add_library(quenby_regex_binding STATIC ${CMAKE_CURRENT_LIST_DIR}/regex_binding.cpp)
 target_link_libraries(quenby_regex_binding PUBLIC quenby_value ${CMAKE_DL_LIBS})
-if(TARGET kr_px_regex)
-  add_dependencies(quenby_regex_binding kr_px_regex)
-endif()
+add_dependencies(quenby_regex_binding kr_px_regex)
 
 set(QUENBY_BIN_DIR ${CMAKE_BINARY_DIR}/bin)
 
@@ -21,9 +19,7 @@ function(quenby_regex_binding_test name expect folder)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${folder})
 endfunction()
 
-if(TARGET kr_px_regex)
-  quenby_regex_binding_test(regex_binding_test 1 ${QUENBY_BIN_DIR})
-endif()
+quenby_regex_binding_test(regex_binding_test 1 ${QUENBY_BIN_DIR})
 quenby_regex_binding_test(regex_binding_missing_test 0 ${QUENBY_BIN_DIR}/regex-missing)
 quenby_regex_binding_test(regex_binding_incomplete_test 0 ${QUENBY_BIN_DIR}/regex-incomplete)
 
