@@ -5,6 +5,12 @@
 
 namespace {
 
+bool same_bytes(const char *a, const char *b, int32_t n) {
+  for (int32_t i = 0; i < n; ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
 struct void_element {
   const char *name;
   int32_t length;
@@ -16,21 +22,27 @@ const void_element kVoidElements[] = {{"area", 4}, {"br", 2},   {"basefont", 8},
 bool is_void_element(const krval &name) {
   const krchar &t = name.text;
   for (const void_element &v : kVoidElements)
-    if (v.length == t.length && v.name[0] == t.bytes[0] && std::memcmp(v.name, t.bytes, t.length) == 0)
+    if (v.length == t.length && same_bytes(v.name, t.bytes, t.length))
       return true;
   return false;
 }
 
 bool same_name(const krval &a, const krval &b) {
-  return a.text.length == b.text.length &&
-         (a.text.length == 0 || std::memcmp(a.text.bytes, b.text.bytes, a.text.length) == 0);
+  return a.text.length == b.text.length && same_bytes(a.text.bytes, b.text.bytes, a.text.length);
+}
+
+// Text of exactly these bytes in storage of its own size.
+void set_bytes(krval &v, const char *bytes, int32_t length) {
+  v.tag = KR_TEXT;
+  v.text.reset(length);
+  if (length > 0) std::memcpy(v.text.bytes, bytes, length);
 }
 
 
 // The token's bytes go to the node in storage of their own size; the token
 // keeps its buffer for the next one.
 void take_token(krval &token, krval &raw) {
-  raw.assign_bytes(token.text.bytes, token.text.length);
+  set_bytes(raw, token.text.bytes, token.text.length);
   token.tag = KR_TEXT;
   token.text.length = 0;
 }
@@ -84,7 +96,7 @@ int32_t krhtml::emit_token() {
   }
   n->kind = k;
   take_token(token, n->raw_text);
-  if (element_name.text.length > 0) n->name.assign_bytes(element_name.text.bytes, element_name.text.length);
+  if (element_name.text.length > 0) set_bytes(n->name, element_name.text.bytes, element_name.text.length);
   if (has_attributes && attributes.count() > 0) n->attributes.take_entries(attributes);
   n->closed = (k == XML_START_TAG || k == XML_END_TAG) ? 0 : 1;
 

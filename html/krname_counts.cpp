@@ -1,6 +1,12 @@
 #include "html/krname_counts.h"
 
-#include <cstring>
+namespace {
+bool same_bytes(const char *a, const char *b, int32_t n) {
+  for (int32_t i = 0; i < n; ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+}  // namespace
 
 uint32_t krname_counts::hash_of(const char *bytes, int32_t length) {
   uint32_t h = 2166136261u;
@@ -13,8 +19,7 @@ size_t krname_counts::find(const char *bytes, int32_t length, uint32_t hash) con
   for (size_t i = hash & mask;; i = (i + 1) & mask) {
     const slot &s = slots[i];
     if (!s.used) return i;
-    if (s.hash == hash && s.name.size() == static_cast<size_t>(length) &&
-        (length == 0 || std::memcmp(s.name.data(), bytes, length) == 0))
+    if (s.hash == hash && s.name.size() == static_cast<size_t>(length) && same_bytes(s.name.data(), bytes, length))
       return i;
   }
 }

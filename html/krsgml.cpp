@@ -51,9 +51,11 @@ void krsgml::enable_kinds(uint32_t mask) {
   enabled[0] = 0;
 }
 
-// Text runs and classified tokens are taken a chunk's run at a time (up to the
-// next "<", respectively ">"): inside them no byte but those changes the state.
+// Text runs and classified tokens are taken a run at a time (up to the next
+// "<", respectively ">"): inside them no byte but those changes the state.
 // Only the first few bytes of a "<" construct go through the byte-wise path.
+// The bytes of a chunk are walked here directly and the lexer's position is
+// brought up to date before every return.
 int32_t krsgml::step() {
   if (received() >= size_limit) return SGML_TOO_LARGE;
   for (;;) {
@@ -61,29 +63,30 @@ int32_t krsgml::step() {
     int32_t n = unread_run(run);
     if (n == 0) return read_byte() == -2 ? SGML_MORE : finish();
 
-    if (!in_markup) {
-      const char *lt = static_cast<const char *>(std::memchr(run, '<', n));
-      int32_t k = lt ? static_cast<int32_t>(lt - run) : n;
-      token.text.append(run, k);
-      skip_read(k);
-      if (!lt) continue;
-      skip_read(1);
-      if (int32_t status = start_markup()) return status;
-      continue;
+    const char *p = run;
+    const char *const end = run + n;
+    int32_t status = 0;
+    while (p < end && status == 0) {
+      if (!in_markup) {
+        const char *lt = static_cast<const char *>(std::memchr(p, '<', end - p));
+        const char *stop = lt ? lt : end;
+        token.text.append(p, static_cast<int32_t>(stop - p));
+        p = stop;
+        if (!lt) break;
+        ++p;
+        status = start_markup();
+      } else if (classifying) {
+        status = handle_byte(static_cast<unsigned char>(*p++));
+      } else {
+        const char *gt = static_cast<const char *>(std::memchr(p, '>', end - p));
+        const char *stop = gt ? gt + 1 : end;
+        token.text.append(p, static_cast<int32_t>(stop - p));
+        p = stop;
+        if (gt) status = end_markup_if_closed();
+      }
     }
-
-    if (classifying) {
-      skip_read(1);
-      if (int32_t status = handle_byte(static_cast<unsigned char>(run[0]))) return status;
-      continue;
-    }
-
-    const char *gt = static_cast<const char *>(std::memchr(run, '>', n));
-    int32_t k = gt ? static_cast<int32_t>(gt - run) + 1 : n;
-    token.text.append(run, k);
-    skip_read(k);
-    if (gt)
-      if (int32_t status = end_markup_if_closed()) return status;
+    skip_read(static_cast<int32_t>(p - run));
+    if (status) return status;
   }
 }
 
@@ -114,7 +117,8 @@ int32_t krsgml::end_markup_if_closed() {
   const krchar &t = token.text;
   const krchar &end = closing.text;
   if (end.length >= t.length) return 0;
-  if (std::memcmp(t.bytes + t.length - end.length, end.bytes, end.length) != 0) return 0;
+  for (int32_t i = 1; i <= end.length; ++i)
+    if (t.bytes[t.length - i] != end.bytes[end.length - i]) return 0;
   if (int32_t status = emit_token()) return status;
   in_markup = 0;
   token.tag = KR_TEXT;

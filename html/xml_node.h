@@ -53,7 +53,7 @@ enum xml_kind : int32_t {
   XML_TEXT = 18,
 };
 
-// Nodes live in xml_node_pool's slabs: a document has hundreds of thousands.
+// Nodes live in xml_node_pool's regions: a document has hundreds of thousands.
 struct xml_node : krnode<xml_node> {
   xml_node();
   xml_node(const xml_node &) = delete;

@@ -1,91 +1,74 @@
 #include "html/xml_node_pool.h"
 
-#include <cstdint>
 #include <cstdlib>
-#if defined(_WIN32)
-#include <malloc.h>
-#endif
 
 #include "html/xml_node.h"
+
+// Under AddressSanitizer, storage that is not handed out is poisoned, so a
+// use of a freed node is still caught although the pool keeps its memory.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUENBY_POOL_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define QUENBY_POOL_ASAN 1
+#endif
+#if QUENBY_POOL_ASAN
+#include <sanitizer/asan_interface.h>
+#define POOL_POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
+#define POOL_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION(p, n)
+#else
+#define POOL_POISON(p, n) ((void)(p), (void)(n))
+#define POOL_UNPOISON(p, n) ((void)(p), (void)(n))
+#endif
 
 namespace xml_node_pool {
 namespace {
 
-constexpr std::size_t kSlabBytes = 64 * 1024;   // also the alignment: a node finds its slab by masking
 constexpr std::size_t kAlign = alignof(xml_node) > alignof(void *) ? alignof(xml_node) : alignof(void *);
 constexpr std::size_t kSlot = (sizeof(xml_node) + kAlign - 1) / kAlign * kAlign;
+constexpr std::size_t kRegionBytes = 256 * 1024;
+
+struct region {
+  region *next;
+};
+constexpr std::size_t kHeader = (sizeof(region) + kAlign - 1) / kAlign * kAlign;
+constexpr std::size_t kSlotsPerRegion = (kRegionBytes - kHeader) / kSlot;
 
 struct free_slot {
   free_slot *next;
 };
 
-struct slab {
-  slab *previous;   // in the list of slabs with room
-  slab *next;
-  free_slot *free_list;
-  std::size_t live;
-  std::size_t fresh;   // slots from here on were never used
-  bool listed;
-};
-
-constexpr std::size_t kHeader = (sizeof(slab) + kAlign - 1) / kAlign * kAlign;
-constexpr std::size_t kSlotsPerSlab = (kSlabBytes - kHeader) / kSlot;
-
-slab *with_room = nullptr;   // slabs that can give a slot
-slab *spare = nullptr;       // one empty slab kept back, so a tree of one node does not churn
+region *regions_held = nullptr;
+std::size_t region_count = 0;
+char *fresh = nullptr;          // never-used slots of the newest region, up to fresh_end
+char *fresh_end = nullptr;
+free_slot *free_list = nullptr;
 std::size_t live_count = 0;
-std::size_t slab_count = 0;
 
-void *aligned_storage() {
-#if defined(_WIN32)
-  return _aligned_malloc(kSlabBytes, kSlabBytes);
-#else
-  void *p = nullptr;
-  return posix_memalign(&p, kSlabBytes, kSlabBytes) == 0 ? p : nullptr;
-#endif
+bool add_region() {
+  region *r = static_cast<region *>(std::malloc(kRegionBytes));
+  if (!r) return false;
+  r->next = regions_held;
+  regions_held = r;
+  ++region_count;
+  fresh = reinterpret_cast<char *>(r) + kHeader;
+  fresh_end = fresh + kSlotsPerRegion * kSlot;
+  POOL_POISON(fresh, fresh_end - fresh);
+  return true;
 }
 
-void free_storage(void *p) {
-#if defined(_WIN32)
-  _aligned_free(p);
-#else
-  std::free(p);
-#endif
-}
-
-char *slot_at(slab *s, std::size_t i) { return reinterpret_cast<char *>(s) + kHeader + i * kSlot; }
-
-void list(slab *s) {
-  s->previous = nullptr;
-  s->next = with_room;
-  if (with_room) with_room->previous = s;
-  with_room = s;
-  s->listed = true;
-}
-
-void unlist(slab *s) {
-  if (s->previous) s->previous->next = s->next;
-  else with_room = s->next;
-  if (s->next) s->next->previous = s->previous;
-  s->previous = s->next = nullptr;
-  s->listed = false;
-}
-
-slab *new_slab() {
-  void *storage = spare;
-  if (storage) {
-    spare = nullptr;
-  } else {
-    storage = aligned_storage();
-    if (!storage) return nullptr;
-    ++slab_count;
+void release_all_regions() {
+  while (regions_held) {
+    region *next = regions_held->next;
+    POOL_UNPOISON(regions_held, kRegionBytes);
+    std::free(regions_held);
+    regions_held = next;
   }
-  slab *s = static_cast<slab *>(storage);
-  s->free_list = nullptr;
-  s->live = 0;
-  s->fresh = 0;
-  list(s);
-  return s;
+  region_count = 0;
+  fresh = fresh_end = nullptr;
+  free_list = nullptr;
 }
 
 }  // namespace
@@ -93,44 +76,35 @@ slab *new_slab() {
 bool fits(std::size_t size) noexcept { return size <= kSlot; }
 
 void *allocate(std::size_t size) noexcept {
-  if (size > kSlot) return nullptr;
-  slab *s = with_room ? with_room : new_slab();
-  if (!s) return nullptr;
+  if (!fits(size)) return nullptr;
   void *p;
-  if (s->free_list) {
-    p = s->free_list;
-    s->free_list = s->free_list->next;
+  if (free_list) {
+    p = free_list;
+    POOL_UNPOISON(p, kSlot);
+    free_list = free_list->next;
   } else {
-    p = slot_at(s, s->fresh++);
+    if (fresh == fresh_end && !add_region()) return nullptr;
+    p = fresh;
+    POOL_UNPOISON(p, kSlot);
+    fresh += kSlot;
   }
-  ++s->live;
   ++live_count;
-  if (!s->free_list && s->fresh == kSlotsPerSlab) unlist(s);
   return p;
 }
 
 void release(void *storage) noexcept {
   if (!storage) return;
-  slab *s = reinterpret_cast<slab *>(reinterpret_cast<std::uintptr_t>(storage) & ~(kSlabBytes - 1));
-  free_slot *f = static_cast<free_slot *>(storage);
-  f->next = s->free_list;
-  s->free_list = f;
-  --s->live;
-  --live_count;
-  if (s->live == 0) {
-    if (s->listed) unlist(s);
-    if (!spare) {
-      spare = s;
-    } else {
-      free_storage(s);
-      --slab_count;
-    }
+  if (--live_count == 0) {
+    release_all_regions();
     return;
   }
-  if (!s->listed) list(s);
+  free_slot *f = static_cast<free_slot *>(storage);
+  f->next = free_list;
+  free_list = f;
+  POOL_POISON(storage, kSlot);
 }
 
 std::size_t live_nodes() noexcept { return live_count; }
-std::size_t slabs() noexcept { return slab_count; }
+std::size_t regions() noexcept { return region_count; }
 
 }  // namespace xml_node_pool
