@@ -31,6 +31,8 @@ public:
     prog_.has_anchors = ast_.has_anchors;
     prog_.ngroups = ast_.ngroups;
     next_slot_ = 2 * (ast_.ngroups + 1);
+    iter_slot_.assign(ast_.nodes.size(), -1);
+    entry_slot_.assign(ast_.nodes.size(), -1);
     Frag f = node(ast_.root, 1);
     int match = emit(OP_MATCH, 0);
     patch(f, match, 0);
@@ -45,6 +47,14 @@ private:
   bool reverse_;
   Program &prog_;
   int next_slot_ = 0;
+  // Bookkeeping slots belong to the tree node, shared by all copies of it
+  // that a counted repetition makes: the copies are never live at once.
+  std::vector<int> iter_slot_, entry_slot_;
+
+  int slot_of(std::vector<int> &table, int id) {
+    if (table[size_t(id)] < 0) table[size_t(id)] = next_slot_++;
+    return table[size_t(id)];
+  }
 
   int emit(Op op, int depth, int arg = 0) {
     Inst i;
@@ -123,7 +133,7 @@ private:
         return out;
       }
       case NodeKind::Repeat:
-        return repeat(n, depth);
+        return repeat(id, n, depth);
     }
     return single(emit(OP_JMP, depth));
   }
@@ -143,8 +153,8 @@ private:
     return Frag{mark, std::move(b.holes)};
   }
 
-  Frag repeat(const Node &n, int depth) {
-    int slot = bookkeeping() ? next_slot_++ : 0;
+  Frag repeat(int id, const Node &n, int depth) {
+    int slot = bookkeeping() ? slot_of(iter_slot_, id) : 0;
     if (n.max == 0) return single(emit(OP_JMP, depth));
     Frag out;
     out.start = -1;
@@ -166,7 +176,7 @@ private:
     if (n.max == kUnbounded) {
       int entry = -1;
       if (bookkeeping() && n.min == 0) {
-        entry = next_slot_++;
+        entry = slot_of(entry_slot_, id);
         int mark = emit(OP_STAR_ENTRY, depth, entry);
         attach(mark);
         tail = {Hole{mark, false}};

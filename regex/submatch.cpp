@@ -295,6 +295,17 @@ private:
       if (prog_.insts[size_t(pc)].op == OP_SET) picked.push_back(best_[size_t(pc)]);
     size_t t = picked.size();
     if (t > kMaxSubmatchThreads) return false;
+    // Each thread's path from its origin, and the lowest level below each
+    // point of it, so that two paths of one origin meet in a binary search.
+    std::vector<std::vector<int32_t>> chain(t), below(t);
+    for (size_t i = 0; i < t; ++i) {
+      for (int32_t v = picked[i]; v >= 0; v = visits_[size_t(v)].parent) chain[i].push_back(v);
+      std::reverse(chain[i].begin(), chain[i].end());
+      size_t len = chain[i].size();
+      below[i].assign(len, INT32_MAX);
+      for (size_t d = len - 1; d-- > 0;)
+        below[i][d] = std::min(below[i][d + 1], visits_[size_t(chain[i][d + 1])].lo);
+    }
     std::vector<Pair> next(t * t);
     for (size_t i = 0; i < t; ++i)
       for (size_t j = i + 1; j < t; ++j) {
@@ -302,8 +313,23 @@ private:
         const Visit &b = visits_[size_t(picked[j])];
         Pair p;
         if (a.origin == b.origin) {
+          const std::vector<int32_t> &ca = chain[i], &cb = chain[j];
+          size_t lo = 0, hi = std::min(ca.size(), cb.size());  // ca[lo] == cb[lo]
+          while (hi - lo > 1) {
+            size_t mid = (lo + hi) / 2;
+            if (ca[mid] == cb[mid]) lo = mid;
+            else hi = mid;
+          }
           int tie;
-          fork_levels(picked[i], picked[j], p.low_a, p.low_b, tie);
+          if (lo + 1 >= ca.size() || lo + 1 >= cb.size()) {  // not expected: one extends the other
+            p.low_a = p.low_b = INT32_MIN;
+            tie = lo + 1 >= ca.size() ? 1 : -1;
+          } else {
+            int32_t h = prog_.insts[size_t(visits_[size_t(ca[lo])].pc)].depth;
+            p.low_a = std::min(below[i][lo], h);
+            p.low_b = std::min(below[j][lo], h);
+            tie = visits_[size_t(ca[lo + 1])].branch < visits_[size_t(cb[lo + 1])].branch ? 1 : -1;
+          }
           p.verdict = int8_t(verdict(p.low_a, p.low_b, tie));
         } else {
           Pair old = pair(origins_[size_t(a.origin)], origins_[size_t(b.origin)]);
