@@ -95,6 +95,10 @@ private:
   std::vector<int32_t> touched_;
   std::vector<int32_t> stack_;
   int32_t match_visit_ = -1;
+  // Reused from byte to byte.
+  std::vector<int32_t> picked_, chain_, below_, next_slots_;
+  std::vector<size_t> chain_start_;
+  std::vector<Pair> next_pairs_;
 
   bool bol_ok(size_t q) const {
     if (q == 0) return !(eflags_ & KR_REG_NOTBOL);
@@ -290,44 +294,56 @@ private:
   // The best visits at consuming instructions become the next threads, with
   // their pairwise order carried over.
   bool collect_threads() {
-    std::vector<int32_t> picked;
+    std::vector<int32_t> &picked = picked_;
+    picked.clear();
     for (int32_t pc : touched_)
       if (prog_.insts[size_t(pc)].op == OP_SET) picked.push_back(best_[size_t(pc)]);
     size_t t = picked.size();
     if (t > kMaxSubmatchThreads) return false;
     // Each thread's path from its origin, and the lowest level below each
     // point of it, so that two paths of one origin meet in a binary search.
-    std::vector<std::vector<int32_t>> chain(t), below(t);
+    chain_start_.assign(t + 1, 0);
+    chain_.clear();
+    below_.clear();
     for (size_t i = 0; i < t; ++i) {
-      for (int32_t v = picked[i]; v >= 0; v = visits_[size_t(v)].parent) chain[i].push_back(v);
-      std::reverse(chain[i].begin(), chain[i].end());
-      size_t len = chain[i].size();
-      below[i].assign(len, INT32_MAX);
+      size_t first = chain_.size();
+      for (int32_t v = picked[i]; v >= 0; v = visits_[size_t(v)].parent) chain_.push_back(v);
+      std::reverse(chain_.begin() + long(first), chain_.end());
+      size_t len = chain_.size() - first;
+      below_.resize(chain_.size(), INT32_MAX);
+      below_[first + len - 1] = INT32_MAX;
       for (size_t d = len - 1; d-- > 0;)
-        below[i][d] = std::min(below[i][d + 1], visits_[size_t(chain[i][d + 1])].lo);
+        below_[first + d] = std::min(below_[first + d + 1], visits_[size_t(chain_[first + d + 1])].lo);
+      chain_start_[i + 1] = chain_.size();
     }
-    std::vector<Pair> next(t * t);
+    std::vector<Pair> &next = next_pairs_;
+    next.assign(t * t, Pair{});
     for (size_t i = 0; i < t; ++i)
       for (size_t j = i + 1; j < t; ++j) {
         const Visit &a = visits_[size_t(picked[i])];
         const Visit &b = visits_[size_t(picked[j])];
         Pair p;
         if (a.origin == b.origin) {
-          const std::vector<int32_t> &ca = chain[i], &cb = chain[j];
-          size_t lo = 0, hi = std::min(ca.size(), cb.size());  // ca[lo] == cb[lo]
+          const int32_t *ca = chain_.data() + chain_start_[i];
+          const int32_t *cb = chain_.data() + chain_start_[j];
+          size_t la = chain_start_[i + 1] - chain_start_[i];
+          size_t lb = chain_start_[j + 1] - chain_start_[j];
+          const int32_t *ba = below_.data() + chain_start_[i];
+          const int32_t *bb = below_.data() + chain_start_[j];
+          size_t lo = 0, hi = std::min(la, lb);  // ca[lo] == cb[lo]
           while (hi - lo > 1) {
             size_t mid = (lo + hi) / 2;
             if (ca[mid] == cb[mid]) lo = mid;
             else hi = mid;
           }
           int tie;
-          if (lo + 1 >= ca.size() || lo + 1 >= cb.size()) {  // not expected: one extends the other
+          if (lo + 1 >= la || lo + 1 >= lb) {  // not expected: one extends the other
             p.low_a = p.low_b = INT32_MIN;
-            tie = lo + 1 >= ca.size() ? 1 : -1;
+            tie = lo + 1 >= la ? 1 : -1;
           } else {
             int32_t h = prog_.insts[size_t(visits_[size_t(ca[lo])].pc)].depth;
-            p.low_a = std::min(below[i][lo], h);
-            p.low_b = std::min(below[j][lo], h);
+            p.low_a = std::min(ba[lo], h);
+            p.low_b = std::min(bb[lo], h);
             tie = visits_[size_t(ca[lo + 1])].branch < visits_[size_t(cb[lo + 1])].branch ? 1 : -1;
           }
           p.verdict = int8_t(verdict(p.low_a, p.low_b, tie));
@@ -342,7 +358,8 @@ private:
     pairs_.swap(next);
     nthreads_ = t;
     threads_.resize(t);
-    std::vector<int32_t> slots(t * k_);
+    std::vector<int32_t> &slots = next_slots_;
+    slots.resize(t * k_);
     for (size_t i = 0; i < t; ++i) {
       const Visit &v = visits_[size_t(picked[i])];
       threads_[i] = v.pc;
