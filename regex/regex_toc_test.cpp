@@ -106,4 +106,27 @@ TEST(RegexToc, GroupsOverALongMatch) {
   kr_regfree(&re);
 }
 
+// (a|b)*a(a|b){15} needs 2^16 automaton states, far past the cache's budget:
+// the cache is emptied and refilled along the way, and answers stay right.
+TEST(RegexToc, AutomatonCacheOverflowKeepsAnswers) {
+  kr_regex_t re;
+  ASSERT_EQ(kr_regcomp(&re, "(a|b)*a(a|b){15}", KR_REG_EXTENDED), 0);
+  std::string s;
+  uint32_t x = 12345;
+  for (int i = 0; i < (1 << 20); ++i) {
+    x = x * 1103515245u + 12345u;
+    s += (x >> 16) & 1 ? 'a' : 'b';
+  }
+  s += std::string(40, 'b');
+  size_t last_a = s.rfind('a', s.size() - 16);
+  kr_regmatch_t m[2];
+  ASSERT_EQ(kr_regexec(&re, s.c_str(), 1, m, 0), 0);
+  EXPECT_EQ(m[0].rm_so, 0);
+  EXPECT_EQ(size_t(m[0].rm_eo), last_a + 16);
+  std::string none(100000, 'b');
+  none += std::string(15, 'a');
+  EXPECT_EQ(kr_regexec(&re, none.c_str(), 1, m, 0), KR_REG_NOMATCH);
+  kr_regfree(&re);
+}
+
 }  // namespace
