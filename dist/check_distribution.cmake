@@ -1,0 +1,35 @@
+# The setup folder and its zip hold exactly the seven files, the data files
+# as they stand in the source tree. Run as a test:
+#   cmake -DSETUP_DIR=... -DDATA_DIR=... -DZIP=... -P check_distribution.cmake
+set(expected help.html htmltoc.gif kr_px_regex.dll license.txt readme.txt remove.exe setup.exe)
+
+file(GLOB present RELATIVE ${SETUP_DIR} ${SETUP_DIR}/*)
+list(SORT present)
+if(NOT present STREQUAL expected)
+  message(FATAL_ERROR "The setup folder holds: ${present}\nexpected: ${expected}")
+endif()
+foreach(name readme.txt help.html license.txt htmltoc.gif)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${DATA_DIR}/${name} ${SETUP_DIR}/${name}
+                  RESULT_VARIABLE differs)
+  if(differs)
+    message(FATAL_ERROR "${name} in the setup folder is not the one of the source tree")
+  endif()
+endforeach()
+
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${ZIP} OUTPUT_VARIABLE listing RESULT_VARIABLE bad)
+if(bad)
+  message(FATAL_ERROR "Can't list ${ZIP}")
+endif()
+string(REPLACE "\n" ";" entries "${listing}")
+set(files)
+foreach(entry ${entries})
+  if(entry MATCHES "^setup/(.+)$")
+    list(APPEND files ${CMAKE_MATCH_1})
+  elseif(NOT entry STREQUAL "")
+    message(FATAL_ERROR "Unexpected entry in the zip: ${entry}")
+  endif()
+endforeach()
+list(SORT files)
+if(NOT files STREQUAL expected)
+  message(FATAL_ERROR "The zip holds: ${files}\nexpected: ${expected}")
+endif()
