@@ -1,6 +1,6 @@
 # Makes the setup folder hold exactly the seven files of the distribution,
 # and zips it. Run as: cmake -DSETUP_DIR=... -DPROGRAM=... -DLIBRARY=...
-#   -DUNINSTALLER=... -DDATA_DIR=... -DZIP=... -P assemble_setup.cmake
+#   -DUNINSTALLER=... -DDATA_DIR=... -DZIP=... [-DSTRIP=...] -P assemble_setup.cmake
 foreach(var SETUP_DIR PROGRAM LIBRARY UNINSTALLER DATA_DIR ZIP)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "assemble_setup.cmake needs -D${var}=...")
@@ -11,10 +11,22 @@ endforeach()
 file(REMOVE_RECURSE ${SETUP_DIR})
 file(MAKE_DIRECTORY ${SETUP_DIR})
 
-# The one program file is the installer under this name.
-file(COPY_FILE ${PROGRAM} ${SETUP_DIR}/setup.exe)
-file(COPY_FILE ${LIBRARY} ${SETUP_DIR}/kr_px_regex.dll)
-file(COPY_FILE ${UNINSTALLER} ${SETUP_DIR}/remove.exe)
+# The programs travel without their debugging information (STRIP names the
+# tool; without it they are copied as built). The one program file is the
+# installer under the name setup.exe.
+function(place_program source destination)
+  if(STRIP)
+    execute_process(COMMAND ${STRIP} --strip-all -o ${destination} ${source} RESULT_VARIABLE failed)
+    if(failed)
+      message(FATAL_ERROR "Can't strip ${source}")
+    endif()
+  else()
+    file(COPY_FILE ${source} ${destination})
+  endif()
+endfunction()
+place_program(${PROGRAM} ${SETUP_DIR}/setup.exe)
+place_program(${LIBRARY} ${SETUP_DIR}/kr_px_regex.dll)
+place_program(${UNINSTALLER} ${SETUP_DIR}/remove.exe)
 foreach(name readme.txt help.html license.txt htmltoc.gif)
   file(COPY_FILE ${DATA_DIR}/${name} ${SETUP_DIR}/${name})
 endforeach()
