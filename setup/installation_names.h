@@ -1,0 +1,41 @@
+// The names an installation leaves on the system: its folder's files, its
+// shortcuts, its registry keys and values. The installer makes them and the
+// uninstaller removes them, so both read them from here.
+#pragma once
+
+namespace installation {
+
+inline constexpr char product_title[] = "Quenby 1.0";
+// The main window's class: a window of this class means the tool is running.
+inline constexpr char tool_window_class[] = "TkrynWOP1";
+
+inline constexpr char installed_program[] = "kwop.exe";
+inline constexpr char setup_program[] = "setup.exe";
+inline constexpr char uninstaller[] = "remove.exe";
+inline constexpr char help_page[] = "help.html";
+// What the installed folder holds besides the uninstaller, which goes last.
+inline constexpr const char *installed_files[] = {
+    "kwop.exe", "kr_px_regex.dll", "readme.txt", "help.html", "license.txt", "htmltoc.gif",
+};
+
+// Under HKEY_LOCAL_MACHINE.
+inline constexpr char product_key[] = "Software\\KRYN\\WOP1";
+inline constexpr char maker_key[] = "Software\\KRYN";
+inline constexpr char folder_value[] = "inst_dir";
+inline constexpr char start_menu_value[] = "icon_dir";
+inline constexpr char desktop_link_value[] = "desktop_icon";
+inline constexpr char uninstall_key[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\kwop1";
+inline constexpr char display_name_value[] = "DisplayName";
+inline constexpr char uninstall_string_value[] = "UninstallString";
+
+inline constexpr char start_menu_folder[] = "KRYN Quenby";
+inline constexpr char program_link[] = "KRYN Quenby 1.0.lnk";
+inline constexpr char help_link[] = "Help.lnk";
+inline constexpr char uninstall_link[] = "Uninstall.lnk";
+
+// Under HKEY_CLASSES_ROOT, in the class of ".html".
+inline constexpr char html_extension_key[] = ".html";
+inline constexpr char context_verb[] = "Create ToC with Quenby 1.0";
+
+}  // namespace installation
