@@ -323,6 +323,16 @@ TEST_F(setup_cycle, a_second_installation_goes_over_the_first_and_user_files_sur
   EXPECT_EQ(verbs, 1);
   EXPECT_EQ(folder_entries(folder).size(), 7u);
 
+  {
+    // No keeps everything.
+    started_program remove;
+    ASSERT_TRUE(remove.start("\"" + folder + "remove.exe\"", folder));
+    answer(expect_message(remove, "Remove Quenby 1.0 and all of its components?"), IDNO);
+    EXPECT_TRUE(remove.wait_for_exit(patience));
+    EXPECT_EQ(folder_entries(folder).size(), 7u);
+    EXPECT_TRUE(registry_has_key(HKEY_LOCAL_MACHINE, names::product_key));
+  }
+
   ASSERT_TRUE(write_bytes(folder + "my notes.txt", "mine, not the installer's"));
   std::string closing = uninstall(folder);
   EXPECT_NE(closing.find("holds files that were not installed"), std::string::npos) << closing;
@@ -331,6 +341,65 @@ TEST_F(setup_cycle, a_second_installation_goes_over_the_first_and_user_files_sur
   EXPECT_TRUE(read_bytes(folder + "my notes.txt", notes));
   EXPECT_EQ(notes, "mine, not the installer's");
   expect_nothing_recorded();
+}
+
+TEST_F(setup_cycle, browse_starts_in_the_deepest_existing_folder_and_adds_the_product_folder) {
+  started_program setup;
+  HWND wizard = start_setup(setup);
+  ASSERT_TRUE(wizard);
+  press(wizard, id::Button2);
+  ASSERT_TRUE(wait_for_page(wizard, id::Panel4));
+  press(wizard, id::Button2);
+  ASSERT_TRUE(wait_for_page(wizard, id::Panel5));
+  const std::string offered = text_of(wizard, id::Label13);
+
+  press(wizard, id::Button4);
+  message_box browser;
+  ASSERT_TRUE(wait_for_message_box(setup.id(), patience, browser));
+  EXPECT_NE(browser.text.find("Select an installation folder"), std::string::npos) << browser.text;
+  answer(browser, IDCANCEL);
+  pump_messages(300);
+  EXPECT_EQ(text_of(wizard, id::Label13), offered);
+
+  // The browser opens on Program Files, the deepest folder of the default
+  // that exists; confirming it gives its WOP1 folder.
+  press(wizard, id::Button4);
+  ASSERT_TRUE(wait_for_message_box(setup.id(), patience, browser));
+  answer(browser, IDOK);
+  std::string expected = program_files() + "\\WOP1";
+  struct context {
+    HWND wizard;
+    std::string expected;
+  } c{wizard, expected};
+  EXPECT_TRUE(wait_until(
+      [](void *p) {
+        auto *c = static_cast<context *>(p);
+        return text_of(c->wizard, id::Label13) == c->expected;
+      },
+      &c, patience))
+      << text_of(wizard, id::Label13);
+  press(wizard, id::Button1);
+  EXPECT_TRUE(setup.wait_for_exit(patience));
+}
+
+TEST_F(setup_cycle, the_uninstaller_refuses_while_the_tool_runs_or_where_nothing_is_installed) {
+  {
+    started_program remove;
+    ASSERT_TRUE(remove.start("\"" + dist + "remove.exe\"", dist));
+    answer(expect_message(remove, "Quenby 1.0 is not installed in " + dist +
+                                      ", so there is nothing to remove here."),
+           IDOK);
+    EXPECT_TRUE(remove.wait_for_exit(patience));
+    EXPECT_EQ(folder_entries(dist).size(), 7u);
+  }
+  {
+    fake_running_tool tool;
+    started_program remove;
+    ASSERT_TRUE(remove.start("\"" + dist + "remove.exe\"", dist));
+    answer(expect_message(remove, "Before uninstalling you need to close running\r\nQuenby 1.0"), IDOK);
+    EXPECT_TRUE(remove.wait_for_exit(patience));
+    EXPECT_EQ(folder_entries(dist).size(), 7u);
+  }
 }
 
 TEST_F(setup_cycle, an_incomplete_distribution_or_a_running_tool_stops_setup_at_once) {

@@ -73,6 +73,17 @@ protected:
     pump_messages(100);
     return !IsWindowVisible(wizard->handle);
   }
+  // Exactly one message box since the last forget, with the wizard's caption,
+  // that icon and a single OK button.
+  void expect_one_message(const std::string &text, unsigned icon) {
+    pump_messages(100);
+    std::vector<message_box> seen = boxes.seen();
+    ASSERT_EQ(seen.size(), 1u) << text;
+    EXPECT_EQ(seen[0].text, text);
+    EXPECT_EQ(seen[0].caption, "Quenby 1.0");
+    EXPECT_EQ(seen[0].icon, icon) << text;
+    EXPECT_EQ(seen[0].buttons, std::vector<int>{IDOK}) << text;
+  }
 
   scratch_folder source{temp_folder(), "quenby wizard"};
   scratch_folder target{temp_folder(), "quenby target"};
@@ -123,11 +134,7 @@ TEST_F(wizard_test, a_missing_distribution_file_ends_the_wizard_when_it_is_shown
     boxes.forget();
     TSetupForm &w = make_wizard();
     EXPECT_TRUE(w.setup_aborted) << missing;
-    pump_messages(300);
-    ASSERT_EQ(boxes.texts(), std::vector<std::string>{"The distribution is incomplete.\nTerminating."});
-    EXPECT_EQ(boxes.seen()[0].caption, "Quenby 1.0");
-    EXPECT_EQ(boxes.seen()[0].icon, static_cast<unsigned>(MB_ICONSTOP));
-    EXPECT_EQ(boxes.seen()[0].buttons, std::vector<int>{IDOK});
+    expect_one_message("The distribution is incomplete.\nTerminating.", MB_ICONSTOP);
     w.show();
     EXPECT_TRUE(closed()) << missing;
     write_bytes(source / missing, kept);
@@ -138,8 +145,7 @@ TEST_F(wizard_test, the_running_tool_is_named_and_no_page_is_shown) {
   fake_running_tool tool;
   TSetupForm &w = make_wizard();
   EXPECT_TRUE(w.setup_aborted);
-  pump_messages(300);
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Before installation you need to close running\r\nQuenby 1.0"});
+  expect_one_message("Before installation you need to close running\r\nQuenby 1.0", MB_ICONSTOP);
   // Construction stopped before the caption was set.
   EXPECT_NE(window_text(w.handle), "Quenby 1.0");
   w.show();
@@ -174,8 +180,7 @@ TEST_F(wizard_test, an_unreadable_licence_ends_the_wizard_with_file_error) {
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   w.Button2Click();
   CloseHandle(held);
-  pump_messages(300);
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>{"File error"});
+  expect_one_message("File error", MB_ICONSTOP);
   EXPECT_TRUE(closed());
 }
 
@@ -207,6 +212,22 @@ TEST_F(wizard_test, the_default_folder_is_program_files_kryn_wop1_worked_out_onc
   w.Button3Click();
   EXPECT_EQ(w.install_dir.str(), "C:\\Apps\\WOP1");
   EXPECT_EQ(w.Label13->text().str(), "C:\\Apps\\WOP1");
+}
+
+TEST_F(wizard_test, without_any_program_files_folder_in_the_registry_the_wizard_ends) {
+  TSetupForm &w = make_wizard();
+  w.show();
+  {
+    registry_value_aside machine(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                                 "ProgramFilesDir");
+    registry_value_aside user(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                              "ProgramFilesDir");
+    go_to_page(2);
+  }
+  expect_one_message("Setup can't read system registry.The probable reason is either you don't have "
+                     "enough rights or registry is corrupt.",
+                     MB_ICONSTOP);
+  EXPECT_TRUE(closed());
 }
 
 TEST_F(wizard_test, a_previous_installation_is_offered_with_its_notice) {
@@ -295,9 +316,8 @@ TEST_F(installation_test, free_space_equal_to_the_requirement_is_enough_one_byte
 
   fs_simulate_free_space(1, 1, 2047);
   w.Button2Click();
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>{
-                               "Not enough free space on the drive. Please select another drive for installation."});
-  EXPECT_EQ(boxes.seen()[0].icon, static_cast<unsigned>(MB_ICONEXCLAMATION));
+  expect_one_message("Not enough free space on the drive. Please select another drive for installation.",
+                     MB_ICONEXCLAMATION);
   EXPECT_EQ(w.page_index, 3);
   EXPECT_TRUE(w.Panel7->visible());
   EXPECT_TRUE(w.Button2->visible());
@@ -316,8 +336,9 @@ TEST_F(installation_test, a_drive_without_information_is_refused) {
   TSetupForm &w = ready_wizard(target / "WOP1");
   fs_simulate_missing_drive();
   w.Button2Click();
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>{"There is a problem in getting the drive information. "
-                                                    "Please select another drive for installation."});
+  expect_one_message("There is a problem in getting the drive information. Please select another drive "
+                     "for installation.",
+                     MB_ICONEXCLAMATION);
   EXPECT_EQ(w.page_index, 3);
 }
 
@@ -416,8 +437,9 @@ TEST_F(installation_test, a_file_in_the_folders_place_sends_back_to_ready_and_a_
   ASSERT_TRUE(write_bytes(folder, "a file, not a folder"));
   TSetupForm &w = ready_wizard(folder);
   w.Button2Click();
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Destination folder can not be created. Please "
-                                                    "select another directory for installation."});
+  expect_one_message("Destination folder can not be created. Please select another directory for "
+                     "installation.",
+                     MB_ICONEXCLAMATION);
   EXPECT_EQ(w.page_index, 3);
   EXPECT_TRUE(w.Panel7->visible());
   EXPECT_FALSE(w.Panel6->visible());
@@ -448,7 +470,7 @@ TEST_F(installation_test, a_second_run_after_a_failure_keeps_one_trailing_backsl
     w.Button2Click();
   }
   // The files were copied and setup.exe became kwop.exe before the Start menu failed.
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Setup can't create Start menu link."});
+  expect_one_message("Setup can't create Start menu link.", MB_ICONEXCLAMATION);
   EXPECT_EQ(w.page_index, 3);
   EXPECT_TRUE(file_exists(folder + "\\kwop.exe"));
   EXPECT_FALSE(file_exists(folder + "\\setup.exe"));
@@ -463,6 +485,22 @@ TEST_F(installation_test, a_second_run_after_a_failure_keeps_one_trailing_backsl
   EXPECT_TRUE(registry_text(HKEY_LOCAL_MACHINE, names::product_key, names::folder_value, value));
   EXPECT_EQ(value, folder + "\\");
   EXPECT_EQ(w.install_dir.str(), folder + "\\");
+}
+
+TEST_F(installation_test, a_file_that_cannot_be_written_stops_the_copy_and_nothing_is_undone) {
+  std::string folder = target / "Blocked\\WOP1\\";
+  // A folder where readme.txt belongs: no copy can replace it.
+  ASSERT_TRUE(make_folders(folder + "readme.txt"));
+  TSetupForm &w = ready_wizard(folder);
+  w.Button2Click();
+  expect_one_message("Setup can't copy files.", MB_ICONEXCLAMATION);
+  EXPECT_EQ(w.page_index, 3);
+  EXPECT_TRUE(w.Panel7->visible());
+  // The files before it were copied and stay; the ones after it never came.
+  EXPECT_TRUE(file_exists(folder + "setup.exe"));
+  EXPECT_TRUE(file_exists(folder + "remove.exe"));
+  EXPECT_FALSE(file_exists(folder + "help.html"));
+  EXPECT_TRUE(registry_has_value(HKEY_LOCAL_MACHINE, names::product_key, names::folder_value));
 }
 
 TEST_F(installation_test, missing_parent_folders_are_made_from_the_drive_down) {
