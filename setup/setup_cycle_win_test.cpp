@@ -336,7 +336,15 @@ TEST_F(setup_cycle, a_second_installation_goes_over_the_first_and_user_files_sur
   ASSERT_TRUE(write_bytes(folder + "my notes.txt", "mine, not the installer's"));
   std::string closing = uninstall(folder);
   EXPECT_NE(closing.find("holds files that were not installed"), std::string::npos) << closing;
-  EXPECT_EQ(folder_entries(folder), std::vector<std::string>{"my notes.txt"});
+  // The uninstaller's helper copy may still be trying to remove the folder;
+  // while it does, a listing can come back empty, so look again for a while.
+  std::vector<std::string> left;
+  for (int tries = 0; tries < 50; ++tries) {
+    left = folder_entries(folder);
+    if (!left.empty()) break;
+    Sleep(100);
+  }
+  EXPECT_EQ(left, std::vector<std::string>{"my notes.txt"});
   std::string notes;
   EXPECT_TRUE(read_bytes(folder + "my notes.txt", notes));
   EXPECT_EQ(notes, "mine, not the installer's");
