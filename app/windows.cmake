@@ -39,3 +39,32 @@ add_custom_command(TARGET quenby_program POST_BUILD
 quenby_add_test(windows_services_win_test
   SOURCES windows_services_win_test.cpp
   LIBS quenby_winservices)
+
+# The program driven from outside, under Wine and a display: start-up cases
+# and the windows end to end. Both run the built kwop.exe, so they share one
+# display lock, and the second one asks for screenshots of every window.
+add_executable(kwop_gui_win_test
+  gui_test_main_win.cpp
+  gui_test_driver_win.cpp
+  startup_win_test.cpp
+  main_window_win_test.cpp)
+target_link_libraries(kwop_gui_win_test PRIVATE gtest advapi32 comctl32)
+target_compile_definitions(kwop_gui_win_test PRIVATE
+  QUENBY_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
+  QUENBY_SCRATCH_DIR="${CMAKE_CURRENT_BINARY_DIR}/gui_scratch")
+add_dependencies(kwop_gui_win_test quenby_program quenby-toc kr_px_regex)
+if(TARGET kr_px_regex_incomplete)
+  add_dependencies(kwop_gui_win_test kr_px_regex_incomplete)
+endif()
+file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/gui_scratch)
+
+add_test(NAME startup_win_test
+  COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:kwop_gui_win_test>
+          --gtest_filter=CommandLine.*:Startup.*)
+add_test(NAME main_window_win_test
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/with_screenshots.sh ${CMAKE_BINARY_DIR}/screenshots
+          ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:kwop_gui_win_test> --gtest_filter=MainWindow.*)
+set_tests_properties(startup_win_test main_window_win_test PROPERTIES
+  TIMEOUT 600
+  RESOURCE_LOCK quenby_display
+  WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})

@@ -4,6 +4,7 @@
 #include <cstring>
 #include "ui/application.h"
 #include "ui/shortcut.h"
+#include "ui/text_measure.h"
 #include "ui/window_classes.h"
 
 LRESULT CALLBACK form_window_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
@@ -120,17 +121,47 @@ int TForm::scale(int design_pixels) const {
   return scale_length(design_pixels, screen_ppi, description.pixels_per_inch);
 }
 
+namespace {
+
+// The face a font really got, which is some substitute when the system
+// lacks the one asked for.
+std::string face_of(HFONT font) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  char face[LF_FACESIZE] = "";
+  GetTextFaceA(dc, sizeof face, face);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return face;
+}
+
+HFONT create_font(int height, bool bold, const char *face) {
+  return CreateFontA(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+}  // namespace
+
 HFONT TForm::font_for(const font_description &font) {
   const char *name = font.name ? font.name : description.font.name;
   int height = font.height ? font.height : description.font.height;
   std::string key = std::string(name) + "/" + std::to_string(height) + (font.bold ? "/b" : "");
   auto found = fonts.find(key);
   if (found != fonts.end()) return found->second;
-  HFONT f = CreateFontA(-scale(height), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
-                        FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, name);
-  if (!f) f = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  else fonts[key] = f;
+  int pixels = scale(height);
+  HFONT f = create_font(pixels, font.bold, name);
+  // A face the system lacks becomes its dialog face, not whatever face
+  // happens to match first: the dialog face is made for captions this size.
+  if (f && lstrcmpiA(face_of(f).c_str(), name) != 0) {
+    HFONT dialog = create_font(pixels, font.bold, "MS Shell Dlg");
+    if (dialog) {
+      DeleteObject(f);
+      f = dialog;
+    }
+  }
+  if (!f) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  fonts[key] = f;
   return f;
 }
 
@@ -377,18 +408,11 @@ void TForm::create_components() {
 
 void TForm::fit_label(TLabel &label) {
   std::string text = label.text().str();
-  HDC dc = GetDC(label.handle);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label.handle, WM_GETFONT, 0, 0)));
-  RECT r{0, 0, 0, 0};
-  TEXTMETRICA metrics{};
-  GetTextMetricsA(dc, &metrics);
-  if (!text.empty())
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
-  SelectObject(dc, old);
-  ReleaseDC(label.handle, dc);
+  auto font = reinterpret_cast<HFONT>(SendMessageA(label.handle, WM_GETFONT, 0, 0));
+  SIZE size = drawn_text_size(font, text.c_str(), static_cast<int>(text.size()));
   ui_rect &place = layout[label.node].place;
-  place.width = r.right - r.left;
-  place.height = r.bottom - r.top > metrics.tmHeight ? r.bottom - r.top : metrics.tmHeight;
+  place.width = size.cx;
+  place.height = size.cy;
   if (built) place_window_of(label.node);
 }
 
@@ -463,6 +487,7 @@ int TForm::show_modal() {
   saved_focus = nullptr;
   ShowWindow(handle, SW_SHOW);
   SetForegroundWindow(handle);
+  SetActiveWindow(handle);
   MSG message;
   while (modal_result == 0 && handle) {
     BOOL got = GetMessageA(&message, nullptr, 0, 0);
@@ -538,7 +563,9 @@ LRESULT TForm::handle_message(UINT message, WPARAM w, LPARAM l) {
     if (LOWORD(w) == WA_INACTIVE) {
       HWND focus = GetFocus();
       if (focus && IsChild(handle, focus)) saved_focus = focus;
-    } else {
+    } else if (IsWindowEnabled(handle)) {
+      // A form disabled behind a modal one takes no focus: setting it would
+      // activate the form again and pull it in front of the modal one.
       HWND focus = saved_focus && IsWindow(saved_focus) && IsChild(handle, saved_focus)
                        ? saved_focus
                        : GetNextDlgTabItem(handle, nullptr, FALSE);
