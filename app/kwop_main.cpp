@@ -14,11 +14,7 @@
 #include "ui/ui_exception.h"
 #include "value/krarr.h"
 
-#ifdef QUENBY_HAVE_SETUP_FORM
 #include "setup/setup_form.h"
-#else
-#include "app/setup_placeholder.h"
-#endif
 
 namespace {
 

@@ -22,15 +22,9 @@ target_link_libraries(quenby_program PRIVATE
   quenby_startup quenby_ui quenby_forms quenby_winservices quenby_toc quenby_fs
   quenby_regex_binding quenby_value)
 
-# The installer's wizard takes over setup mode when setup/ provides it
-# (setup/setup_form.h: class TSetupForm with the instance SetupForm, in the
-# library quenby_setup); until then a placeholder window stands in.
-if(EXISTS ${CMAKE_SOURCE_DIR}/setup/setup_form.h)
-  target_compile_definitions(quenby_program PRIVATE QUENBY_HAVE_SETUP_FORM)
-  target_link_libraries(quenby_program PRIVATE quenby_setup)
-else()
-  target_sources(quenby_program PRIVATE setup_placeholder.cpp)
-endif()
+# Setup mode shows the installer's wizard (setup/: TSetupForm, instance
+# SetupForm, in quenby_setup, defined after this folder).
+target_link_libraries(quenby_program PRIVATE quenby_setup)
 
 add_custom_command(TARGET quenby_program POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:quenby_program> ${CMAKE_BINARY_DIR}/bin/setup.exe
