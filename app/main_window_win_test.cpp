@@ -48,29 +48,47 @@ bool get_value(HKEY root, const std::string &key, const char *name, std::string 
   return ok;
 }
 
-// .qtest files, and .html files while the tests run, open with the recorder.
-void register_recorder() {
-  set_default_value(HKEY_CLASSES_ROOT, std::string(recorder_class) + "\\shell\\open\\command",
-                    "\"" + own_program() + "\" --record \"" + marker() + "\" \"%1\"");
-  set_default_value(HKEY_CLASSES_ROOT, ".qtest", recorder_class);
-  std::string html_class;
-  if (!get_value(HKEY_CURRENT_USER, saved_html_key, "html_class", html_class)) {
-    if (!get_value(HKEY_CLASSES_ROOT, ".html", "", html_class)) html_class = "htmlfile";
+// Replaces the default value of a key for the tests; the value it had is kept
+// under the test's own key, so that a run cut short is undone by the next.
+void override_default(const std::string &key, const std::string &value, const char *saved_as) {
+  std::string original;
+  if (!get_value(HKEY_CURRENT_USER, saved_html_key, saved_as, original)) {
+    if (!get_value(HKEY_CLASSES_ROOT, key, "", original)) original = "";
     HKEY k;
-    RegCreateKeyExA(HKEY_CURRENT_USER, saved_html_key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
-    RegSetValueExA(k, "html_class", 0, REG_SZ, reinterpret_cast<const BYTE *>(html_class.c_str()),
-                   static_cast<DWORD>(html_class.size() + 1));
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, saved_html_key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
+                        nullptr) != ERROR_SUCCESS)
+      return;
+    RegSetValueExA(k, saved_as, 0, REG_SZ, reinterpret_cast<const BYTE *>(original.c_str()),
+                   static_cast<DWORD>(original.size() + 1));
     RegCloseKey(k);
   }
-  set_default_value(HKEY_CLASSES_ROOT, ".html", recorder_class);
+  set_default_value(HKEY_CLASSES_ROOT, key, value);
+}
+
+void restore_default(const std::string &key, const char *saved_as) {
+  std::string original;
+  if (get_value(HKEY_CURRENT_USER, saved_html_key, saved_as, original))
+    set_default_value(HKEY_CLASSES_ROOT, key, original);
+}
+
+std::string recorder_command() {
+  return "\"" + own_program() + "\" --record \"" + marker() + "\" \"%1\"";
+}
+
+// .qtest files, and .html files and web addresses while the tests run,
+// open with the recorder.
+void register_recorder() {
+  set_default_value(HKEY_CLASSES_ROOT, std::string(recorder_class) + "\\shell\\open\\command",
+                    recorder_command());
+  set_default_value(HKEY_CLASSES_ROOT, ".qtest", recorder_class);
+  override_default(".html", recorder_class, "html_class");
+  override_default("http\\shell\\open\\command", recorder_command(), "http_command");
 }
 
 void unregister_recorder() {
-  std::string html_class;
-  if (get_value(HKEY_CURRENT_USER, saved_html_key, "html_class", html_class)) {
-    set_default_value(HKEY_CLASSES_ROOT, ".html", html_class);
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\QuenbyTest");
-  }
+  restore_default(".html", "html_class");
+  restore_default("http\\shell\\open\\command", "http_command");
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\QuenbyTest");
   RegDeleteTreeA(HKEY_CLASSES_ROOT, ".qtest");
   RegDeleteTreeA(HKEY_CLASSES_ROOT, recorder_class);
 }
@@ -342,6 +360,19 @@ TEST_F(MainWindow, F1OpensHelpFromTheFolderTheToolStartedIn) {
   DeleteFileA(marker().c_str());
   press_key(main, VK_F1, false);
   EXPECT_EQ(opened_file(15000), in_folder("help.html"));
+}
+
+TEST_F(MainWindow, TheWebPagesOpenThroughTheShell) {
+  DeleteFileA(marker().c_str());
+  command(main, id::Pellory1);
+  EXPECT_EQ(opened_file(15000), "http://www.krynsoft.com/pellory/?r=wop");
+  command(main, id::VendorSite2);
+  EXPECT_EQ(opened_file(15000), "http://www.krynsoft.com?r=wop");
+  command(main, id::MultipleFiles1);
+  ASSERT_TRUE(wait_until([&] { return is_visible_flag(control(id::Panel2)); }, 5000));
+  click(control(id::Button4));
+  EXPECT_EQ(opened_file(15000), "http://www.krynsoft.com/pellory/?r=wop");
+  command(main, id::SingleFile1);
 }
 
 TEST_F(MainWindow, TheAboutBoxOpensModallyAndClosesWithOKOrEnter) {

@@ -151,3 +151,34 @@ TEST(Forms, UnknownComponentsAreReportedByName) {
   }
   EXPECT_THROW(form.menu_item("File1"), ui_exception);
 }
+
+TEST(Forms, ResizingMovesOnlyWhatIsAligned) {
+  Application.initialize();
+  built_form form(krynWOP1_description());
+  form.set_size(form.scale(508), form.scale(340));
+  auto rect_of = [&](const char *name) {
+    TControl *c = form.component<TControl>(name);
+    RECT r;
+    GetWindowRect(c->handle, &r);
+    MapWindowPoints(nullptr, form.handle, reinterpret_cast<POINT *>(&r), 2);
+    return r;
+  };
+  const char *names[] = {"TabControl1", "Panel1", "Panel2", "GroupBox1", "GroupBox2",
+                         "Edit1", "Button1", "CheckBox1", "Button3", "ProgressBar1", "Label7"};
+  std::vector<RECT> before;
+  for (const char *n : names) before.push_back(rect_of(n));
+
+  RECT window;
+  GetWindowRect(form.handle, &window);
+  form.set_size(window.right - window.left + 120, window.bottom - window.top + 60);
+  for (size_t i = 0; i < sizeof names / sizeof names[0]; ++i) {
+    RECT now = rect_of(names[i]);
+    std::string name = names[i];
+    bool fills = name == "TabControl1" || name == "Panel1" || name == "Panel2";
+    bool band = name == "GroupBox1" || name == "GroupBox2";
+    EXPECT_EQ(now.left, before[i].left) << name;
+    EXPECT_EQ(now.top, before[i].top) << name;
+    EXPECT_EQ(now.right - now.left, before[i].right - before[i].left + (fills || band ? 120 : 0)) << name;
+    EXPECT_EQ(now.bottom - now.top, before[i].bottom - before[i].top + (fills ? 60 : 0)) << name;
+  }
+}
