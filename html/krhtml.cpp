@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "html/node_text_store.h"
+
 namespace {
 
 bool same_bytes(const char *a, const char *b, int32_t n) {
@@ -31,22 +33,6 @@ bool same_name(const krval &a, const krval &b) {
   return a.text.length == b.text.length && same_bytes(a.text.bytes, b.text.bytes, a.text.length);
 }
 
-// Text of exactly these bytes in storage of its own size.
-void set_bytes(krval &v, const char *bytes, int32_t length) {
-  v.tag = KR_TEXT;
-  v.text.reset(length);
-  if (length > 0) std::memcpy(v.text.bytes, bytes, length);
-}
-
-
-// The token's bytes go to the node in storage of their own size; the token
-// keeps its buffer for the next one.
-void take_token(krval &token, krval &raw) {
-  set_bytes(raw, token.text.bytes, token.text.length);
-  token.tag = KR_TEXT;
-  token.text.length = 0;
-}
-
 }  // namespace
 
 krhtml::krhtml() {
@@ -57,6 +43,55 @@ krhtml::krhtml() {
   table[SGML_COMMENT].closing = ">";
   table[SGML_SSI].closing = "-->";
   element_name.tag = KR_TEXT;
+  node_text_store::hold();
+}
+
+krhtml::~krhtml() {
+  // The chunks' views go first: the store may be released as it is let go.
+  clear();
+  node_text_store::let_go();
+}
+
+void krhtml::add(krval &v) {
+  krparser::add(v);
+  krchar &chunk = last->value.text;
+  if (last->value.tag != KR_TEXT || chunk.capacity == 0) return;
+  if (!node_text_store::adopt(chunk.bytes)) return;   // out of memory: tokens are copied
+  int32_t n = chunk.length;
+  chunk.borrow(chunk.release_storage(), n);
+}
+
+bool krhtml::keep_token(krval &raw) {
+  const int32_t length = token.text.length;
+  raw.tag = KR_TEXT;
+  krarrnode *chunk = token_source_chunk();
+  if (token_source() && chunk && chunk->value.text.is_view()) {
+    raw.text.borrow(token_source(), length);
+  } else {
+    raw.text.reset(length);
+    if (length > 0) {
+      if (!raw.text.bytes) return false;
+      std::memcpy(raw.text.bytes, token.text.bytes, length);
+    }
+  }
+  token.tag = KR_TEXT;
+  token.text.length = 0;
+  return true;
+}
+
+bool krhtml::keep_name(krval &name) {
+  const krchar &t = element_name.text;
+  name.tag = KR_TEXT;
+  kept_name &slot = kept_names[(t.length * 7 + static_cast<unsigned char>(t.bytes[t.length - 1])) & 63];
+  if (slot.length != t.length || !same_bytes(slot.bytes, t.bytes, t.length)) {
+    char *copy = node_text_store::allocate(t.length);
+    if (!copy) return false;
+    std::memcpy(copy, t.bytes, t.length);
+    slot.bytes = copy;
+    slot.length = t.length;
+  }
+  name.text.borrow(slot.bytes, slot.length);
+  return true;
 }
 
 int32_t krhtml::emit_text() {
@@ -66,7 +101,10 @@ int32_t krhtml::emit_text() {
   if (!n) return SGML_NO_MEMORY;
   n->kind = XML_TEXT;
   n->closed = 1;
-  take_token(token, n->raw_text);
+  if (!keep_token(n->raw_text)) {
+    delete n;
+    return SGML_NO_MEMORY;
+  }
   attach(n);
   attach_mode = 3;
   current = n;
@@ -78,26 +116,26 @@ int32_t krhtml::emit_token() {
   int32_t k = kind;
   const char *bytes = token.text.bytes;
   const int32_t length = token.text.length;
-  bool has_attributes = false;
   element_name.text.length = 0;
+  attributes.clear();
   if (k == SGML_START_TAG) {
     if (length >= 2 && bytes[length - 2] == '/') k = XML_ELEMENT;
     tag_reader.read(bytes, length - 1, element_name, &attributes);
-    has_attributes = true;
   } else if (k == SGML_END_TAG) {
-    tag_reader.read(bytes, length - 1, element_name, nullptr);
+    tag_reader.read(bytes, length - 1, element_name, static_cast<attribute_sink *>(nullptr));
   }
   if (k == SGML_START_TAG && element_name.text.length > 0 && is_void_element(element_name)) k = XML_ELEMENT;
 
   xml_node *n = new (std::nothrow) xml_node;
-  if (!n) {
-    attributes.clear();
+  if (!n) return SGML_NO_MEMORY;
+  n->kind = static_cast<int16_t>(k);
+  const char *record = attributes.empty() ? nullptr : attributes.store();
+  if (!keep_token(n->raw_text) || (element_name.text.length > 0 && !keep_name(n->name)) ||
+      (!attributes.empty() && !record)) {
+    delete n;
     return SGML_NO_MEMORY;
   }
-  n->kind = k;
-  take_token(token, n->raw_text);
-  if (element_name.text.length > 0) set_bytes(n->name, element_name.text.bytes, element_name.text.length);
-  if (has_attributes && attributes.count() > 0) n->attributes.take_entries(attributes);
+  n->attributes.keep_record(record);
   n->closed = (k == XML_START_TAG || k == XML_END_TAG) ? 0 : 1;
 
   if (k == XML_END_TAG) {
@@ -106,7 +144,11 @@ int32_t krhtml::emit_token() {
       // <a name="x"></a>: the start tag absorbs its end tag and is complete.
       c->kind = XML_ELEMENT;
       c->closed = 1;
-      c->raw_text.append_bytes(n->raw_text.text.bytes, n->raw_text.text.length);
+      krchar &start = c->raw_text.text, &end = n->raw_text.text;
+      if (start.is_view() && end.is_view() && start.bytes + start.length == end.bytes)
+        start.borrow(start.bytes, start.length + end.length);   // the two stand together in one chunk
+      else
+        c->raw_text.append_bytes(end.bytes, end.length);
       delete n;
       attach_mode = 3;
       return 0;

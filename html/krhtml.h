@@ -4,18 +4,22 @@
 // exact bytes, so the tree written in document order is the input again.
 #pragma once
 #include <cstdint>
+#include "html/attribute_record.h"
 #include "html/krname_counts.h"
 #include "html/krsgml.h"
 #include "html/krtag_reader.h"
 #include "html/xml_node.h"
-#include "value/krhash.h"
 
 class krhtml : public krsgml {
 public:
   static constexpr int32_t kSizeLimit = 4194304;
 
   krhtml();
-  ~krhtml() override = default;
+  ~krhtml() override;
+
+  // Takes a chunk like krparser::add. Its bytes go to the node text store,
+  // so that the nodes made of it can see them in place.
+  void add(krval &v) override;
 
   // The tree to fill (not owned). It should hold the file job's root node;
   // all content goes after it.
@@ -33,14 +37,26 @@ public:
   bool skip_hopeless_climbs = true;
 
 private:
+  // The token's bytes as the node text raw: a view of the chunk where they
+  // stand in one piece, else a copy; false when out of memory.
+  bool keep_token(krval &raw);
+  bool keep_name(krval &name);
   void attach(xml_node *n);
   void match_end_tag(xml_node *end_tag);
   void enter(xml_node *ancestor);
   void leave(xml_node *ancestor);
 
   krtag_reader tag_reader;
-  krhash attributes;   // filled per tag, then moved into its node
+  attribute_record_writer attributes;   // filled per tag, then stored for its node
   krval element_name;
+
+  // Element names already in the store, so that each name is kept once:
+  // slot by length and last byte.
+  struct kept_name {
+    const char *bytes = nullptr;
+    int32_t length = 0;
+  };
+  kept_name kept_names[64];
 
   // Open (unclosed) elements among the ancestors of the current node, by
   // name: an end tag whose name has none here cannot find its element, so

@@ -62,6 +62,10 @@ int32_t krsgml::step() {
     const char *run;
     int32_t n = unread_run(run);
     if (n == 0) return read_byte() == -2 ? SGML_MORE : finish();
+    if (current_chunk != run_chunk) {
+      run_chunk = current_chunk;
+      token_next = nullptr;   // whatever follows is not in one piece with the token
+    }
 
     const char *p = run;
     const char *const end = run + n;
@@ -70,17 +74,17 @@ int32_t krsgml::step() {
       if (!in_markup) {
         const char *lt = static_cast<const char *>(std::memchr(p, '<', end - p));
         const char *stop = lt ? lt : end;
-        token.text.append(p, static_cast<int32_t>(stop - p));
+        take_bytes(p, static_cast<int32_t>(stop - p));
         p = stop;
         if (!lt) break;
         ++p;
-        status = start_markup();
+        status = start_markup(lt);
       } else if (classifying) {
-        status = handle_byte(static_cast<unsigned char>(*p++));
+        status = handle_byte(p++);
       } else {
         const char *gt = static_cast<const char *>(std::memchr(p, '>', end - p));
         const char *stop = gt ? gt + 1 : end;
-        token.text.append(p, static_cast<int32_t>(stop - p));
+        take_bytes(p, static_cast<int32_t>(stop - p));
         p = stop;
         if (gt) status = end_markup_if_closed();
       }
@@ -90,20 +94,33 @@ int32_t krsgml::step() {
   }
 }
 
-int32_t krsgml::handle_byte(unsigned char c) {
-  if (c == '<' && !in_markup) return start_markup();
-  token.text.append_byte(static_cast<char>(c));
+void krsgml::take_bytes(const char *from, int32_t n) {
+  if (n <= 0) return;
+  if (token.text.length == 0) {
+    token_origin = from;
+    token_chunk = run_chunk;
+  } else if (from != token_next) {
+    token_origin = nullptr;
+  }
+  token_next = from + n;
+  token.text.append(from, n);
+}
+
+int32_t krsgml::handle_byte(const char *at) {
+  const unsigned char c = static_cast<unsigned char>(*at);
+  if (c == '<' && !in_markup) return start_markup(at);
+  take_bytes(at, 1);
   if (c == '>')
     if (int32_t status = end_markup_if_closed()) return status;
   if (in_markup && classifying) classify();
   return 0;
 }
 
-int32_t krsgml::start_markup() {
+int32_t krsgml::start_markup(const char *lt) {
   if (int32_t status = emit_text()) return status;
   token.tag = KR_TEXT;
   token.text.length = 0;
-  token.text.append_byte('<');
+  take_bytes(lt, 1);
   in_markup = 1;
   kind = SGML_UNCLASSIFIED;
   classifying = 1;

@@ -73,10 +73,23 @@ protected:
   // Enables kind k (1 to 15) for each set bit k-1 of mask.
   void enable_kinds(uint32_t mask);
 
+  // Where the token's bytes stand, in one piece, in the chunk token_chunk;
+  // null when they came from more than one run of input (a token across
+  // chunks). A tree builder may keep the chunk's bytes instead of a copy.
+  const char *token_source() const { return token_origin; }
+  krarrnode *token_source_chunk() const { return token_chunk; }
+
 private:
-  int32_t handle_byte(unsigned char c);
-  int32_t start_markup();
+  // Appends n bytes read at from to the token, following where they lie.
+  void take_bytes(const char *from, int32_t n);
+  int32_t handle_byte(const char *at);
+  int32_t start_markup(const char *lt);
   int32_t end_markup_if_closed();
   void classify();
   void end_classification();
+
+  const char *token_origin = nullptr;   // see token_source
+  const char *token_next = nullptr;     // just after the token's last byte in its chunk
+  krarrnode *token_chunk = nullptr;
+  krarrnode *run_chunk = nullptr;       // the chunk step is reading
 };

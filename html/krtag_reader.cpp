@@ -27,6 +27,16 @@ void empty_text(krval &v) {
   v.text.length = 0;
 }
 
+// Sets each attribute in a map: a later duplicate replaces an earlier one.
+class map_sink : public attribute_sink {
+public:
+  explicit map_sink(krhash &m) : map(m) {}
+  void put(const krval &name, const krval &value) override { map.set(name, value); }
+
+private:
+  krhash &map;
+};
+
 }  // namespace
 
 krtag_reader::krtag_reader() {
@@ -34,15 +44,21 @@ krtag_reader::krtag_reader() {
   empty_text(value);
 }
 
-void krtag_reader::store(krhash &attributes) {
+void krtag_reader::read(const char *bytes, int32_t length, krval &element_name, krhash *attributes) {
+  if (!attributes) return read(bytes, length, element_name, static_cast<attribute_sink *>(nullptr));
+  map_sink sink(*attributes);
+  read(bytes, length, element_name, &sink);
+}
+
+void krtag_reader::store(attribute_sink &attributes) {
   attribute_name.lower_case();
-  attributes.set(attribute_name, value);
+  attributes.put(attribute_name, value);
   empty_text(attribute_name);
   empty_text(value);
   reading_value = false;
 }
 
-void krtag_reader::read(const char *bytes, int32_t length, krval &element_name, krhash *attributes) {
+void krtag_reader::read(const char *bytes, int32_t length, krval &element_name, attribute_sink *attributes) {
   const bool name_only = attributes == nullptr;
   empty_text(element_name);
   empty_text(attribute_name);

@@ -6,6 +6,13 @@
 #include "value/krhash.h"
 #include "value/krval.h"
 
+// Receives the attributes of a tag in reading order.
+class attribute_sink {
+public:
+  virtual ~attribute_sink() = default;
+  virtual void put(const krval &name, const krval &value) = 0;
+};
+
 class krtag_reader {
 public:
   krtag_reader();
@@ -15,9 +22,11 @@ public:
   // otherwise each attribute is set in the map, names lower-cased, values as
   // written, a later duplicate replacing an earlier one.
   void read(const char *bytes, int32_t length, krval &element_name, krhash *attributes);
+  // The same, handing each attribute to the sink as it is read.
+  void read(const char *bytes, int32_t length, krval &element_name, attribute_sink *attributes);
 
 private:
-  void store(krhash &attributes);
+  void store(attribute_sink &attributes);
 
   // Kept between tags so that their storage is reused.
   krval attribute_name;

@@ -1,5 +1,6 @@
 #include "html/xml_node.h"
 
+#include "html/attribute_record.h"
 #include "html/xml_node_pool.h"
 
 xml_node::xml_node() {
@@ -32,25 +33,66 @@ void xml_node::operator delete(void *p, std::size_t size) noexcept {
 
 void xml_node::operator delete(void *p, const std::nothrow_t &) noexcept { xml_node_pool::release(p); }
 
+namespace {
+constexpr std::uintptr_t kRecordBit = 1;
+}
+
+xml_attributes::~xml_attributes() {
+  if (!(state_ & kRecordBit)) delete reinterpret_cast<krhash *>(state_);   // a record is the store's
+}
+
+krhash *xml_attributes::existing_map() const {
+  if (state_ & kRecordBit) {
+    const char *record = reinterpret_cast<const char *>(state_ & ~kRecordBit);
+    krhash *m = new krhash;
+    replay_attribute_record(record, *m);
+    state_ = reinterpret_cast<std::uintptr_t>(m);
+  }
+  return reinterpret_cast<krhash *>(state_);
+}
+
 bool xml_attributes::get(const krval &key, krval &value) const {
-  if (map_) return map_->get(key, value);
+  if (krhash *m = existing_map()) return m->get(key, value);
   value = int32_t(0);
   return false;
 }
 
+bool xml_attributes::has(const krval &key) const {
+  krhash *m = existing_map();
+  return m && m->has(key);
+}
+
+int32_t xml_attributes::count() const {
+  krhash *m = existing_map();
+  return m ? m->count() : 0;
+}
+
 bool xml_attributes::next(krval &key, krval &value) {
-  if (map_) return map_->next(key, value);
+  if (krhash *m = existing_map()) return m->next(key, value);
   key = int32_t(0);
   value = int32_t(0);
   return false;
 }
 
 void xml_attributes::take_entries(krhash &other) {
-  if (other.count() == 0 && !map_) return;
+  if (other.count() == 0 && !state_) return;
   map().take_entries(other);
 }
 
+void xml_attributes::keep_record(const char *record) {
+  if (!record) return;
+  if (state_) {
+    replay_attribute_record(record, map());
+    return;
+  }
+  state_ = reinterpret_cast<std::uintptr_t>(record) | kRecordBit;
+}
+
 krhash &xml_attributes::map() {
-  if (!map_) map_ = new krhash;
-  return *map_;
+  krhash *m = existing_map();
+  if (!m) {
+    m = new krhash;
+    state_ = reinterpret_cast<std::uintptr_t>(m);
+  }
+  return *m;
 }

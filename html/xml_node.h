@@ -9,35 +9,43 @@
 #include "value/krhash.h"
 #include "value/krval.h"
 
-// The attribute map of a node, with the interface of krhash. The map itself is
-// created on the first write: texts, comments and end tags never have
-// attributes, and an empty map weighs more than a typical short tag.
+// The attribute map of a node, with the interface of krhash. A parsed tag
+// holds its attributes as a record (see attribute_record) that becomes the
+// map on first use; otherwise the map is created on the first write: texts,
+// comments and end tags never have attributes, and an empty map weighs more
+// than a typical short tag.
 class xml_attributes {
 public:
   xml_attributes() = default;
   xml_attributes(const xml_attributes &) = delete;
   xml_attributes &operator=(const xml_attributes &) = delete;
-  ~xml_attributes() { delete map_; }
+  ~xml_attributes();
 
   void set(const krval &key, const krval &value) { map().set(key, value); }
   bool get(const krval &key, krval &value) const;   // absent: value is the integer 0
-  bool has(const krval &key) const { return map_ && map_->has(key); }
+  bool has(const krval &key) const;
   void begin_iteration() {
-    if (map_) map_->begin_iteration();
+    if (krhash *m = existing_map()) m->begin_iteration();
   }
   bool next(krval &key, krval &value);
-  int32_t count() const { return map_ ? map_->count() : 0; }
+  int32_t count() const;
   void clear() {
-    if (map_) map_->clear();
+    if (krhash *m = existing_map()) m->clear();
   }
   // Moves all entries of other in (this map must be empty); other is left empty.
   void take_entries(krhash &other);
+  // Takes a record from the node text store (aligned to 4): its entries are
+  // set in the map, in their order, when the map is first used.
+  void keep_record(const char *record);
 
-  krhash &map();                           // the map, created when absent
-  const krhash *find_map() const { return map_; }   // none when never written
+  krhash &map();                                     // the map, created when absent
+  const krhash *find_map() const { return existing_map(); }   // none when never written
 
 private:
-  krhash *map_ = nullptr;
+  // The map, or a record not yet replayed (low bit set), in one word: every
+  // node of a document has one.
+  krhash *existing_map() const;   // replays a record first
+  mutable std::uintptr_t state_ = 0;
 };
 
 // Token kinds, as the parser gives them.
@@ -64,11 +72,13 @@ struct xml_node : krnode<xml_node> {
   static void operator delete(void *p, std::size_t size) noexcept;
   static void operator delete(void *p, const std::nothrow_t &) noexcept;
 
-  int32_t kind = XML_ROOT;
+  // Two bytes each, beside the links: a node of a parsed document weighs a
+  // few words, and there are hundreds of thousands of them.
+  int16_t kind = XML_ROOT;
+  int16_t closed = 0;   // for end tags: it found its element
   krval name;       // lower-cased element name (kinds 1, 2, 3), else empty
-  krval raw_text;   // the token's exact source bytes
+  krval raw_text;   // the token's exact source bytes (a parsed node's: a view)
   xml_attributes attributes;   // lower-cased name -> value as written
-  int32_t closed = 0;   // for end tags: it found its element
 
   // The record's spare text Value, always empty: one shared constant rather
   // than 32 bytes in every node.

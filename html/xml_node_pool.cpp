@@ -6,6 +6,7 @@
 #include <sys/mman.h>
 #endif
 
+#include "html/node_text_store.h"
 #include "html/xml_node.h"
 
 // Under AddressSanitizer, storage that is not handed out is poisoned, so a
@@ -138,6 +139,7 @@ void release(void *storage) noexcept {
   if (!storage) return;
   if (--live_count == 0) {
     release_all_regions();
+    node_text_store::nodes_gone();
     return;
   }
   free_slot *f = static_cast<free_slot *>(storage);

@@ -3,6 +3,17 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace {
+
+// A view's first keep bytes, copied into fresh storage of this capacity.
+char *copy_of_view(const char *view, int32_t keep, int32_t capacity) {
+  char *own = static_cast<char *>(std::malloc(capacity));
+  if (keep > 0) std::memcpy(own, view, keep);
+  return own;
+}
+
+}  // namespace
+
 krchar::krchar(const char *s) {
   int32_t n = s ? static_cast<int32_t>(std::strlen(s)) : 0;
   capacity = grown_capacity(n);
@@ -25,10 +36,12 @@ krchar &krchar::operator=(krchar &&other) noexcept {
   return *this;
 }
 
-krchar::~krchar() { std::free(bytes); }
+krchar::~krchar() {
+  if (capacity > 0) std::free(bytes);
+}
 
 void krchar::reset(int32_t n) {
-  std::free(bytes);
+  if (capacity > 0) std::free(bytes);
   bytes = nullptr;
   capacity = 0;
   length = 0;
@@ -40,7 +53,10 @@ void krchar::reset(int32_t n) {
 
 void krchar::set_length(int32_t n) {
   if (n < 0 || n == length) return;
-  if (n > capacity) {
+  if (is_view()) {
+    capacity = grown_capacity(n);
+    bytes = copy_of_view(bytes, n < length ? n : length, capacity);
+  } else if (n > capacity) {
     capacity = grown_capacity(n);
     bytes = static_cast<char *>(std::realloc(bytes, capacity));
   }
@@ -52,6 +68,9 @@ void krchar::append_byte(char c) {
     capacity = 3;
     bytes = static_cast<char *>(std::malloc(capacity));
     length = 0;
+  } else if (is_view()) {
+    capacity = length + length / 16 + 3;   // as a full buffer grows
+    bytes = copy_of_view(bytes, length, capacity);
   } else if (length == capacity) {
     capacity = length + length / 16 + 3;
     bytes = static_cast<char *>(std::realloc(bytes, capacity));
@@ -96,7 +115,14 @@ void krchar::append(const krchar &other) { append(other.bytes, other.length); }
 
 void krchar::move_from(krchar &other) {
   if (this == &other) return;
-  std::free(bytes);
+  if (other.is_view()) {
+    assign(other);
+    other.capacity = 0;
+    other.length = 0;
+    other.bytes = nullptr;
+    return;
+  }
+  if (capacity > 0) std::free(bytes);
   capacity = other.capacity;
   length = other.length;
   bytes = other.bytes;
@@ -105,7 +131,30 @@ void krchar::move_from(krchar &other) {
   other.bytes = nullptr;
 }
 
+void krchar::borrow(const char *data, int32_t length_of_view) {
+  reset(0);
+  if (!data || length_of_view <= 0) return;
+  bytes = const_cast<char *>(data);   // never written through: see is_view
+  length = length_of_view;
+}
+
+void krchar::make_writable() {
+  if (!is_view()) return;
+  capacity = grown_capacity(length);
+  bytes = copy_of_view(bytes, length, capacity);
+}
+
+char *krchar::release_storage() {
+  char *storage = capacity > 0 ? bytes : nullptr;
+  capacity = 0;
+  length = 0;
+  bytes = nullptr;
+  return storage;
+}
+
 void krchar::replace_byte(char a, char b) {
+  if (find_byte(a, 0) < 0) return;
+  make_writable();
   for (int32_t i = 0; i < length; ++i)
     if (bytes[i] == a) bytes[i] = b;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -109,4 +110,83 @@ TEST(KrcharCompare, UnsignedBytesThenLength) {
 TEST(MultiStringLength, CountsUpToTheLastNonEmptyString) {
   EXPECT_EQ(multi_string_length("ab\0cd\0"), 5);
   EXPECT_EQ(multi_string_length(""), 0);
+}
+
+// A view must never write into, free or pass on the bytes it sees: the source
+// below is compared after every operation.
+TEST(KrcharView, ChangesCopyFirstAndLeaveTheSourceAlone) {
+  const std::string source = "Hello world";
+  std::string kept = source;
+  auto view_of_kept = [&] {
+    krchar v;
+    v.borrow(kept.data(), static_cast<int32_t>(kept.size()));
+    return v;
+  };
+
+  krchar v = view_of_kept();
+  EXPECT_TRUE(v.is_view());
+  EXPECT_EQ(v.capacity, 0);
+  EXPECT_EQ(v.bytes, kept.data());
+  EXPECT_EQ(v.find_byte('w', 0), 6);
+
+  v.append_byte('!');   // as a full buffer: 11 + 0 + 3
+  EXPECT_FALSE(v.is_view());
+  EXPECT_EQ(v.capacity, 14);
+  EXPECT_EQ(text(v), "Hello world!");
+
+  krchar t = view_of_kept();
+  EXPECT_STREQ(t.terminate(), "Hello world");
+  EXPECT_FALSE(t.is_view());
+
+  krchar s = view_of_kept();
+  s.set_length(5);   // even shrinking copies: callers write after set_length
+  EXPECT_FALSE(s.is_view());
+  EXPECT_EQ(s.capacity, krchar::grown_capacity(5));
+  EXPECT_EQ(text(s), "Hello");
+
+  krchar r = view_of_kept();
+  r.replace_byte('x', 'y');   // nothing to replace: still a view
+  EXPECT_TRUE(r.is_view());
+  r.replace_byte('o', '0');
+  EXPECT_EQ(text(r), "Hell0 w0rld");
+
+  krchar w = view_of_kept();
+  w.make_writable();
+  EXPECT_NE(w.bytes, kept.data());
+  EXPECT_EQ(w.capacity, krchar::grown_capacity(11));
+  w.bytes[0] = 'J';
+  EXPECT_EQ(text(w), "Jello world");
+
+  EXPECT_EQ(kept, source);
+}
+
+TEST(KrcharView, CopiesAndMovesNeverCarryTheViewAway) {
+  std::string kept = "abc";
+  krchar v;
+  v.borrow(kept.data(), 3);
+
+  krchar copy(v);
+  EXPECT_FALSE(copy.is_view());
+  EXPECT_EQ(text(copy), "abc");
+
+  krchar moved(std::move(v));
+  EXPECT_FALSE(moved.is_view());
+  EXPECT_NE(moved.bytes, kept.data());
+  EXPECT_EQ(text(moved), "abc");
+  EXPECT_EQ(v.bytes, nullptr);
+  EXPECT_EQ(v.length, 0);
+
+  krchar owner("xyz");
+  char *storage = owner.release_storage();
+  ASSERT_NE(storage, nullptr);
+  EXPECT_EQ(owner.bytes, nullptr);
+  owner.borrow(storage, 3);
+  EXPECT_EQ(text(owner), "xyz");
+  EXPECT_EQ(owner.release_storage(), nullptr);   // a view has none to give
+  std::free(storage);
+
+  krchar empty_view;
+  empty_view.borrow(kept.data(), 0);
+  EXPECT_FALSE(empty_view.is_view());
+  EXPECT_EQ(empty_view.bytes, nullptr);
 }

@@ -279,6 +279,7 @@ void krval::become_text() { set_type(KR_TEXT); }
 
 char *krval::text_bytes() {
   become_text();
+  text.make_writable();
   return text.bytes;
 }
 
@@ -307,6 +308,7 @@ void krval::append_bytes(const char *data, int32_t count) {
 void krval::remove_front(int32_t n) {
   become_text();
   if (n < 1 || n > text.length) return;
+  text.make_writable();
   std::memmove(text.bytes, text.bytes + n, text.length - n);
   text.length -= n;
 }
@@ -328,6 +330,7 @@ void krval::left(const krval &source, int32_t n) {
 
 void krval::lower_case() {
   become_text();
+  text.make_writable();
   system_lower_case(text.bytes, text.length);
 }
 
@@ -411,6 +414,7 @@ krval krval::less_than(const krval &a, const krval &b) {
 }
 
 bool operator==(const krval &a, const char *s) {
+  // Compared in place: terminating the text would copy a view.
   size_t n = std::strlen(s);
-  return static_cast<size_t>(a.text_length()) == n && std::memcmp(a.c_str(), s, n) == 0;
+  return static_cast<size_t>(a.text_length()) == n && (n == 0 || std::memcmp(a.text.bytes, s, n) == 0);
 }

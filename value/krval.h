@@ -14,6 +14,7 @@ enum krtag : uint16_t {
   KR_REF = 101,
 };
 
+#pragma pack(push, 4)   // see krchar
 class krval {
 public:
   uint16_t tag = KR_INT;
@@ -94,5 +95,6 @@ private:
   void refresh_cache() const;
   void become_text();
 };
+#pragma pack(pop)
 
 bool operator==(const krval &a, const char *s);

@@ -233,3 +233,27 @@ TEST(KrvalAssign, AssignmentsSetTagAndPayload) {
   EXPECT_EQ(krval("").first_char(), '\0');
   EXPECT_EQ(krval(93).first_char(), '9');
 }
+
+TEST(KrvalText, ViewsAreReadInPlaceAndCopiedBeforeChanges) {
+  std::string kept = "<P Class=x>";
+  krval v;
+  v.tag = KR_TEXT;
+  v.text.borrow(kept.data(), static_cast<int32_t>(kept.size()));
+  EXPECT_TRUE(v == "<P Class=x>");
+  EXPECT_FALSE(v == "<P>");
+  EXPECT_TRUE(v.text.is_view());   // comparing does not terminate
+  EXPECT_EQ(v.find(krval("Class"), 0), 3);
+
+  krval lowered = v;
+  lowered.lower_case();
+  EXPECT_EQ(lowered.str(), "<p class=x>");
+  v.lower_case();
+  EXPECT_EQ(v.str(), "<p class=x>");
+  v.text.borrow(kept.data(), 3);
+  v.remove_front(1);
+  EXPECT_EQ(v.str(), "P ");
+  v.text.borrow(kept.data(), 3);
+  v.text_bytes()[0] = '[';
+  EXPECT_EQ(v.str(), "[P ");
+  EXPECT_EQ(kept, "<P Class=x>");
+}

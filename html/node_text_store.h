@@ -1,0 +1,31 @@
+// node_text_store: bytes that document nodes see without owning them (their
+// krchar views): the chunks a parser reads, whose tokens become node texts in
+// place, and small copies such as element names and attribute lists. One
+// token in a document of a few hundred thousand no longer costs an
+// allocation of its own, and freeing the tree frees no texts one by one.
+//
+// Everything stored stays until no document node is alive and no parser
+// holds the store; then it all goes back at once. One thread, like the pool.
+#pragma once
+#include <cstddef>
+
+namespace node_text_store {
+
+// Room for n bytes at the given alignment (1, 2, 4 or 8), or null when out
+// of memory.
+char *allocate(std::size_t n, std::size_t alignment = 1) noexcept;
+// Takes over storage from malloc; false (and the caller keeps it) when out
+// of memory.
+bool adopt(char *storage) noexcept;
+
+// A parser holds the store while it lives: its chunks are views too.
+void hold() noexcept;
+void let_go() noexcept;
+
+// Called by the node pool when its last node has gone.
+void nodes_gone() noexcept;
+
+// Blocks held (allocated and adopted): for tests.
+std::size_t blocks() noexcept;
+
+}  // namespace node_text_store
