@@ -52,21 +52,25 @@ krhtml::~krhtml() {
   node_text_store::let_go();
 }
 
+// The chunk moves into the store, and its own storage goes back at once: the
+// next chunk read is given the same storage, and the store keeps exactly the
+// bytes, without the chunk's spare capacity.
 void krhtml::add(krval &v) {
   krparser::add(v);
   krchar &chunk = last->value.text;
-  if (last->value.tag != KR_TEXT || chunk.capacity == 0) return;
-  if (!node_text_store::adopt(chunk.bytes)) return;   // out of memory: tokens are copied
-  int32_t n = chunk.length;
-  chunk.borrow(chunk.release_storage(), n);
+  if (last->value.tag != KR_TEXT || chunk.capacity == 0 || chunk.length == 0) return;
+  char *kept = node_text_store::allocate(static_cast<std::size_t>(chunk.length));
+  if (!kept) return;   // out of memory: its tokens are copied instead
+  std::memcpy(kept, chunk.bytes, chunk.length);
+  chunk.borrow(kept, chunk.length);
 }
 
 bool krhtml::keep_token(krval &raw) {
   const int32_t length = token.text.length;
   raw.tag = KR_TEXT;
-  krarrnode *chunk = token_source_chunk();
-  if (token_source() && chunk && chunk->value.text.is_view()) {
-    raw.text.borrow(token_source(), length);
+  krarrnode *chunk = token_chunk();
+  if (token.text.is_view() && chunk && chunk->value.text.is_view()) {
+    raw.text.borrow(token.text.bytes, length);   // the chunk's bytes are the store's
   } else {
     raw.text.reset(length);
     if (length > 0) {

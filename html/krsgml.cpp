@@ -62,10 +62,7 @@ int32_t krsgml::step() {
     const char *run;
     int32_t n = unread_run(run);
     if (n == 0) return read_byte() == -2 ? SGML_MORE : finish();
-    if (current_chunk != run_chunk) {
-      run_chunk = current_chunk;
-      token_next = nullptr;   // whatever follows is not in one piece with the token
-    }
+    run_chunk = current_chunk;
 
     const char *p = run;
     const char *const end = run + n;
@@ -94,16 +91,20 @@ int32_t krsgml::step() {
   }
 }
 
+// The chunks stay unchanged while they are read, so the token can see its
+// bytes where they stand; appending what does not follow on in the same
+// chunk turns the view into a copy.
 void krsgml::take_bytes(const char *from, int32_t n) {
   if (n <= 0) return;
-  if (token.text.length == 0) {
-    token_origin = from;
-    token_chunk = run_chunk;
-  } else if (from != token_next) {
-    token_origin = nullptr;
+  krchar &t = token.text;
+  if (t.length == 0) {
+    t.borrow(from, n);
+    token_source = run_chunk;
+  } else if (t.is_view() && token_source == run_chunk && t.bytes + t.length == from) {
+    t.borrow(t.bytes, t.length + n);
+  } else {
+    t.append(from, n);
   }
-  token_next = from + n;
-  token.text.append(from, n);
 }
 
 int32_t krsgml::handle_byte(const char *at) {

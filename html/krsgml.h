@@ -53,7 +53,7 @@ public:
 
   tag_description table[16];
   uint8_t enabled[16] = {};
-  krval token;                 // bytes collected since the last emission
+  krval token;                 // bytes collected since the last emission (see token_chunk)
   uint8_t in_markup = 0;
   int32_t kind = -1;
   uint8_t classifying = 1;
@@ -73,11 +73,11 @@ protected:
   // Enables kind k (1 to 15) for each set bit k-1 of mask.
   void enable_kinds(uint32_t mask);
 
-  // Where the token's bytes stand, in one piece, in the chunk token_chunk;
-  // null when they came from more than one run of input (a token across
-  // chunks). A tree builder may keep the chunk's bytes instead of a copy.
-  const char *token_source() const { return token_origin; }
-  krarrnode *token_source_chunk() const { return token_chunk; }
+  // While the token's bytes stand in one piece in one chunk, the token is a
+  // view of them (token.text.is_view()) and this is that chunk; a token
+  // across chunks is a copy. A tree builder may then keep the chunk's bytes
+  // rather than copy them.
+  krarrnode *token_chunk() const { return token_source; }
 
 private:
   // Appends n bytes read at from to the token, following where they lie.
@@ -88,8 +88,6 @@ private:
   void classify();
   void end_classification();
 
-  const char *token_origin = nullptr;   // see token_source
-  const char *token_next = nullptr;     // just after the token's last byte in its chunk
-  krarrnode *token_chunk = nullptr;
-  krarrnode *run_chunk = nullptr;       // the chunk step is reading
+  krarrnode *token_source = nullptr;   // see token_chunk
+  krarrnode *run_chunk = nullptr;      // the chunk step is reading
 };

@@ -10,16 +10,17 @@ namespace {
 
 constexpr std::size_t kBlockBytes = 64 * 1024;
 
-// Allocated blocks and adopted storage share one list; an adopted storage's
-// entry is itself carved from a block.
+// The store's blocks, newest first; a request too large for a block gets
+// one of its own. Blocks are small pages from malloc, unlike the node pool's
+// huge ones: the unused end of a last huge page would be a good part of the
+// peak memory of a large document, and the store holds a fifth of the bytes.
 struct block {
   block *next;
-  char *adopted;   // null for a block of our own, whose bytes follow
 };
 
 block *blocks_held = nullptr;
 std::size_t block_count = 0;
-char *fresh = nullptr;   // unused bytes of the newest own block, up to fresh_end
+char *fresh = nullptr;          // unused bytes of the newest block, up to fresh_end
 char *fresh_end = nullptr;
 std::size_t holders = 0;
 
@@ -28,11 +29,19 @@ char *aligned(char *p, std::size_t alignment) {
   return reinterpret_cast<char *>((a + alignment - 1) & ~std::uintptr_t(alignment - 1));
 }
 
+block *new_block(std::size_t bytes) {
+  block *b = static_cast<block *>(std::malloc(bytes));
+  if (!b) return nullptr;
+  b->next = blocks_held;
+  blocks_held = b;
+  ++block_count;
+  return b;
+}
+
 void release_all() {
   while (blocks_held) {
     block *next = blocks_held->next;
-    std::free(blocks_held->adopted);
-    if (!blocks_held->adopted) std::free(blocks_held);
+    std::free(blocks_held);
     blocks_held = next;
   }
   block_count = 0;
@@ -42,40 +51,23 @@ void release_all() {
 }  // namespace
 
 char *allocate(std::size_t n, std::size_t alignment) noexcept {
-  char *p = fresh ? aligned(fresh, alignment) : nullptr;
-  if (!p || p + n > fresh_end) {
-    // A request larger than a block gets a block of its size; the rest of
-    // the current block stays in use for small ones.
-    std::size_t room = n + alignment > kBlockBytes - sizeof(block) ? n + alignment + sizeof(block) : kBlockBytes;
-    block *b = static_cast<block *>(std::malloc(room));
-    if (!b) return nullptr;
-    b->adopted = nullptr;
-    b->next = blocks_held;
-    blocks_held = b;
-    ++block_count;
-    p = aligned(reinterpret_cast<char *>(b + 1), alignment);
-    if (room == kBlockBytes) {
+  if (fresh) {
+    char *p = aligned(fresh, alignment);
+    if (p + n <= fresh_end) {
       fresh = p + n;
-      fresh_end = reinterpret_cast<char *>(b) + room;
+      return p;
     }
-    return p;
   }
-  fresh = p + n;
+  const bool own_block = n + alignment > kBlockBytes - sizeof(block);
+  const std::size_t bytes = own_block ? sizeof(block) + alignment + n : kBlockBytes;
+  block *b = new_block(bytes);
+  if (!b) return nullptr;
+  char *p = aligned(reinterpret_cast<char *>(b + 1), alignment);
+  if (!own_block) {
+    fresh = p + n;
+    fresh_end = reinterpret_cast<char *>(b) + bytes;
+  }
   return p;
-}
-
-bool adopt(char *storage) noexcept {
-  if (!storage) return true;
-  // The entry is carved from a block, and the block list grows at its head:
-  // the entry is linked before any block it might have needed.
-  char *room = allocate(sizeof(block), alignof(block));
-  if (!room) return false;
-  block *entry = reinterpret_cast<block *>(room);
-  entry->adopted = storage;
-  entry->next = blocks_held;
-  blocks_held = entry;
-  ++block_count;
-  return true;
 }
 
 void hold() noexcept { ++holders; }

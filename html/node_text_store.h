@@ -14,9 +14,6 @@ namespace node_text_store {
 // Room for n bytes at the given alignment (1, 2, 4 or 8), or null when out
 // of memory.
 char *allocate(std::size_t n, std::size_t alignment = 1) noexcept;
-// Takes over storage from malloc; false (and the caller keeps it) when out
-// of memory.
-bool adopt(char *storage) noexcept;
 
 // A parser holds the store while it lives: its chunks are views too.
 void hold() noexcept;

@@ -1,11 +1,8 @@
 #include "html/xml_node_pool.h"
 
 #include <cstdint>
-#include <cstdlib>
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
+#include "html/large_region.h"
 #include "html/node_text_store.h"
 #include "html/xml_node.h"
 
@@ -35,18 +32,9 @@ constexpr std::size_t kAlign = alignof(xml_node) > alignof(void *) ? alignof(xml
 constexpr std::size_t kSlot = (sizeof(xml_node) + kAlign - 1) / kAlign * kAlign;
 constexpr std::size_t kRegionBytes = 256 * 1024;
 
-// A large document's nodes fill tens of megabytes, and touching them a 4 KiB
-// page at a time makes page faults a good part of parsing. Past the first few
-// regions (small documents stay small), Linux gets regions of one aligned
-// huge page each, mapped by a single fault.
-#if defined(__linux__) && defined(MADV_HUGEPAGE) && !QUENBY_POOL_ASAN
-constexpr std::size_t kLargeRegionBytes = 2 * 1024 * 1024;
-constexpr std::size_t kSmallRegionsFirst = 8;
-#endif
-
 struct region {
   region *next;
-  std::size_t bytes;   // kRegionBytes from malloc, or kLargeRegionBytes mapped
+  std::size_t bytes;   // as large_region gave it
 };
 constexpr std::size_t kHeader = (sizeof(region) + kAlign - 1) / kAlign * kAlign;
 
@@ -61,33 +49,9 @@ char *fresh_end = nullptr;
 free_slot *free_list = nullptr;
 std::size_t live_count = 0;
 
-region *new_region(std::size_t &bytes) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE) && !QUENBY_POOL_ASAN
-  if (region_count >= kSmallRegionsFirst) {
-    // Twice the size is mapped so that an aligned huge page lies inside;
-    // the rest is given back at once.
-    void *m = mmap(nullptr, 2 * kLargeRegionBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (m != MAP_FAILED) {
-      std::uintptr_t start = reinterpret_cast<std::uintptr_t>(m);
-      std::uintptr_t aligned = (start + kLargeRegionBytes - 1) & ~std::uintptr_t(kLargeRegionBytes - 1);
-      if (aligned > start) munmap(m, aligned - start);
-      std::uintptr_t tail = aligned + kLargeRegionBytes;
-      std::uintptr_t end = start + 2 * kLargeRegionBytes;
-      if (end > tail) munmap(reinterpret_cast<void *>(tail), end - tail);
-      void *p = reinterpret_cast<void *>(aligned);
-      madvise(p, kLargeRegionBytes, MADV_HUGEPAGE);   // advice: failure is harmless
-      bytes = kLargeRegionBytes;
-      return static_cast<region *>(p);
-    }
-  }
-#endif
-  bytes = kRegionBytes;
-  return static_cast<region *>(std::malloc(kRegionBytes));
-}
-
 bool add_region() {
   std::size_t bytes = 0;
-  region *r = new_region(bytes);
+  region *r = static_cast<region *>(large_region::take(region_count, kRegionBytes, bytes));
   if (!r) return false;
   r->next = regions_held;
   r->bytes = bytes;
@@ -103,10 +67,7 @@ void release_all_regions() {
   while (regions_held) {
     region *next = regions_held->next;
     POOL_UNPOISON(regions_held, kRegionBytes);   // ASan builds keep to small regions
-    if (regions_held->bytes == kRegionBytes) std::free(regions_held);
-#if defined(__linux__) && defined(MADV_HUGEPAGE) && !QUENBY_POOL_ASAN
-    else munmap(regions_held, regions_held->bytes);
-#endif
+    large_region::give_back(regions_held, regions_held->bytes, kRegionBytes);
     regions_held = next;
   }
   region_count = 0;

@@ -1,4 +1,5 @@
-// xml_node_pool: storage for document nodes, carved from regions of 256 KiB.
+// xml_node_pool: storage for document nodes, carved from regions (see
+// large_region).
 // A document has hundreds of thousands of small nodes; one allocation per
 // region instead of per node makes building and freeing a tree much cheaper.
 // Freed nodes are reused; when the last node is freed (the file job destroys

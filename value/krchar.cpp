@@ -63,7 +63,7 @@ void krchar::set_length(int32_t n) {
   length = n;
 }
 
-void krchar::append_byte(char c) {
+void krchar::append_byte_growing(char c) {
   if (!bytes) {
     capacity = 3;
     bytes = static_cast<char *>(std::malloc(capacity));
@@ -100,7 +100,7 @@ void krchar::assign(const krchar &other) {
   if (other.length) std::memcpy(bytes, other.bytes, other.length);
 }
 
-void krchar::append(const char *data, int32_t count) {
+void krchar::append_growing(const char *data, int32_t count) {
   if (!data || count <= 0) return;
   int32_t old = length;
   set_length(old + count);
@@ -131,25 +131,10 @@ void krchar::move_from(krchar &other) {
   other.bytes = nullptr;
 }
 
-void krchar::borrow(const char *data, int32_t length_of_view) {
-  reset(0);
-  if (!data || length_of_view <= 0) return;
-  bytes = const_cast<char *>(data);   // never written through: see is_view
-  length = length_of_view;
-}
-
 void krchar::make_writable() {
   if (!is_view()) return;
   capacity = grown_capacity(length);
   bytes = copy_of_view(bytes, length, capacity);
-}
-
-char *krchar::release_storage() {
-  char *storage = capacity > 0 ? bytes : nullptr;
-  capacity = 0;
-  length = 0;
-  bytes = nullptr;
-  return storage;
 }
 
 void krchar::replace_byte(char a, char b) {

@@ -8,7 +8,9 @@
 // hands on those bytes: every change first copies them into storage of its
 // own, and so does a move, so a view cannot outlive the object that holds it.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 // Packed to 4 bytes, as is krval: a parsed document's nodes hold two Values
 // each, and on 64-bit hosts the padding would make every node 8 bytes larger.
@@ -32,24 +34,38 @@ public:
 
   void reset(int32_t n);            // fresh, uninitialised storage of length n (n 0: none)
   void set_length(int32_t n);       // grows keeping content; shrinking keeps storage
-  void append_byte(char c);
+  // Appending within the capacity is inline: tokenizing appends a few bytes
+  // at a time, hundreds of thousands of times.
+  void append_byte(char c) {
+    if (length < capacity) bytes[length++] = c;
+    else append_byte_growing(c);
+  }
   const char *terminate();          // writes a zero after the text, not counted
   void assign(const char *s);       // null resets to 0
   void assign(const krchar &other);
-  void append(const char *data, int32_t count);
+  void append(const char *data, int32_t count) {
+    if (data && count > 0 && count <= capacity - length) {
+      std::memmove(bytes + length, data, static_cast<std::size_t>(count));
+      length += count;
+    } else {
+      append_growing(data, count);
+    }
+  }
   void append(const char *s);
   void append(const krchar &other);
   void move_from(krchar &other);    // takes other's storage (a view: copies it); other is reset to 0
 
   // Becomes a view of length bytes at data, which must stay unchanged for as
   // long as this krchar is a view of them.
-  void borrow(const char *data, int32_t length);
+  void borrow(const char *data, int32_t length_of_view) {
+    if (capacity > 0) reset(0);
+    bool some = data && length_of_view > 0;
+    bytes = some ? const_cast<char *>(data) : nullptr;   // never written through: see is_view
+    length = some ? length_of_view : 0;
+  }
   bool is_view() const { return capacity == 0 && bytes != nullptr; }
   // Storage of its own with the same bytes, for writing in place.
   void make_writable();
-  // Hands the storage over to the caller (who frees it with free) and
-  // leaves this krchar empty; a view or an empty krchar gives null.
-  char *release_storage();
 
   void replace_byte(char a, char b);
   void replace_byte_with_text(char a, const krchar &replacement);
@@ -59,6 +75,10 @@ public:
   int32_t find(const char *needle, int32_t needle_length, int32_t from) const;
   int32_t find_last(const krchar &needle) const;
   int32_t compare(const krchar &other) const;
+
+private:
+  void append_byte_growing(char c);
+  void append_growing(const char *data, int32_t count);
 };
 #pragma pack(pop)
 
