@@ -47,8 +47,10 @@ int32_t read_chunk(krval &out, int32_t count, krfile file) {
 
 int32_t write_text(const krval &text, int32_t count, krfile file) {
   if (file == krfile_invalid || count <= 0) return 0;
-  const char *bytes = text.c_str();
+  // The length first: reading it renders a non-text Value's text anew, which
+  // would leave an earlier c_str() pointing at freed storage.
   int32_t length = text.text_length();
+  const char *bytes = text.c_str();
   if (count > length) count = length;
   if (count == 0) return 0;
   int32_t written = 0;

@@ -135,11 +135,10 @@ int32_t krhtml::emit_token() {
   n->kind = static_cast<int16_t>(k);
   const char *record = attributes.empty() ? nullptr : attributes.store();
   if (!keep_token(n->raw_text) || (element_name.text.length > 0 && !keep_name(n->name)) ||
-      (!attributes.empty() && !record)) {
+      (!attributes.empty() && (!record || !n->attributes.keep_record(record)))) {
     delete n;
     return SGML_NO_MEMORY;
   }
-  n->attributes.keep_record(record);
   n->closed = (k == XML_START_TAG || k == XML_END_TAG) ? 0 : 1;
 
   if (k == XML_END_TAG) {

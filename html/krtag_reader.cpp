@@ -37,6 +37,27 @@ private:
   krhash &map;
 };
 
+// Most tags are a name alone ("<p", "</td"): bytes that change nothing, then
+// one run of name bytes to the end. Their name is read here in one pass; it
+// is what the reading below gives for them, and every name byte is ASCII.
+bool read_plain_tag(const char *bytes, int32_t length, krval &element_name) {
+  int32_t i = 0;
+  while (i < length && kClasses.of[static_cast<unsigned char>(bytes[i])] == OTHER) ++i;
+  if (i == length || kClasses.of[static_cast<unsigned char>(bytes[i])] != NAME) return false;
+  const int32_t start = i;
+  for (; i < length; ++i) {
+    uint8_t k = kClasses.of[static_cast<unsigned char>(bytes[i])];
+    if (k != NAME && k != NUMBER) return false;
+  }
+  krchar &name = element_name.text;
+  name.set_length(length - start);
+  for (int32_t j = 0; j < length - start; ++j) {
+    char c = bytes[start + j];
+    name.bytes[j] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  return true;
+}
+
 }  // namespace
 
 krtag_reader::krtag_reader() {
@@ -61,6 +82,7 @@ void krtag_reader::store(attribute_sink &attributes) {
 void krtag_reader::read(const char *bytes, int32_t length, krval &element_name, attribute_sink *attributes) {
   const bool name_only = attributes == nullptr;
   empty_text(element_name);
+  if (read_plain_tag(bytes, length, element_name)) return;
   empty_text(attribute_name);
   empty_text(value);
   reading_value = false;

@@ -3,6 +3,8 @@
 #include "html/attribute_record.h"
 #include "html/xml_node_pool.h"
 
+#include <vector>
+
 xml_node::xml_node() {
   // Empty text without storage: a document has hundreds of thousands of nodes.
   name.tag = KR_TEXT;
@@ -34,21 +36,66 @@ void xml_node::operator delete(void *p, std::size_t size) noexcept {
 void xml_node::operator delete(void *p, const std::nothrow_t &) noexcept { xml_node_pool::release(p); }
 
 namespace {
+
+// The attribute table: a slot holds a map (krhash *) or a record not yet
+// replayed (its address with the low bit set). Freed slots are reused, and
+// the table goes when its last slot does.
 constexpr std::uintptr_t kRecordBit = 1;
+std::vector<std::uintptr_t> slots;
+std::vector<uint32_t> free_slots;
+std::size_t slots_in_use = 0;
+
+// A slot (numbered from 1) holding value, or 0 when out of memory.
+uint32_t take_slot(std::uintptr_t value) noexcept {
+  try {
+    uint32_t slot;
+    if (!free_slots.empty()) {
+      slot = free_slots.back();
+      free_slots.pop_back();
+      slots[slot - 1] = value;
+    } else {
+      slots.push_back(value);
+      slot = static_cast<uint32_t>(slots.size());
+    }
+    ++slots_in_use;
+    return slot;
+  } catch (const std::bad_alloc &) {
+    return 0;
+  }
 }
 
+void give_back_slot(uint32_t slot) noexcept {
+  if (--slots_in_use == 0) {
+    std::vector<std::uintptr_t>().swap(slots);
+    std::vector<uint32_t>().swap(free_slots);
+    return;
+  }
+  try {
+    free_slots.push_back(slot);
+  } catch (const std::bad_alloc &) {
+    slots[slot - 1] = 0;   // not reused; the table is dropped with its last slot
+  }
+}
+
+}  // namespace
+
 xml_attributes::~xml_attributes() {
-  if (!(state_ & kRecordBit)) delete reinterpret_cast<krhash *>(state_);   // a record is the store's
+  if (!slot_) return;
+  std::uintptr_t state = slots[slot_ - 1];
+  if (!(state & kRecordBit)) delete reinterpret_cast<krhash *>(state);   // a record is the store's
+  give_back_slot(slot_);
 }
 
 krhash *xml_attributes::existing_map() const {
-  if (state_ & kRecordBit) {
-    const char *record = reinterpret_cast<const char *>(state_ & ~kRecordBit);
+  if (!slot_) return nullptr;
+  std::uintptr_t &state = slots[slot_ - 1];
+  if (state & kRecordBit) {
+    const char *record = reinterpret_cast<const char *>(state & ~kRecordBit);
     krhash *m = new krhash;
     replay_attribute_record(record, *m);
-    state_ = reinterpret_cast<std::uintptr_t>(m);
+    state = reinterpret_cast<std::uintptr_t>(m);
   }
-  return reinterpret_cast<krhash *>(state_);
+  return reinterpret_cast<krhash *>(state);
 }
 
 bool xml_attributes::get(const krval &key, krval &value) const {
@@ -75,24 +122,27 @@ bool xml_attributes::next(krval &key, krval &value) {
 }
 
 void xml_attributes::take_entries(krhash &other) {
-  if (other.count() == 0 && !state_) return;
+  if (other.count() == 0 && !slot_) return;
   map().take_entries(other);
 }
 
-void xml_attributes::keep_record(const char *record) {
-  if (!record) return;
-  if (state_) {
+bool xml_attributes::keep_record(const char *record) {
+  if (!record) return true;
+  if (slot_) {
     replay_attribute_record(record, map());
-    return;
+    return true;
   }
-  state_ = reinterpret_cast<std::uintptr_t>(record) | kRecordBit;
+  slot_ = take_slot(reinterpret_cast<std::uintptr_t>(record) | kRecordBit);
+  return slot_ != 0;
 }
 
 krhash &xml_attributes::map() {
-  krhash *m = existing_map();
-  if (!m) {
-    m = new krhash;
-    state_ = reinterpret_cast<std::uintptr_t>(m);
+  if (krhash *m = existing_map()) return *m;
+  krhash *m = new krhash;
+  slot_ = take_slot(reinterpret_cast<std::uintptr_t>(m));
+  if (!slot_) {
+    delete m;
+    throw std::bad_alloc();
   }
   return *m;
 }

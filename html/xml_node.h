@@ -35,17 +35,18 @@ public:
   // Moves all entries of other in (this map must be empty); other is left empty.
   void take_entries(krhash &other);
   // Takes a record from the node text store (aligned to 4): its entries are
-  // set in the map, in their order, when the map is first used.
-  void keep_record(const char *record);
+  // set in the map, in their order, when the map is first used. False when
+  // out of memory.
+  bool keep_record(const char *record);
 
   krhash &map();                                     // the map, created when absent
   const krhash *find_map() const { return existing_map(); }   // none when never written
 
 private:
-  // The map, or a record not yet replayed (low bit set), in one word: every
-  // node of a document has one.
   krhash *existing_map() const;   // replays a record first
-  mutable std::uintptr_t state_ = 0;
+  // Every node of a document has attributes, few have any: a node holds the
+  // number of a slot (0: none) in a table of maps and records.
+  uint32_t slot_ = 0;
 };
 
 // Token kinds, as the parser gives them.
@@ -72,13 +73,13 @@ struct xml_node : krnode<xml_node> {
   static void operator delete(void *p, std::size_t size) noexcept;
   static void operator delete(void *p, const std::nothrow_t &) noexcept;
 
-  // Two bytes each, beside the links: a node of a parsed document weighs a
-  // few words, and there are hundreds of thousands of them.
+  // Two bytes each, beside the links, and the attributes' four: a parsed
+  // document has hundreds of thousands of nodes of 96 bytes each.
   int16_t kind = XML_ROOT;
   int16_t closed = 0;   // for end tags: it found its element
+  xml_attributes attributes;   // lower-cased name -> value as written
   krval name;       // lower-cased element name (kinds 1, 2, 3), else empty
   krval raw_text;   // the token's exact source bytes (a parsed node's: a view)
-  xml_attributes attributes;   // lower-cased name -> value as written
 
   // The record's spare text Value, always empty: one shared constant rather
   // than 32 bytes in every node.

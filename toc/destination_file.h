@@ -14,6 +14,11 @@ krval destination_target(const krval &destination);
 // A name in target's folder that no file has yet.
 krval temporary_name_beside(const krval &target);
 
+// Asks the system to start writing what was written so far to the disk,
+// without waiting: the flush at the end then has less left to wait for.
+// Where the system has no such request it does nothing.
+void start_write_back(krfile handle);
+
 // Forces what was written to the handle onto the disk.
 bool flush_to_disk(krfile handle);
 

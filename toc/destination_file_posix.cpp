@@ -1,5 +1,6 @@
 #include "toc/destination_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <climits>
 #include <cstdlib>
@@ -24,6 +25,14 @@ krval temporary_name_beside(const krval &target) {
     struct stat existing;
     if (lstat(name.c_str(), &existing) != 0) return krval(name.c_str());
   }
+}
+
+void start_write_back(krfile handle) {
+#if defined(__linux__)
+  sync_file_range(static_cast<int>(handle), 0, 0, SYNC_FILE_RANGE_WRITE);   // advice: failure is harmless
+#else
+  (void)handle;
+#endif
 }
 
 bool flush_to_disk(krfile handle) {

@@ -16,6 +16,9 @@ krval temporary_name_beside(const krval &target) {
   }
 }
 
+// Windows writes back on its own schedule; FlushFileBuffers waits for all.
+void start_write_back(krfile) {}
+
 bool flush_to_disk(krfile handle) {
   if (destination_step_allowed && !destination_step_allowed(destination_step::flush))
     return false;

@@ -38,8 +38,8 @@ static bool is_text(const xml_node *n) {
 // comments without them are passed over without compiling the pattern: a page
 // of many comments before its TOC comment stays linear and cheap.
 static bool may_hold_toc_word(const krval &text) {
+  int32_t n = text.text_length();   // before c_str(), which it would outdate
   const char *s = text.c_str();
-  int32_t n = text.text_length();
   for (int32_t i = 0; i + 2 < n; ++i)
     if ((s[i] | 0x20) == 't' && (s[i + 1] | 0x20) == 'o' && (s[i + 2] | 0x20) == 'c')
       return true;

@@ -59,7 +59,16 @@ private:
     if (failed_ || length == 0) return;
     if (write_text(buffer_, length, handle_) != length) failed_ = true;
     buffer_.set_length(0);
+    // The disk works while the rest is written.
+    since_write_back_ += length;
+    if (since_write_back_ >= write_back_step) {
+      start_write_back(handle_);
+      since_write_back_ = 0;
+    }
   }
+
+  static constexpr int32_t write_back_step = 1024 * 1024;
+  int32_t since_write_back_ = 0;
 
   krfile handle_;
   krval buffer_;

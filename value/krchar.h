@@ -12,9 +12,9 @@
 #include <cstdint>
 #include <cstring>
 
-// Packed to 4 bytes, as is krval: a parsed document's nodes hold two Values
-// each, and on 64-bit hosts the padding would make every node 8 bytes larger.
-#pragma pack(push, 4)
+// Packed to 2 bytes, as is krval: a parsed document's nodes hold two Values
+// each, and on 64-bit hosts the padding would make every node 12 bytes larger.
+#pragma pack(push, 2)
 class krchar {
 public:
   int32_t capacity = 0;   // bytes allocated; 0 when there is no storage

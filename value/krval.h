@@ -14,7 +14,7 @@ enum krtag : uint16_t {
   KR_REF = 101,
 };
 
-#pragma pack(push, 4)   // see krchar
+#pragma pack(push, 2)   // see krchar
 class krval {
 public:
   uint16_t tag = KR_INT;

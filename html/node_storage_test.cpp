@@ -1,0 +1,173 @@
+// Where a parsed document keeps its bytes: node texts as views of the node
+// text store, attributes as records replayed on first use, tag names read by
+// the plain-tag shortcut. Each must give what a copy would have given, for as
+// long as the nodes live, whatever order the parser and the tree go in.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "html/attribute_record.h"
+#include "html/krhtml_test_util.h"
+#include "html/node_text_store.h"
+#include "html/xml_node_pool.h"
+
+namespace {
+
+using parse_test::bytes_of;
+using parse_test::describe;
+using parse_test::parse;
+using parse_test::written;
+
+const std::string kPage =
+    "<HTML><body class=\"main\" id=top><h2>Intro</h2>\r\n<p>one<a name=\"x\"></a>"
+    "<img src=a.gif alt='pic'><!-- note --></body></html>";
+
+xml_node *find_named(xml_tree &t, const char *name) {
+  for (xml_node *n = t.first; n; n = xml_tree::next_in_order(n))
+    if (bytes_of(n->name) == name) return n;
+  return nullptr;
+}
+
+TEST(node_storage, ParsedTextsAreViewsThatOutliveTheParserEitherWay) {
+  const bool store_empty_before = node_text_store::blocks() == 0 && xml_node_pool::live_nodes() == 0;
+  std::string expected_tree = describe(*parse(kPage).tree);
+  {
+    // The parser goes first (as in the file job): the nodes still see their bytes.
+    parse_test::parsed p = parse(kPage, {7, 30});
+    xml_node *h2 = find_named(*p.tree, "h2");
+    ASSERT_NE(h2, nullptr);
+    EXPECT_TRUE(h2->raw_text.text.is_view());
+    EXPECT_TRUE(h2->name.text.is_view());
+    EXPECT_EQ(written(*p.tree), kPage);
+    EXPECT_EQ(describe(*p.tree), expected_tree);
+  }
+  if (store_empty_before) {
+    EXPECT_EQ(node_text_store::blocks(), 0u);   // all returned with the last node
+  }
+
+  // The tree goes first: the parser's chunks are views too, and it can go on.
+  xml_tree *tree = new xml_tree;
+  tree->append_top_level(new xml_node);
+  {
+    krhtml parser;
+    parser.set_tree(tree);
+    krval chunk(kPage.data(), 20);
+    parser.add(chunk);
+    ASSERT_EQ(parser.step(), 0);
+    delete tree;
+    tree = new xml_tree;
+    tree->append_top_level(new xml_node);
+    parser.set_tree(tree);
+    parser.current = nullptr;
+    krval rest(kPage.data() + 20, static_cast<int32_t>(kPage.size() - 20));
+    parser.add(rest);
+    parser.mark_input_complete();
+    ASSERT_EQ(parser.step(), 2);
+  }
+  // The token cut at byte 20 was carried over in the parser.
+  EXPECT_EQ(written(*tree), kPage.substr(kPage.rfind('<', 20)));
+  delete tree;
+  if (store_empty_before) {
+    EXPECT_EQ(node_text_store::blocks(), 0u);
+  }
+}
+
+TEST(node_storage, TokensAcrossChunksAreCopiesAndChangesNeverReachTheSource) {
+  // Cut inside "<h2>" and inside the anchor's end tag.
+  const size_t in_h2 = kPage.find("<h2>") + 2;
+  const size_t in_end_a = kPage.find("</a>") + 2;
+  parse_test::parsed p = parse(kPage, {in_h2, in_end_a});
+  xml_node *h2 = find_named(*p.tree, "h2");
+  ASSERT_NE(h2, nullptr);
+  EXPECT_FALSE(h2->raw_text.text.is_view());
+  EXPECT_EQ(bytes_of(h2->raw_text), "<h2>");
+
+  // <a name="x"></a> is one element: one view when its two tags stand
+  // together, a copy when a chunk ends between them.
+  xml_node *a = find_named(*p.tree, "a");
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a->kind, XML_ELEMENT);
+  EXPECT_EQ(bytes_of(a->raw_text), "<a name=\"x\"></a>");
+  parse_test::parsed whole = parse(kPage);
+  xml_node *a_whole = find_named(*whole.tree, "a");
+  ASSERT_NE(a_whole, nullptr);
+  EXPECT_TRUE(a_whole->raw_text.text.is_view());
+  EXPECT_EQ(bytes_of(a_whole->raw_text), "<a name=\"x\"></a>");
+
+  // Changing one node's text leaves every other node's bytes as they were.
+  xml_node *body = find_named(*whole.tree, "body");
+  ASSERT_NE(body, nullptr);
+  body->raw_text.append("<!-- added -->");
+  body->name.lower_case();
+  a_whole->raw_text.text_bytes()[1] = 'A';
+  std::string expected = kPage;
+  expected.insert(kPage.find("<h2>"), "<!-- added -->");
+  expected[expected.find("<a name")+1] = 'A';
+  EXPECT_EQ(written(*whole.tree), expected);
+}
+
+TEST(node_storage, AttributeRecordsGiveTheMapTheReaderBuilds) {
+  const char *tags[] = {
+      "<p", "<a href=x", "<img SRC = \"a b\" alt='q' src=dup", "<td nowrap width=3 nowrap",
+      "<x a= b=c \"stray\" =d e", "<br/", "<input value=\"\">",
+  };
+  for (const char *tag : tags) {
+    const int32_t length = static_cast<int32_t>(std::strlen(tag));
+    krtag_reader reader;
+    krval name_direct, name_recorded;
+    krhash direct;
+    reader.read(tag, length, name_direct, &direct);
+    attribute_record_writer record;
+    reader.read(tag, length, name_recorded, &record);
+    EXPECT_EQ(name_direct.str(), name_recorded.str()) << tag;
+
+    xml_node node;
+    ASSERT_TRUE(node.attributes.keep_record(record.empty() ? nullptr : record.store()));
+    EXPECT_EQ(node.attributes.count(), direct.count()) << tag;
+    krval key, value, expected_key, expected_value;
+    node.attributes.begin_iteration();
+    direct.begin_iteration();
+    while (direct.next(expected_key, expected_value)) {
+      ASSERT_TRUE(node.attributes.next(key, value)) << tag;
+      EXPECT_EQ(key.str(), expected_key.str()) << tag;
+      EXPECT_EQ(value.str(), expected_value.str()) << tag;
+    }
+    EXPECT_FALSE(node.attributes.next(key, value)) << tag;
+  }
+
+  // A parsed tag's record becomes its map; writing adds to the same map.
+  parse_test::parsed p = parse(kPage);
+  xml_node *body = find_named(*p.tree, "body");
+  ASSERT_NE(body, nullptr);
+  krval value;
+  EXPECT_TRUE(body->attributes.get(krval("id"), value));
+  EXPECT_EQ(value.str(), "top");
+  body->attributes.set(krval("lang"), krval("en"));
+  EXPECT_EQ(body->attributes.count(), 3);
+  EXPECT_TRUE(body->attributes.has(krval("class")));
+  xml_node *h2 = find_named(*p.tree, "h2");
+  EXPECT_EQ(h2->attributes.count(), 0);
+  EXPECT_EQ(h2->attributes.find_map(), nullptr);
+}
+
+// A plain tag ("<p", "</td") is read by a shortcut; a blank after it sends
+// the same bytes down the general reading, which must name it alike.
+TEST(node_storage, PlainTagNamesMatchTheGeneralReading) {
+  const char alphabet[] = "<</!aZq9-._:= \"'x\x80\x00";
+  std::mt19937 random(7);
+  for (int round = 0; round < 20000; ++round) {
+    std::string tag(1 + random() % 8, ' ');
+    for (char &c : tag) c = alphabet[random() % (sizeof alphabet - 1)];
+    std::string general = tag + " ";
+    krtag_reader reader;
+    krval name, general_name;
+    reader.read(tag.data(), static_cast<int32_t>(tag.size()), name, static_cast<attribute_sink *>(nullptr));
+    reader.read(general.data(), static_cast<int32_t>(general.size()), general_name,
+                static_cast<attribute_sink *>(nullptr));
+    ASSERT_EQ(name.str(), general_name.str()) << parse_test::escaped(tag);
+  }
+}
+
+}  // namespace
