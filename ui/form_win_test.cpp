@@ -81,8 +81,9 @@ void check_layout(TForm &form) {
       SIZE text = text_size(w);
       RECT client;
       GetClientRect(w, &client);
-      if (!(c.options & option_word_wrap))
+      if (!(c.options & option_word_wrap)) {
         EXPECT_LE(text.cx + caption_room(w), client.right) << d.class_name << "." << c.name << " clips its caption";
+      }
       EXPECT_LE(text.cy, client.bottom) << d.class_name << "." << c.name << " is too low for its caption";
     }
     // Siblings: a group box frames the controls laid over it; pages overlap
