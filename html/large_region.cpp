@@ -1,21 +1,14 @@
 #include "html/large_region.h"
 
+#include "html/address_sanitizer.h"
+
 #include <cstdint>
 #include <cstdlib>
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QUENBY_REGION_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define QUENBY_REGION_ASAN 1
-#endif
-
-#if defined(__linux__) && defined(MADV_HUGEPAGE) && !QUENBY_REGION_ASAN
+#if defined(__linux__) && defined(MADV_HUGEPAGE) && !QUENBY_ASAN
 #define QUENBY_HUGE_REGIONS 1
 #endif
 

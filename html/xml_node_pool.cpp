@@ -2,21 +2,14 @@
 
 #include <cstdint>
 
+#include "html/address_sanitizer.h"
 #include "html/large_region.h"
 #include "html/node_text_store.h"
 #include "html/xml_node.h"
 
 // Under AddressSanitizer, storage that is not handed out is poisoned, so a
 // use of a freed node is still caught although the pool keeps its memory.
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QUENBY_POOL_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define QUENBY_POOL_ASAN 1
-#endif
-#if QUENBY_POOL_ASAN
+#if QUENBY_ASAN
 #include <sanitizer/asan_interface.h>
 #define POOL_POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
 #define POOL_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION(p, n)

@@ -196,15 +196,8 @@ long Dfa::earliest_end(const unsigned char *text, size_t n, size_t from,
       p = skip_to_candidate(text, n, p);
       if (p == n) break;
     }
-    int cls = classes_[text[p]];
-    int32_t t = trans_[size_t(cur) * size_t(stride_) + size_t(cls)];
-    if (t >= 0) {
-      if (t & 1) return long(p);
-      cur = t >> 1;
-      continue;
-    }
     bool matched;
-    cur = transition(cur, cls, matched);
+    cur = step(cur, classes_[text[p]], matched);
     if (matched) return long(p);
   }
   return matches_at_end(cur, eol_at_end) ? long(n) : -1;
@@ -216,15 +209,8 @@ long Dfa::longest_end(const unsigned char *text, size_t n, size_t from,
   long last = -1;
   for (size_t p = from; p < n; ++p) {
     if (cur == 0) return last;
-    int cls = classes_[text[p]];
-    int32_t t = trans_[size_t(cur) * size_t(stride_) + size_t(cls)];
     bool matched;
-    if (t >= 0) {
-      matched = t & 1;
-      cur = t >> 1;
-    } else {
-      cur = transition(cur, cls, matched);
-    }
+    cur = step(cur, classes_[text[p]], matched);
     if (matched) last = long(p);
   }
   if (cur != 0 && matches_at_end(cur, eol_at_end)) last = long(n);
@@ -236,15 +222,8 @@ long Dfa::leftmost_start(const unsigned char *text, size_t n, bool at_end_ok,
   int32_t cur = start_state(at_end_ok);
   long best = -1;
   for (size_t p = n; p > 0; --p) {
-    int cls = classes_[text[p - 1]];
-    int32_t t = trans_[size_t(cur) * size_t(stride_) + size_t(cls)];
     bool matched;
-    if (t >= 0) {
-      matched = t & 1;
-      cur = t >> 1;
-    } else {
-      cur = transition(cur, cls, matched);
-    }
+    cur = step(cur, classes_[text[p - 1]], matched);
     if (matched) best = long(p);
   }
   if (matches_at_end(cur, at_start_ok)) best = 0;

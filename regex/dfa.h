@@ -67,6 +67,14 @@ private:
                std::vector<int32_t> &out);
   int32_t start_state(bool bol);
   int32_t transition(int32_t state, int cls, bool &matched);
+  // The state after a byte of class cls: from the table when it is cached,
+  // else computed (and cached) by transition.
+  int32_t step(int32_t state, int cls, bool &matched) {
+    int32_t t = trans_[size_t(state) * size_t(stride_) + size_t(cls)];
+    if (t < 0) return transition(state, cls, matched);
+    matched = t & 1;
+    return t >> 1;
+  }
   bool matches_at_end(int32_t state, bool eol_at_end);
   size_t skip_to_candidate(const unsigned char *text, size_t n, size_t p) const;
 

@@ -86,6 +86,10 @@ private:
   }
   int add_set(ByteSet s) {
     if (icase()) s.fold_ascii_case();
+    return add_set_as_is(s);
+  }
+  // A set node of exactly these bytes (already folded where it must be).
+  int add_set_as_is(const ByteSet &s) {
     ast_.sets.push_back(s);
     Node n;
     n.kind = NodeKind::Set;
@@ -355,13 +359,7 @@ private:
       if (cflags_ & KR_REG_NEWLINE) s.remove('\n');
     }
     s.remove(0);
-    ast_.sets.push_back(s);
-    Node n;
-    n.kind = NodeKind::Set;
-    n.set = int(ast_.sets.size()) - 1;
-    n.size = 1;
-    n.first_group = n.end_group = groups_ + 1;
-    return add_node(n);
+    return add_set_as_is(s);
   }
 };
 

@@ -15,7 +15,7 @@ inline constexpr char uninstaller[] = "remove.exe";
 inline constexpr char help_page[] = "help.html";
 // What the installed folder holds besides the uninstaller, which goes last.
 inline constexpr const char *installed_files[] = {
-    "kwop.exe", "kr_px_regex.dll", "readme.txt", "help.html", "license.txt", "htmltoc.gif",
+    installed_program, "kr_px_regex.dll", "readme.txt", help_page, "license.txt", "htmltoc.gif",
 };
 
 // Under HKEY_LOCAL_MACHINE.

@@ -97,12 +97,17 @@ protected:
   }
 
   // Welcome, Licence, Destination, Ready; the Ready page is on screen after.
-  void walk_to_ready(HWND wizard, bool desktop_icon) {
-    ASSERT_TRUE(wait_for_page(wizard, id::Panel3));
+  // From the welcome page over the licence to the folder page.
+  void walk_to_folder(HWND wizard) {
     press(wizard, id::Button2);
     ASSERT_TRUE(wait_for_page(wizard, id::Panel4));
     press(wizard, id::Button2);
     ASSERT_TRUE(wait_for_page(wizard, id::Panel5));
+  }
+
+  void walk_to_ready(HWND wizard, bool desktop_icon) {
+    ASSERT_TRUE(wait_for_page(wizard, id::Panel3));
+    ASSERT_NO_FATAL_FAILURE(walk_to_folder(wizard));
     set_check(wizard, id::CheckBox1, desktop_icon);
     press(wizard, id::Button2);
     ASSERT_TRUE(wait_for_page(wizard, id::Panel7));
@@ -301,10 +306,7 @@ TEST_F(setup_cycle, a_second_installation_goes_over_the_first_and_user_files_sur
     started_program setup;
     HWND wizard = start_setup(setup);
     ASSERT_TRUE(wizard);
-    press(wizard, id::Button2);
-    ASSERT_TRUE(wait_for_page(wizard, id::Panel4));
-    press(wizard, id::Button2);
-    ASSERT_TRUE(wait_for_page(wizard, id::Panel5));
+    ASSERT_NO_FATAL_FAILURE(walk_to_folder(wizard));
     EXPECT_EQ(text_of(wizard, id::Label8),
               "Previous version of software is detected. It is highly recommended that you "
               "install current version to the same directory.");
@@ -355,10 +357,7 @@ TEST_F(setup_cycle, browse_starts_in_the_deepest_existing_folder_and_adds_the_pr
   started_program setup;
   HWND wizard = start_setup(setup);
   ASSERT_TRUE(wizard);
-  press(wizard, id::Button2);
-  ASSERT_TRUE(wait_for_page(wizard, id::Panel4));
-  press(wizard, id::Button2);
-  ASSERT_TRUE(wait_for_page(wizard, id::Panel5));
+  ASSERT_NO_FATAL_FAILURE(walk_to_folder(wizard));
   const std::string offered = text_of(wizard, id::Label13);
 
   press(wizard, id::Button4);

@@ -38,8 +38,9 @@ static bool is_text(const xml_node *n) {
 // comments without them are passed over without compiling the pattern: a page
 // of many comments before its TOC comment stays linear and cheap.
 static bool may_hold_toc_word(const krval &text) {
-  int32_t n = text.text_length();   // before c_str(), which it would outdate
-  const char *s = text.c_str();
+  // Read in place: terminating the text would copy a parsed node's bytes.
+  int32_t n = text.text_length();   // renders a non-text Value's text there too
+  const char *s = text.text.bytes;
   for (int32_t i = 0; i + 2 < n; ++i)
     if ((s[i] | 0x20) == 't' && (s[i + 1] | 0x20) == 'o' && (s[i + 2] | 0x20) == 'c')
       return true;
