@@ -77,6 +77,8 @@ int32_t read_error_result(int32_t system_error);
 // length). Returns count, or 0 for krfile_invalid or a failed write, even when
 // part of the bytes reached the file before the failure.
 int32_t write_text(const krval &text, int32_t count, krfile file);
+// The same for count bytes at bytes: nothing is copied or terminated first.
+int32_t write_bytes(const char *bytes, int32_t count, krfile file);
 
 // origin: 0 begin, 1 current, 2 end. Returns the new position, -1 on failure.
 int64_t seek_file(krfile file, int32_t distance, int32_t origin);

@@ -52,7 +52,11 @@ int32_t write_text(const krval &text, int32_t count, krfile file) {
   int32_t length = text.text_length();
   const char *bytes = text.c_str();
   if (count > length) count = length;
-  if (count == 0) return 0;
+  return write_bytes(bytes, count, file);
+}
+
+int32_t write_bytes(const char *bytes, int32_t count, krfile file) {
+  if (file == krfile_invalid || count <= 0 || !bytes) return 0;
   int32_t written = 0;
   return fs_hooks.write(file, bytes, count, &written) ? count : 0;
 }

@@ -37,53 +37,52 @@ void xml_node::operator delete(void *p, const std::nothrow_t &) noexcept { xml_n
 
 namespace {
 
-// The attribute table: a slot holds a map (krhash *) or a record not yet
-// replayed (its address with the low bit set). Freed slots are reused, and
-// the table goes when its last slot does.
+// The attribute table: a slot holds a map (krhash *), a record not yet
+// replayed (its address, aligned to 4, with the low bit set) or, when free,
+// the number of the next free slot (shifted, with the second bit set): freed
+// slots are reused without a list of their own, and the table goes when its
+// last slot does.
 constexpr std::uintptr_t kRecordBit = 1;
+constexpr std::uintptr_t kFreeBit = 2;
 std::vector<std::uintptr_t> slots;
-std::vector<uint32_t> free_slots;
+uint32_t first_free_slot = 0;   // 0: none
 std::size_t slots_in_use = 0;
 
 // A slot (numbered from 1) holding value, or 0 when out of memory.
 uint32_t take_slot(std::uintptr_t value) noexcept {
-  try {
-    uint32_t slot;
-    if (!free_slots.empty()) {
-      slot = free_slots.back();
-      free_slots.pop_back();
-      slots[slot - 1] = value;
-    } else {
+  uint32_t slot = first_free_slot;
+  if (slot) {
+    first_free_slot = static_cast<uint32_t>(slots[slot - 1] >> 2);
+    slots[slot - 1] = value;
+  } else {
+    try {
       slots.push_back(value);
-      slot = static_cast<uint32_t>(slots.size());
+    } catch (const std::bad_alloc &) {
+      return 0;
     }
-    ++slots_in_use;
-    return slot;
-  } catch (const std::bad_alloc &) {
-    return 0;
+    slot = static_cast<uint32_t>(slots.size());
   }
+  ++slots_in_use;
+  return slot;
 }
 
 void give_back_slot(uint32_t slot) noexcept {
   if (--slots_in_use == 0) {
     std::vector<std::uintptr_t>().swap(slots);
-    std::vector<uint32_t>().swap(free_slots);
+    first_free_slot = 0;
     return;
   }
-  try {
-    free_slots.push_back(slot);
-  } catch (const std::bad_alloc &) {
-    slots[slot - 1] = 0;   // not reused; the table is dropped with its last slot
-  }
+  slots[slot - 1] = (static_cast<std::uintptr_t>(first_free_slot) << 2) | kFreeBit;
+  first_free_slot = slot;
 }
 
 }  // namespace
 
-xml_attributes::~xml_attributes() {
-  if (!slot_) return;
+void xml_attributes::release() {
   std::uintptr_t state = slots[slot_ - 1];
   if (!(state & kRecordBit)) delete reinterpret_cast<krhash *>(state);   // a record is the store's
   give_back_slot(slot_);
+  slot_ = 0;
 }
 
 krhash *xml_attributes::existing_map() const {

@@ -19,7 +19,9 @@ public:
   xml_attributes() = default;
   xml_attributes(const xml_attributes &) = delete;
   xml_attributes &operator=(const xml_attributes &) = delete;
-  ~xml_attributes();
+  ~xml_attributes() {
+    if (slot_) release();
+  }
 
   void set(const krval &key, const krval &value) { map().set(key, value); }
   bool get(const krval &key, krval &value) const;   // absent: value is the integer 0
@@ -44,6 +46,7 @@ public:
 
 private:
   krhash *existing_map() const;   // replays a record first
+  void release();                 // gives the slot back, with its map
   // Every node of a document has attributes, few have any: a node holds the
   // number of a slot (0: none) in a table of maps and records.
   uint32_t slot_ = 0;

@@ -232,6 +232,49 @@ TEST_F(html_toc_test, remake_keeps_anchors_and_replaces_the_block) {
   EXPECT_EQ(second.find(start), second.rfind(start));
 }
 
+// The writer hands the bytes of neighbouring nodes on in one piece where
+// they stand together, and never joins bytes that only happen to follow
+// each other in memory after a piece that is gone.
+TEST_F(html_toc_test, writer_hands_on_runs_of_stored_bytes) {
+  class counting_sink : public html_sink {
+  public:
+    void write(const char *bytes, int32_t count) override {
+      text.append(bytes, count);
+      ++writes;
+    }
+    std::string text;
+    int writes = 0;
+  };
+  std::string page = "<html><body>\r\n";
+  for (int i = 0; i < 2000; ++i) page += "<p class=x>text " + std::to_string(i) + "</p>\r\n";
+  page += "<h1>Title</h1></body></html>";
+  auto r = transform_text(page);
+  counting_sink sink;
+  write_html_document(*r->document.tree, sink, 1, r->tree, r->tree.first, r->transform.start_marker,
+                      r->transform.end_marker, r->transform.insertion_node);
+  EXPECT_EQ(sink.text, r->output);
+  EXPECT_LT(sink.writes, 40) << "about 10000 nodes";
+
+  // Nodes whose texts are Values of their own (an integer, a copy) between
+  // stored ones: each is written where it stands.
+  xml_tree &tree = *r->document.tree;
+  xml_node *body = tree.first->next->first_child;
+  ASSERT_EQ(body->raw_text.str(), "<body>");
+  xml_node *number = new xml_node;
+  number->raw_text = int32_t(42);
+  tree.insert_first_child(number, body);
+  xml_node *copy = new xml_node;
+  copy->raw_text = "[copy]";
+  tree.insert_after(copy, number);
+  counting_sink again;
+  toc_tree no_entries;
+  write_html_document(tree, again, 0, no_entries, nullptr, nullptr, nullptr, nullptr);
+  std::string expected;
+  for (xml_node *n = tree.first; n; n = xml_tree::next_in_order(n)) expected += n->raw_text.str();
+  EXPECT_EQ(again.text, expected);
+  EXPECT_EQ(again.text.compare(0, 20, "<html><body>42[copy]"), 0);
+}
+
 TEST_F(html_toc_test, add_entry_continues_from_an_earlier_runs_last_entry) {
   toc_tree tree;
   html_toc t;

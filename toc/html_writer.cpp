@@ -2,23 +2,64 @@
 
 #include "value/krarr.h"
 
-// Every node passes here: a text Value's bytes are written as they stand,
-// without refreshing or terminating anything.
-static void write_value(html_sink &sink, const krval &text) {
-  if (!text.is_text()) {
-    int32_t length = text.text_length();
-    if (length > 0) sink.write(text.c_str(), length);
-  } else if (text.text.length > 0) {
-    sink.write(text.text.bytes, text.text.length);
+namespace {
+
+// Consecutive nodes of a parsed page usually see consecutive bytes of the
+// same stored chunk, so their texts are handed to the sink as one run. Only
+// bytes that stay in place until the run is handed on may join it: node
+// texts do, while the document is written.
+class run_writer {
+public:
+  explicit run_writer(html_sink &sink) : sink_(sink) {}
+  ~run_writer() { hand_on(); }
+
+  void add(const char *bytes, int32_t count) {
+    if (count <= 0) return;
+    if (run_ && bytes == run_ + run_length_ && run_length_ <= INT32_MAX - count) {
+      run_length_ += count;
+      return;
+    }
+    hand_on();
+    run_ = bytes;
+    run_length_ = count;
   }
+
+  void hand_on() {
+    if (run_length_ > 0) sink_.write(run_, run_length_);
+    run_ = nullptr;
+    run_length_ = 0;
+  }
+
+  html_sink &sink() { return sink_; }
+
+private:
+  html_sink &sink_;
+  const char *run_ = nullptr;
+  int32_t run_length_ = 0;
+};
+
+// Every node passes here: a text Value's bytes are taken as they stand,
+// without refreshing or terminating anything.
+void write_node_text(run_writer &out, const krval &text) {
+  if (text.is_text()) {
+    out.add(text.text.bytes, text.text.length);
+    return;
+  }
+  // A non-text Value's text is rendered anew on each reading: written at once.
+  int32_t length = text.text_length();
+  out.hand_on();
+  if (length > 0) out.sink().write(text.c_str(), length);
 }
+
+}  // namespace
 
 void write_html_document(xml_tree &document, html_sink &sink, uint8_t insert_toc,
                          toc_tree &tree, toc_node *first_entry, xml_node *start_marker,
                          xml_node *end_marker, xml_node *insertion_node) {
+  run_writer out(sink);
   if (!insert_toc) {
     for (xml_node *n = document.first; n; n = xml_tree::next_in_order(n))
-      write_value(sink, n->raw_text);
+      write_node_text(out, n->raw_text);
     return;
   }
 
@@ -31,10 +72,15 @@ void write_html_document(xml_tree &document, html_sink &sink, uint8_t insert_toc
     } else if (n == end_marker) {
       writing = true;
     } else if (writing) {
-      write_value(sink, n->raw_text);
+      write_node_text(out, n->raw_text);
       if (n == insertion_node) {
+        // The block's pieces do not outlive their turn: written one by one.
+        out.hand_on();
         krval piece;
-        while (block.pop_front(piece)) write_value(sink, piece);
+        while (block.pop_front(piece)) {
+          write_node_text(out, piece);
+          out.hand_on();
+        }
       }
     }
   }

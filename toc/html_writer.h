@@ -17,3 +17,4 @@ public:
 void write_html_document(xml_tree &document, html_sink &sink, uint8_t insert_toc,
                          toc_tree &tree, toc_node *first_entry, xml_node *start_marker,
                          xml_node *end_marker, xml_node *insertion_node);
+

@@ -30,8 +30,8 @@ int32_t reading_percent(int64_t read, int32_t size) {
   return static_cast<int32_t>(percent);
 }
 
-// Collects the writer's many small pieces into large writes: one system call
-// per node would dominate the run on a big page.
+// Collects the writer's short pieces into large writes (one system call per
+// piece would dominate the run on a big page); long runs go out directly.
 class file_sink : public html_sink {
 public:
   explicit file_sink(krfile handle) : handle_(handle), buffer_("") {
@@ -41,6 +41,12 @@ public:
 
   void write(const char *bytes, int32_t count) override {
     if (failed_) return;
+    if (count >= direct_limit) {
+      // A long run of the page goes to the file as it stands.
+      drain();
+      put(bytes, count);
+      return;
+    }
     buffer_.text.append(bytes, count);
     if (buffer_.text.length >= buffer_limit) drain();
   }
@@ -53,12 +59,16 @@ public:
 
 private:
   static constexpr int32_t buffer_limit = 65536;
+  static constexpr int32_t direct_limit = 16384;   // copying more costs more than a call
 
   void drain() {
-    int32_t length = buffer_.text_length();
+    put(buffer_.text.bytes, buffer_.text.length);
+    buffer_.text.set_length(0);
+  }
+
+  void put(const char *bytes, int32_t length) {
     if (failed_ || length == 0) return;
-    if (write_text(buffer_, length, handle_) != length) failed_ = true;
-    buffer_.set_length(0);
+    if (write_bytes(bytes, length, handle_) != length) failed_ = true;
     // The disk works while the rest is written.
     since_write_back_ += length;
     if (since_write_back_ >= write_back_step) {

@@ -36,10 +36,6 @@ krchar &krchar::operator=(krchar &&other) noexcept {
   return *this;
 }
 
-krchar::~krchar() {
-  if (capacity > 0) std::free(bytes);
-}
-
 void krchar::reset(int32_t n) {
   if (capacity > 0) std::free(bytes);
   bytes = nullptr;

@@ -10,6 +10,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 // Packed to 2 bytes, as is krval: a parsed document's nodes hold two Values
@@ -27,7 +28,11 @@ public:
   krchar &operator=(const krchar &other);
   krchar(krchar &&other) noexcept;
   krchar &operator=(krchar &&other) noexcept;
-  ~krchar();
+  // Inline: a document's nodes hold views and empty texts by the hundred
+  // thousand, and freeing them should cost no call each.
+  ~krchar() {
+    if (capacity > 0) std::free(bytes);
+  }
 
   // The capacity the growth rule gives for n bytes.
   static int32_t grown_capacity(int32_t n) { return n + n / 16 + 2; }
