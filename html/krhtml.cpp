@@ -29,8 +29,10 @@ bool is_void_element(const krval &name) {
   return false;
 }
 
+// Names kept by the parser are equal exactly when they are the same bytes.
 bool same_name(const krval &a, const krval &b) {
-  return a.text.length == b.text.length && same_bytes(a.text.bytes, b.text.bytes, a.text.length);
+  if (a.text.length != b.text.length) return false;
+  return a.text.bytes == b.text.bytes || same_bytes(a.text.bytes, b.text.bytes, a.text.length);
 }
 
 }  // namespace
@@ -86,16 +88,25 @@ bool krhtml::keep_token(krval &raw) {
 bool krhtml::keep_name(krval &name) {
   const krchar &t = element_name.text;
   name.tag = KR_TEXT;
-  kept_name &slot = kept_names[(t.length * 7 + static_cast<unsigned char>(t.bytes[t.length - 1])) & 63];
-  if (slot.length != t.length || !same_bytes(slot.bytes, t.bytes, t.length)) {
-    char *copy = node_text_store::allocate(t.length);
-    if (!copy) return false;
-    std::memcpy(copy, t.bytes, t.length);
-    slot.bytes = copy;
-    slot.length = t.length;
-  }
-  name.text.borrow(slot.bytes, slot.length);
+  const char *kept = names.keep(t.bytes, t.length);
+  if (!kept) return false;
+  name.text.borrow(kept, t.length);
   return true;
+}
+
+// The attributes are read from the tag's bytes when first asked for; those
+// must be the store's, which a token across chunks is not.
+bool krhtml::keep_tag_attributes(xml_node *n) {
+  const krchar &raw = n->raw_text.text;
+  const int32_t length = raw.length - 1;   // without the ">"
+  const char *bytes = raw.bytes;
+  if (!raw.is_view()) {
+    char *copy = node_text_store::allocate(static_cast<std::size_t>(length));
+    if (!copy) return false;
+    std::memcpy(copy, raw.bytes, length);
+    bytes = copy;
+  }
+  return n->attributes.keep_tag(bytes, length);
 }
 
 int32_t krhtml::emit_text() {
@@ -121,10 +132,10 @@ int32_t krhtml::emit_token() {
   const char *bytes = token.text.bytes;
   const int32_t length = token.text.length;
   element_name.text.length = 0;
-  attributes.clear();
+  bool may_have_attributes = false;
   if (k == SGML_START_TAG) {
     if (length >= 2 && bytes[length - 2] == '/') k = XML_ELEMENT;
-    tag_reader.read(bytes, length - 1, element_name, &attributes);
+    may_have_attributes = tag_reader.read_name(bytes, length - 1, element_name);
   } else if (k == SGML_END_TAG) {
     tag_reader.read(bytes, length - 1, element_name, static_cast<attribute_sink *>(nullptr));
   }
@@ -133,9 +144,8 @@ int32_t krhtml::emit_token() {
   xml_node *n = new (std::nothrow) xml_node;
   if (!n) return SGML_NO_MEMORY;
   n->kind = static_cast<int16_t>(k);
-  const char *record = attributes.empty() ? nullptr : attributes.store();
   if (!keep_token(n->raw_text) || (element_name.text.length > 0 && !keep_name(n->name)) ||
-      (!attributes.empty() && (!record || !n->attributes.keep_record(record)))) {
+      (may_have_attributes && !keep_tag_attributes(n))) {
     delete n;
     return SGML_NO_MEMORY;
   }
@@ -171,7 +181,8 @@ int32_t krhtml::emit_token() {
 // the climbed-over nodes stop being ancestors of what follows.
 void krhtml::match_end_tag(xml_node *end_tag) {
   if (skip_hopeless_climbs) {
-    if (open_ancestors.get(end_tag->name.text.bytes, end_tag->name.text.length) == 0) return;
+    const krchar &name = end_tag->name.text;
+    if (name.length == 0 || element_names::open_count(name.bytes) == 0) return;
   }
   xml_node *start = current ? current : tree->first;
   xml_node *reached = start;
@@ -189,12 +200,12 @@ void krhtml::match_end_tag(xml_node *end_tag) {
 }
 
 void krhtml::enter(xml_node *ancestor) {
-  if (!ancestor->closed) open_ancestors.add(ancestor->name.text.bytes, ancestor->name.text.length, 1);
+  if (!ancestor->closed && ancestor->name.text.length > 0) element_names::add_open(ancestor->name.text.bytes, 1);
 }
 
 void krhtml::leave(xml_node *ancestor) {
-  if (ancestor->closed) return;
-  open_ancestors.add(ancestor->name.text.bytes, ancestor->name.text.length, -1);
+  if (ancestor->closed || ancestor->name.text.length == 0) return;
+  element_names::add_open(ancestor->name.text.bytes, -1);
 }
 
 // Every node is placed at the end of the document so far, so the sibling walks

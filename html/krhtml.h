@@ -4,8 +4,7 @@
 // exact bytes, so the tree written in document order is the input again.
 #pragma once
 #include <cstdint>
-#include "html/attribute_record.h"
-#include "html/krname_counts.h"
+#include "html/element_names.h"
 #include "html/krsgml.h"
 #include "html/krtag_reader.h"
 #include "html/xml_node.h"
@@ -41,25 +40,17 @@ private:
   // stand in one piece, else a copy; false when out of memory.
   bool keep_token(krval &raw);
   bool keep_name(krval &name);
+  bool keep_tag_attributes(xml_node *n);
   void attach(xml_node *n);
   void match_end_tag(xml_node *end_tag);
   void enter(xml_node *ancestor);
   void leave(xml_node *ancestor);
 
   krtag_reader tag_reader;
-  attribute_record_writer attributes;   // filled per tag, then stored for its node
   krval element_name;
 
-  // Element names already in the store, so that each name is kept once:
-  // slot by length and last byte.
-  struct kept_name {
-    const char *bytes = nullptr;
-    int32_t length = 0;
-  };
-  kept_name kept_names[64];
-
-  // Open (unclosed) elements among the ancestors of the current node, by
-  // name: an end tag whose name has none here cannot find its element, so
-  // its climb through a deeply nested document is skipped.
-  krname_counts open_ancestors;
+  // Every element name kept once, with its count of open ancestors; the
+  // names of this parser's nodes are all kept here, and the ancestors of
+  // the nodes it attaches are all its own.
+  element_names names;
 };

@@ -71,6 +71,13 @@ void krtag_reader::read(const char *bytes, int32_t length, krval &element_name, 
   read(bytes, length, element_name, &sink);
 }
 
+bool krtag_reader::read_name(const char *bytes, int32_t length, krval &element_name) {
+  empty_text(element_name);
+  if (read_plain_tag(bytes, length, element_name)) return false;
+  read(bytes, length, element_name, static_cast<attribute_sink *>(nullptr));
+  return true;
+}
+
 void krtag_reader::store(attribute_sink &attributes) {
   attribute_name.lower_case();
   attributes.put(attribute_name, value);

@@ -25,6 +25,10 @@ public:
   // The same, handing each attribute to the sink as it is read.
   void read(const char *bytes, int32_t length, krval &element_name, attribute_sink *attributes);
 
+  // Only the element name, as read gives it. True when bytes that may hold
+  // attributes follow it; false for a plain tag ("<p", "</td").
+  bool read_name(const char *bytes, int32_t length, krval &element_name);
+
 private:
   void store(attribute_sink &attributes);
 

@@ -1,5 +1,5 @@
 // Where a parsed document keeps its bytes: node texts as views of the node
-// text store, attributes as records replayed on first use, tag names read by
+// text store, attributes read from the stored tag on first use, tag names read by
 // the plain-tag shortcut. Each must give what a copy would have given, for as
 // long as the nodes live, whatever order the parser and the tree go in.
 #include <gtest/gtest.h>
@@ -8,7 +8,6 @@
 #include <random>
 #include <string>
 
-#include "html/attribute_record.h"
 #include "html/krhtml_test_util.h"
 #include "html/node_text_store.h"
 #include "html/xml_node_pool.h"
@@ -108,7 +107,7 @@ TEST(node_storage, TokensAcrossChunksAreCopiesAndChangesNeverReachTheSource) {
   EXPECT_EQ(written(*whole.tree), expected);
 }
 
-TEST(node_storage, AttributeRecordsGiveTheMapTheReaderBuilds) {
+TEST(node_storage, KeptTagsGiveTheMapTheReaderBuilds) {
   const char *tags[] = {
       "<p", "<a href=x", "<img SRC = \"a b\" alt='q' src=dup", "<td nowrap width=3 nowrap",
       "<x a= b=c \"stray\" =d e", "<br/", "<input value=\"\">",
@@ -116,15 +115,12 @@ TEST(node_storage, AttributeRecordsGiveTheMapTheReaderBuilds) {
   for (const char *tag : tags) {
     const int32_t length = static_cast<int32_t>(std::strlen(tag));
     krtag_reader reader;
-    krval name_direct, name_recorded;
+    krval name;
     krhash direct;
-    reader.read(tag, length, name_direct, &direct);
-    attribute_record_writer record;
-    reader.read(tag, length, name_recorded, &record);
-    EXPECT_EQ(name_direct.str(), name_recorded.str()) << tag;
+    reader.read(tag, length, name, &direct);
 
     xml_node node;
-    ASSERT_TRUE(node.attributes.keep_record(record.empty() ? nullptr : record.store()));
+    ASSERT_TRUE(node.attributes.keep_tag(tag, length));
     EXPECT_EQ(node.attributes.count(), direct.count()) << tag;
     krval key, value, expected_key, expected_value;
     node.attributes.begin_iteration();
@@ -137,11 +133,19 @@ TEST(node_storage, AttributeRecordsGiveTheMapTheReaderBuilds) {
     EXPECT_FALSE(node.attributes.next(key, value)) << tag;
   }
 
-  // A parsed tag's record becomes its map; writing adds to the same map.
+  // A map written before the tag is kept: the tag's entries join it.
+  xml_node written_first;
+  written_first.attributes.set(krval("id"), krval("early"));
+  ASSERT_TRUE(written_first.attributes.keep_tag("<p class=c id=late", 18));
+  krval value;
+  EXPECT_EQ(written_first.attributes.count(), 2);
+  EXPECT_TRUE(written_first.attributes.get(krval("id"), value));
+  EXPECT_EQ(value.str(), "late");
+
+  // A parsed tag becomes its map; writing adds to the same map.
   parse_test::parsed p = parse(kPage);
   xml_node *body = find_named(*p.tree, "body");
   ASSERT_NE(body, nullptr);
-  krval value;
   EXPECT_TRUE(body->attributes.get(krval("id"), value));
   EXPECT_EQ(value.str(), "top");
   body->attributes.set(krval("lang"), krval("en"));
@@ -150,6 +154,24 @@ TEST(node_storage, AttributeRecordsGiveTheMapTheReaderBuilds) {
   xml_node *h2 = find_named(*p.tree, "h2");
   EXPECT_EQ(h2->attributes.count(), 0);
   EXPECT_EQ(h2->attributes.find_map(), nullptr);
+}
+
+// A tag cut by a chunk boundary is a copy, not a view: its attributes must
+// still come from bytes that stay, whatever becomes of the node's text.
+TEST(node_storage, TagsAcrossChunksKeepTheirAttributes) {
+  const std::string page = "<p>x</p><img src=\"picture.gif\" alt='A B'>tail";
+  const size_t cut = page.find("picture") + 3;
+  parse_test::parsed p = parse(page, {cut});
+  xml_node *img = find_named(*p.tree, "img");
+  ASSERT_NE(img, nullptr);
+  EXPECT_FALSE(img->raw_text.text.is_view());
+  img->raw_text = "<img>";   // the text changes before the map is first read
+  krval value;
+  EXPECT_TRUE(img->attributes.get(krval("src"), value));
+  EXPECT_EQ(value.str(), "picture.gif");
+  EXPECT_TRUE(img->attributes.get(krval("alt"), value));
+  EXPECT_EQ(value.str(), "A B");
+  EXPECT_EQ(describe(*p.tree, false), describe(*parse(page).tree, false));
 }
 
 // A plain tag ("<p", "</td") is read by a shortcut; a blank after it sends

@@ -1,8 +1,10 @@
 #include "html/xml_node.h"
 
-#include "html/attribute_record.h"
+#include "html/krtag_reader.h"
+#include "html/node_text_store.h"
 #include "html/xml_node_pool.h"
 
+#include <cstring>
 #include <vector>
 
 xml_node::xml_node() {
@@ -37,8 +39,15 @@ void xml_node::operator delete(void *p, const std::nothrow_t &) noexcept { xml_n
 
 namespace {
 
-// The attribute table: a slot holds a map (krhash *), a record not yet
-// replayed (its address, aligned to 4, with the low bit set) or, when free,
+// A parsed tag's bytes as they stand in the node text store, without the
+// final ">": its attributes are read from them on first use.
+struct stored_tag {
+  const char *bytes;
+  int32_t length;
+};
+
+// The attribute table: a slot holds a map (krhash *), a tag not yet read
+// (the address of its stored_tag, with the low bit set) or, when free,
 // the number of the next free slot (shifted, with the second bit set): freed
 // slots are reused without a list of their own, and the table goes when its
 // last slot does.
@@ -76,11 +85,17 @@ void give_back_slot(uint32_t slot) noexcept {
   first_free_slot = slot;
 }
 
+void read_attributes(const stored_tag &tag, krhash &map) {
+  krtag_reader reader;
+  krval name;
+  reader.read(tag.bytes, tag.length, name, &map);
+}
+
 }  // namespace
 
 void xml_attributes::release() {
   std::uintptr_t state = slots[slot_ - 1];
-  if (!(state & kRecordBit)) delete reinterpret_cast<krhash *>(state);   // a record is the store's
+  if (!(state & kRecordBit)) delete reinterpret_cast<krhash *>(state);   // a tag is the store's
   give_back_slot(slot_);
   slot_ = 0;
 }
@@ -89,9 +104,9 @@ krhash *xml_attributes::existing_map() const {
   if (!slot_) return nullptr;
   std::uintptr_t &state = slots[slot_ - 1];
   if (state & kRecordBit) {
-    const char *record = reinterpret_cast<const char *>(state & ~kRecordBit);
+    const stored_tag *tag = reinterpret_cast<const stored_tag *>(state & ~kRecordBit);
     krhash *m = new krhash;
-    replay_attribute_record(record, *m);
+    read_attributes(*tag, *m);
     state = reinterpret_cast<std::uintptr_t>(m);
   }
   return reinterpret_cast<krhash *>(state);
@@ -125,13 +140,16 @@ void xml_attributes::take_entries(krhash &other) {
   map().take_entries(other);
 }
 
-bool xml_attributes::keep_record(const char *record) {
-  if (!record) return true;
+bool xml_attributes::keep_tag(const char *bytes, int32_t length) {
+  const stored_tag tag{bytes, length};
   if (slot_) {
-    replay_attribute_record(record, map());
+    read_attributes(tag, map());
     return true;
   }
-  slot_ = take_slot(reinterpret_cast<std::uintptr_t>(record) | kRecordBit);
+  void *kept = node_text_store::allocate(sizeof(stored_tag), alignof(stored_tag));
+  if (!kept) return false;
+  std::memcpy(kept, &tag, sizeof tag);
+  slot_ = take_slot(reinterpret_cast<std::uintptr_t>(kept) | kRecordBit);
   return slot_ != 0;
 }
 

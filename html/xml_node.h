@@ -10,10 +10,10 @@
 #include "value/krval.h"
 
 // The attribute map of a node, with the interface of krhash. A parsed tag
-// holds its attributes as a record (see attribute_record) that becomes the
-// map on first use; otherwise the map is created on the first write: texts,
-// comments and end tags never have attributes, and an empty map weighs more
-// than a typical short tag.
+// keeps only where its bytes stand; the tag reader reads the map from them
+// on first use, since few attributes of a document are ever looked at and a
+// map per tag weighs more than the tag itself. Otherwise the map is created
+// on the first write: texts, comments and end tags never have attributes.
 class xml_attributes {
 public:
   xml_attributes() = default;
@@ -36,19 +36,21 @@ public:
   }
   // Moves all entries of other in (this map must be empty); other is left empty.
   void take_entries(krhash &other);
-  // Takes a record from the node text store (aligned to 4): its entries are
-  // set in the map, in their order, when the map is first used. False when
-  // out of memory.
-  bool keep_record(const char *record);
+  // Takes the bytes of a start tag without its final ">", which must stay
+  // unchanged while the node lives (a parsed tag's bytes in the node text
+  // store): its attributes are read from them, in their order, when the map
+  // is first used. False when out of memory.
+  bool keep_tag(const char *bytes, int32_t length);
 
   krhash &map();                                     // the map, created when absent
-  const krhash *find_map() const { return existing_map(); }   // none when never written
+  // None when the node has no map yet and no tag to read one from.
+  const krhash *find_map() const { return existing_map(); }
 
 private:
-  krhash *existing_map() const;   // replays a record first
+  krhash *existing_map() const;   // reads a kept tag first
   void release();                 // gives the slot back, with its map
   // Every node of a document has attributes, few have any: a node holds the
-  // number of a slot (0: none) in a table of maps and records.
+  // number of a slot (0: none) in a table of maps and kept tags.
   uint32_t slot_ = 0;
 };
 

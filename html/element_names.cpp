@@ -1,0 +1,48 @@
+#include "html/element_names.h"
+
+#include <new>
+
+#include "html/node_text_store.h"
+
+uint32_t element_names::hash_of(const char *bytes, int32_t length) {
+  uint32_t h = 2166136261u;
+  for (int32_t i = 0; i < length; ++i) h = (h ^ static_cast<unsigned char>(bytes[i])) * 16777619u;
+  return h;
+}
+
+const char *element_names::keep(const char *bytes, int32_t length) {
+  if ((used_ + 1) * 2 > table_.size() && !grow()) return nullptr;
+  const uint32_t hash = hash_of(bytes, length);
+  const size_t mask = table_.size() - 1;
+  size_t i = hash & mask;
+  for (;; i = (i + 1) & mask) {
+    const entry &e = table_[i];
+    if (!e.kept) break;
+    if (e.hash == hash && e.length == length && std::memcmp(e.kept, bytes, length) == 0) return e.kept;
+  }
+  char *stored = node_text_store::allocate(4 + static_cast<std::size_t>(length), 4);
+  if (!stored) return nullptr;
+  const int32_t none_open = 0;
+  std::memcpy(stored, &none_open, 4);
+  std::memcpy(stored + 4, bytes, length);
+  table_[i] = entry{stored + 4, length, hash};
+  ++used_;
+  return stored + 4;
+}
+
+bool element_names::grow() {
+  try {
+    std::vector<entry> old(table_.empty() ? 64 : table_.size() * 2);
+    old.swap(table_);
+    const size_t mask = table_.size() - 1;
+    for (const entry &e : old) {
+      if (!e.kept) continue;
+      size_t i = e.hash & mask;
+      while (table_[i].kept) i = (i + 1) & mask;
+      table_[i] = e;
+    }
+    return true;
+  } catch (const std::bad_alloc &) {
+    return false;
+  }
+}
