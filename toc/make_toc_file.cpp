@@ -1,5 +1,8 @@
 #include "toc/make_toc_file.h"
 
+#include <system_error>
+#include <thread>
+
 #include "fs/fs.h"
 #include "html/krhtml.h"
 #include "toc/destination_file.h"
@@ -85,6 +88,30 @@ private:
   bool failed_ = false;
 };
 
+// Frees a document that is done with on a thread of its own, while the disk
+// takes the last writes and the file is moved into place: freeing hundreds
+// of thousands of nodes takes as long as those steps. Nothing else may use
+// document nodes until it is over, which the destructor waits for. Where no
+// thread can be started, the document is freed at once.
+class background_release {
+public:
+  explicit background_release(xml_tree &document) {
+    try {
+      thread_ = std::thread([&document] { document.clear(); });
+    } catch (const std::system_error &) {
+      document.clear();
+    }
+  }
+  ~background_release() {
+    if (thread_.joinable()) thread_.join();
+  }
+  background_release(const background_release &) = delete;
+  background_release &operator=(const background_release &) = delete;
+
+private:
+  std::thread thread_;
+};
+
 // Reads the whole source into the document; 0, or the job's result with the
 // message set.
 int32_t read_source(krfile in, const krval &source_name, xml_tree &document,
@@ -141,13 +168,13 @@ int32_t write_destination(const krval &destination_name, xml_tree &document,
   write_html_document(document, sink, insert_toc, tree, first_entry, transform.start_marker,
                       transform.end_marker, transform.insertion_node);
   bool written = sink.finish();
-  // The document is done with: freeing it while the disk takes the last
-  // writes leaves the flush less to wait for.
   start_write_back(out);
-  document.clear();
-  written = written && flush_to_disk(out);
-  written = close_file(out) && written;
-  written = written && replace_with(temporary, target);
+  {
+    background_release release(document);
+    written = written && flush_to_disk(out);
+    written = close_file(out) && written;
+    written = written && replace_with(temporary, target);
+  }
   if (!written) {
     krval delete_name(temporary);
     delete_file(delete_name);
