@@ -70,6 +70,8 @@ constexpr int32_t krfile_read_no_memory = -7;
 constexpr int32_t krfile_read_aborted = -8;
 constexpr int32_t krfile_read_failed = -9;
 int32_t read_chunk(krval &out, int32_t count, krfile file);
+// The same into count bytes at into.
+int32_t read_bytes(char *into, int32_t count, krfile file);
 // The read_chunk result for a system error code (GetLastError / errno).
 int32_t read_error_result(int32_t system_error);
 

@@ -34,14 +34,17 @@ int32_t read_chunk(krval &out, int32_t count, krfile file) {
   out.set_length(0);
   if (file == krfile_invalid || count <= 0) return 0;
   out.set_length(count);
+  int32_t got = read_bytes(out.text_bytes(), count, file);
+  out.set_length(got > 0 ? got : 0);
+  return got;
+}
+
+int32_t read_bytes(char *into, int32_t count, krfile file) {
+  if (file == krfile_invalid || count <= 0 || !into) return 0;
   int32_t got = 0;
   int32_t system_error = 0;
-  if (!fs_hooks.read(file, out.text_bytes(), count, &got, &system_error)) {
-    out.set_length(0);
-    return read_error_result(system_error);
-  }
+  if (!fs_hooks.read(file, into, count, &got, &system_error)) return read_error_result(system_error);
   if (got < 0 || got > count) got = 0;
-  out.set_length(got);
   return got;
 }
 

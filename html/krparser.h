@@ -12,6 +12,10 @@ public:
   // Takes a chunk (moved in, v is left empty) and counts its bytes, so the
   // size check of every step costs nothing however many chunks there are.
   void add(krval &v) override;
+  // Takes a chunk whose bytes stay unchanged for as long as the parser and
+  // the nodes made of it live (the node text store's): the chunk is a view
+  // of them, not a copy.
+  void add_view(const char *bytes, int32_t length);
   void mark_input_complete() { end_of_input = 1; }
   // Bytes of all chunks received.
   int64_t received() const { return received_bytes; }

@@ -70,6 +70,10 @@ char *allocate(std::size_t n, std::size_t alignment) noexcept {
   return p;
 }
 
+void shorten_latest(char *p, std::size_t n, std::size_t kept) noexcept {
+  if (kept < n && p + n == fresh) fresh = p + kept;
+}
+
 void hold() noexcept { ++holders; }
 
 void let_go() noexcept {

@@ -5,7 +5,8 @@
 // allocation of its own, and freeing the tree frees no texts one by one.
 //
 // Everything stored stays until no document node is alive and no parser
-// holds the store; then it all goes back at once. One thread, like the pool.
+// holds the store; then it all goes back at once. One thread at a time, like
+// the pool.
 #pragma once
 #include <cstddef>
 
@@ -14,6 +15,10 @@ namespace node_text_store {
 // Room for n bytes at the given alignment (1, 2, 4 or 8), or null when out
 // of memory.
 char *allocate(std::size_t n, std::size_t alignment = 1) noexcept;
+
+// The latest allocation, of n bytes at p, keeps only its first kept bytes;
+// the rest is given to the next allocation.
+void shorten_latest(char *p, std::size_t n, std::size_t kept) noexcept;
 
 // A parser holds the store while it lives: its chunks are views too.
 void hold() noexcept;

@@ -5,6 +5,7 @@
 
 #include "fs/fs.h"
 #include "html/krhtml.h"
+#include "html/node_text_store.h"
 #include "toc/destination_file.h"
 #include "toc/html_toc.h"
 #include "toc/html_writer.h"
@@ -121,11 +122,18 @@ int32_t read_source(krfile in, const krval &source_name, xml_tree &document,
   krhtml parser;
   parser.set_tree(&document);
   for (;;) {
-    krval chunk("");
-    int32_t got = read_chunk(chunk, chunk_size, in);
+    // Read straight into the node text store, where the nodes made of the
+    // chunk see its bytes.
+    char *into = node_text_store::allocate(chunk_size);
+    if (!into) {
+      message = memory_error;
+      return SGML_NO_MEMORY;
+    }
+    int32_t got = read_bytes(into, chunk_size, in);
+    node_text_store::shorten_latest(into, chunk_size, got > 0 ? got : 0);
     if (got > 0) {
-      read += chunk.text_length();
-      parser.add(chunk);
+      read += got;
+      parser.add_view(into, got);
       int32_t status = parser.step();
       if (status != 0) {
         message = memory_error;
