@@ -52,20 +52,61 @@ bool html_toc::is_toc_comment(const xml_node *comment) const {
   return regex_match(toc_comment_pattern, REGEX_ICASE, comment->raw_text) == 0;
 }
 
+// A start tag with content and a heading name within the range. The name's
+// length is looked at first: most start tags are not headings.
+bool html_toc::qualifies(const xml_node *n) const {
+  return n->kind == XML_START_TAG && n->first_child &&
+         (!n->name.is_text() || n->name.text.length == 2) && heading_level(n->name) != 0;
+}
+
+// The first pass: every node, in document order, numbered as it is met. It
+// finds the places of the first body, heading, TOC comment and markers, and
+// lists every qualifying heading with where its descendants end, so that the
+// second pass need not walk the document again.
 void html_toc::find_places() {
-  for (xml_node *n = document->first; n; n = xml_tree::next_in_order(n)) {
+  headings.clear();
+  std::vector<size_t> open;   // headings whose descendants the walk is among
+  uint32_t place = 0;
+  xml_node *n = document->first;
+  while (n) {
     if (n->kind == XML_START_TAG) {
-      if (!first_heading && n->first_child && heading_level(n->name) != 0)
-        first_heading = n;
-      else if (!body_node && is_named(n, "body", 4))
+      if (qualifies(n)) {
+        if (!first_heading) first_heading = n;
+        open.push_back(headings.size());
+        headings.push_back(heading_place{n, place, 0});
+      } else if (!body_node && is_named(n, "body", 4)) {
         body_node = n;
+        body_place = place;
+      }
     } else if (is_comment(n)) {
-      if (!insertion_node && is_toc_comment(n))
+      if (!insertion_node && is_toc_comment(n)) {
         insertion_node = n;
-      else if (!start_marker && n->raw_text == toc_start_marker)
+        toc_comment_place = place;
+      } else if (!start_marker && n->raw_text == toc_start_marker) {
         start_marker = n;
-      else if (!end_marker && n->raw_text == toc_end_marker)
+        start_marker_place = place;
+      } else if (!end_marker && n->raw_text == toc_end_marker) {
         end_marker = n;
+      }
+    }
+    ++place;
+    if (n->first_child) {
+      n = n->first_child;
+      continue;
+    }
+    // Climbing out: every node left here has all its descendants behind it.
+    xml_node *done = n;
+    n = nullptr;
+    while (done) {
+      if (!open.empty() && headings[open.back()].node == done) {
+        headings[open.back()].end = place;
+        open.pop_back();
+      }
+      if (done->next) {
+        n = done->next;
+        break;
+      }
+      done = done->parent;
     }
   }
 }
@@ -79,12 +120,21 @@ static xml_node *previous_in_order(xml_node *n) {
   return p;
 }
 
+// The second pass begins at the insertion node: it takes the headings from
+// that node's place on, the ones it would meet walking on from there.
 void html_toc::choose_insertion_node() {
-  if (insertion_node) return;
-  if (body_node) {
-    insertion_node = body_node;
+  if (insertion_node) {
+    insertion_place = toc_comment_place;
     return;
   }
+  if (body_node) {
+    insertion_node = body_node;
+    insertion_place = body_place;
+    return;
+  }
+  // Without a heading, the root; else a node before the first heading: every
+  // heading comes after either.
+  insertion_place = 0;
   if (!first_heading) {
     insertion_node = document->first;
     return;
@@ -106,7 +156,10 @@ void html_toc::choose_insertion_node() {
     if (n == end_marker) break;
   }
   if (!inside_old_block) return;
-  if (xml_node *before = previous_in_order(start_marker)) insertion_node = before;
+  if (xml_node *before = previous_in_order(start_marker)) {
+    insertion_node = before;
+    insertion_place = start_marker_place - 1;   // the node just before it
+  }
 }
 
 static xml_node *new_text_node(const krval &text) {
@@ -173,23 +226,25 @@ int32_t html_toc::transform() {
   anchor_counter = 0;
   if (!document || !tree) return 0;
 
-  find_places();
+  try {
+    find_places();
+  } catch (const std::bad_alloc &) {
+    return 3;
+  }
   choose_insertion_node();
 
-  xml_node *n = insertion_node;
-  while (n) {
-    int32_t level = 0;
-    if (n->kind == XML_START_TAG && n->first_child && (level = heading_level(n->name)) != 0) {
-      ++anchor_counter;
-      toc_node *entry = new (std::nothrow) toc_node;
-      if (!entry) return 3;
-      entry->level = level;
-      add_entry(entry);
-      if (anchor_heading(n, entry) != 0) return 3;
-      n = xml_tree::next_after_subtree(n);
-    } else {
-      n = xml_tree::next_in_order(n);
-    }
+  if (!insertion_node) return 0;
+  // A heading inside one that got its anchor is part of that entry's text.
+  uint32_t after_last = 0;
+  for (const heading_place &h : headings) {
+    if (h.place < insertion_place || h.place < after_last) continue;
+    ++anchor_counter;
+    toc_node *entry = new (std::nothrow) toc_node;
+    if (!entry) return 3;
+    entry->level = heading_level(h.node->name);
+    add_entry(entry);
+    if (anchor_heading(h.node, entry) != 0) return 3;
+    after_last = h.end;
   }
   return 0;
 }

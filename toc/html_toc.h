@@ -5,6 +5,7 @@
 // the old block is left out later, by the writer.
 #pragma once
 #include <cstdint>
+#include <vector>
 #include "html/xml_node.h"
 #include "toc/toc_tree.h"
 #include "value/krarr.h"
@@ -46,10 +47,24 @@ public:
   int32_t anchor_counter = 0;
 
 private:
+  // A qualifying heading as the first pass met it: its place in document
+  // order, and the place just after its descendants.
+  struct heading_place {
+    xml_node *node;
+    uint32_t place;
+    uint32_t end;
+  };
+
   void find_places();
   void choose_insertion_node();
   bool is_toc_comment(const xml_node *comment) const;
   int32_t anchor_heading(xml_node *heading, toc_node *entry);
+  bool qualifies(const xml_node *n) const;
+
+  // Filled by the first pass; the second goes through these alone.
+  std::vector<heading_place> headings;
+  uint32_t body_place = 0, toc_comment_place = 0, start_marker_place = 0;
+  uint32_t insertion_place = 0;   // headings from here on get anchors
 };
 
 // The TOC comment pattern: a comment holding only the word toc.

@@ -235,6 +235,22 @@ TEST_F(html_toc_test, remake_keeps_anchors_and_replaces_the_block) {
 // The writer hands the bytes of neighbouring nodes on in one piece where
 // they stand together, and never joins bytes that only happen to follow
 // each other in memory after a piece that is gone.
+// Headings inside headings: an anchored heading's own headings are part of
+// its entry; where the insertion node stands inside a heading, the headings
+// after it there get their anchors, the enclosing one does not.
+TEST_F(html_toc_test, nested_headings_follow_the_walk_from_the_insertion_node) {
+  EXPECT_EQ(shape(transform_text("<body><h1>A<h2>B</h2></h1><h2>C<h3>D</h3></h2><h3>E</h3>")->tree.first),
+            "1:AB[2:CD[3:E]]");
+  auto r = transform_text("<h1>A <!-- toc --><h2>B<h3>C</h3></h2><h4>D</h4></h1><h3>E</h3><p><h2>F</h2></p>");
+  EXPECT_EQ(shape(r->tree.first), "2:BC[4:D 3:E] 2:F");
+  EXPECT_EQ(r->output.substr(0, 18), "<h1>A <!-- toc -->");
+  EXPECT_NE(r->output.find("<h2>" + anchor(1, "B<h3>C</h3>") + "</h2>"), std::string::npos);
+  // Before the insertion comment, nothing changes however deep.
+  r = transform_text("<div><h1>x<div><h2>y</h2></div></h1></div><!--toc--><h5>z</h5>");
+  EXPECT_EQ(shape(r->tree.first), "5:z");
+  EXPECT_EQ(r->output.substr(0, 42), "<div><h1>x<div><h2>y</h2></div></h1></div>");
+}
+
 TEST_F(html_toc_test, writer_hands_on_runs_of_stored_bytes) {
   class counting_sink : public html_sink {
   public:
