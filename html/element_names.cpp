@@ -4,6 +4,17 @@
 
 #include "html/node_text_store.h"
 
+namespace {
+
+// Names are a few bytes long: a loop, not a call.
+bool same_bytes(const char *a, const char *b, int32_t n) {
+  for (int32_t i = 0; i < n; ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
+}  // namespace
+
 uint32_t element_names::hash_of(const char *bytes, int32_t length) {
   uint32_t h = 2166136261u;
   for (int32_t i = 0; i < length; ++i) h = (h ^ static_cast<unsigned char>(bytes[i])) * 16777619u;
@@ -18,7 +29,7 @@ const char *element_names::keep(const char *bytes, int32_t length) {
   for (;; i = (i + 1) & mask) {
     const entry &e = table_[i];
     if (!e.kept) break;
-    if (e.hash == hash && e.length == length && std::memcmp(e.kept, bytes, length) == 0) return e.kept;
+    if (e.hash == hash && e.length == length && same_bytes(e.kept, bytes, length)) return e.kept;
   }
   char *stored = node_text_store::allocate(4 + static_cast<std::size_t>(length), 4);
   if (!stored) return nullptr;

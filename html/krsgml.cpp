@@ -211,9 +211,12 @@ void krsgml::end_classification() {
   classifying = 0;
   if (kind >= 0 && kind < 16 && enabled[kind]) {
     const krchar &row = table[kind].closing.text;
-    // Nearly every token keeps the ">" it started with: no copy for those.
-    if (closing.text.length != row.length || std::memcmp(closing.text.bytes, row.bytes, row.length) != 0)
-      closing = table[kind].closing;
+    // Nearly every token keeps the ">" it started with: no copy for those,
+    // and no call to compare one byte.
+    const krchar &now = closing.text;
+    bool same = now.length == row.length;
+    for (int32_t i = 0; same && i < row.length; ++i) same = now.bytes[i] == row.bytes[i];
+    if (!same) closing = table[kind].closing;
   } else
     in_markup = 0;
 }

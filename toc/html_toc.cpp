@@ -55,8 +55,10 @@ bool html_toc::is_toc_comment(const xml_node *comment) const {
 // A start tag with content and a heading name within the range. The name's
 // length is looked at first: most start tags are not headings.
 bool html_toc::qualifies(const xml_node *n) const {
-  return n->kind == XML_START_TAG && n->first_child &&
-         (!n->name.is_text() || n->name.text.length == 2) && heading_level(n->name) != 0;
+  if (n->kind != XML_START_TAG || !n->first_child) return false;
+  const krval &name = n->name;
+  if (name.is_text() && (name.text.length != 2 || (name.text.bytes[0] | 0x20) != 'h')) return false;
+  return heading_level(name) != 0;
 }
 
 // The first pass: every node, in document order, numbered as it is met. It
