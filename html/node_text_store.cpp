@@ -8,82 +8,61 @@
 namespace node_text_store {
 namespace {
 
-constexpr std::size_t kBlockBytes = 64 * 1024;
-
-// The store's blocks, newest first; a request too large for a block gets
-// one of its own. Blocks are small pages from malloc, unlike the node pool's
-// huge ones: the unused end of a last huge page would be a good part of the
-// peak memory of a large document, and the store holds a fifth of the bytes.
+// Small pieces share the node pool's regions; a piece too large for those
+// gets a block of its own from malloc.
 struct block {
   block *next;
 };
 
-block *blocks_held = nullptr;
-std::size_t block_count = 0;
-char *fresh = nullptr;          // unused bytes of the newest block, up to fresh_end
-char *fresh_end = nullptr;
+block *own_blocks = nullptr;
+std::size_t own_block_count = 0;
 std::size_t holders = 0;
 
-char *aligned(char *p, std::size_t alignment) {
-  std::uintptr_t a = reinterpret_cast<std::uintptr_t>(p);
-  return reinterpret_cast<char *>((a + alignment - 1) & ~std::uintptr_t(alignment - 1));
-}
-
-block *new_block(std::size_t bytes) {
-  block *b = static_cast<block *>(std::malloc(bytes));
-  if (!b) return nullptr;
-  b->next = blocks_held;
-  blocks_held = b;
-  ++block_count;
-  return b;
-}
-
-void release_all() {
-  while (blocks_held) {
-    block *next = blocks_held->next;
-    std::free(blocks_held);
-    blocks_held = next;
+void release_own_blocks() {
+  while (own_blocks) {
+    block *next = own_blocks->next;
+    std::free(own_blocks);
+    own_blocks = next;
   }
-  block_count = 0;
-  fresh = fresh_end = nullptr;
+  own_block_count = 0;
+}
+
+char *own_block(std::size_t n, std::size_t alignment) {
+  block *b = static_cast<block *>(std::malloc(sizeof(block) + alignment + n));
+  if (!b) return nullptr;
+  b->next = own_blocks;
+  own_blocks = b;
+  ++own_block_count;
+  std::uintptr_t a = reinterpret_cast<std::uintptr_t>(b + 1);
+  return reinterpret_cast<char *>((a + alignment - 1) & ~std::uintptr_t(alignment - 1));
 }
 
 }  // namespace
 
 char *allocate(std::size_t n, std::size_t alignment) noexcept {
-  if (fresh) {
-    char *p = aligned(fresh, alignment);
-    if (p + n <= fresh_end) {
-      fresh = p + n;
-      return p;
-    }
-  }
-  const bool own_block = n + alignment > kBlockBytes - sizeof(block);
-  const std::size_t bytes = own_block ? sizeof(block) + alignment + n : kBlockBytes;
-  block *b = new_block(bytes);
-  if (!b) return nullptr;
-  char *p = aligned(reinterpret_cast<char *>(b + 1), alignment);
-  if (!own_block) {
-    fresh = p + n;
-    fresh_end = reinterpret_cast<char *>(b) + bytes;
-  }
-  return p;
+  if (char *p = xml_node_pool::allocate_text(n, alignment)) return p;
+  return own_block(n, alignment);
 }
 
 void shorten_latest(char *p, std::size_t n, std::size_t kept) noexcept {
-  if (kept < n && p + n == fresh) fresh = p + kept;
+  xml_node_pool::shorten_latest_text(p, n, kept);
 }
 
 void hold() noexcept { ++holders; }
 
 void let_go() noexcept {
-  if (holders > 0 && --holders == 0 && xml_node_pool::live_nodes() == 0) release_all();
+  if (holders > 0 && --holders == 0 && xml_node_pool::live_nodes() == 0) {
+    release_own_blocks();
+    xml_node_pool::release_if_unused();
+  }
 }
+
+bool held() noexcept { return holders > 0; }
 
 void nodes_gone() noexcept {
-  if (holders == 0) release_all();
+  if (holders == 0) release_own_blocks();
 }
 
-std::size_t blocks() noexcept { return block_count; }
+std::size_t blocks() noexcept { return own_block_count + xml_node_pool::regions(); }
 
 }  // namespace node_text_store

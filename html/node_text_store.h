@@ -1,8 +1,9 @@
 // node_text_store: bytes that document nodes see without owning them (their
 // krchar views): the chunks a parser reads, whose tokens become node texts in
-// place, and small copies such as element names and attribute lists. One
-// token in a document of a few hundred thousand no longer costs an
-// allocation of its own, and freeing the tree frees no texts one by one.
+// place, and small copies such as element names and kept tags. One token in
+// a document of a few hundred thousand no longer costs an allocation of its
+// own, and freeing the tree frees no texts one by one. Its small pieces
+// share the node pool's regions.
 //
 // Everything stored stays until no document node is alive and no parser
 // holds the store; then it all goes back at once. One thread at a time, like
@@ -23,11 +24,13 @@ void shorten_latest(char *p, std::size_t n, std::size_t kept) noexcept;
 // A parser holds the store while it lives: its chunks are views too.
 void hold() noexcept;
 void let_go() noexcept;
+bool held() noexcept;
 
-// Called by the node pool when its last node has gone.
+// Called by the node pool when its last node has gone and no parser holds
+// the store.
 void nodes_gone() noexcept;
 
-// Blocks held (allocated and adopted): for tests.
+// Blocks and regions held: for tests.
 std::size_t blocks() noexcept;
 
 }  // namespace node_text_store

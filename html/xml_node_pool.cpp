@@ -35,12 +35,19 @@ struct free_slot {
   free_slot *next;
 };
 
+// The newest region is used from both ends: text upwards from text_end,
+// nodes downwards from nodes_start. It is full where they meet. (Text grows
+// upwards so that the latest piece can be shortened in place.)
 region *regions_held = nullptr;
 std::size_t region_count = 0;
-char *fresh = nullptr;          // never-used slots of the newest region, up to fresh_end
-char *fresh_end = nullptr;
+char *text_end = nullptr;       // the start of the unused middle
+char *nodes_start = nullptr;    // its end: the lowest node slot handed out
 free_slot *free_list = nullptr;
 std::size_t live_count = 0;
+
+std::size_t unused() {
+  return text_end ? static_cast<std::size_t>(nodes_start - text_end) : 0;
+}
 
 bool add_region() {
   std::size_t bytes = 0;
@@ -50,9 +57,9 @@ bool add_region() {
   r->bytes = bytes;
   regions_held = r;
   ++region_count;
-  fresh = reinterpret_cast<char *>(r) + kHeader;
-  fresh_end = fresh + (bytes - kHeader) / kSlot * kSlot;
-  POOL_POISON(fresh, fresh_end - fresh);
+  text_end = reinterpret_cast<char *>(r) + kHeader;
+  nodes_start = text_end + (bytes - kHeader) / kSlot * kSlot;
+  POOL_POISON(text_end, nodes_start - text_end);
   return true;
 }
 
@@ -64,8 +71,16 @@ void release_all_regions() {
     regions_held = next;
   }
   region_count = 0;
-  fresh = fresh_end = nullptr;
+  text_end = nodes_start = nullptr;
   free_list = nullptr;
+}
+
+char *text_room(std::size_t n, std::size_t alignment) {
+  if (!text_end) return nullptr;
+  std::uintptr_t a = reinterpret_cast<std::uintptr_t>(text_end);
+  char *p = reinterpret_cast<char *>((a + alignment - 1) & ~std::uintptr_t(alignment - 1));
+  if (p > nodes_start || static_cast<std::size_t>(nodes_start - p) < n) return nullptr;
+  return p;
 }
 
 }  // namespace
@@ -80,10 +95,10 @@ void *allocate(std::size_t size) noexcept {
     POOL_UNPOISON(p, kSlot);
     free_list = free_list->next;
   } else {
-    if (fresh == fresh_end && !add_region()) return nullptr;
-    p = fresh;
+    if (unused() < kSlot && !add_region()) return nullptr;
+    nodes_start -= kSlot;
+    p = nodes_start;
     POOL_UNPOISON(p, kSlot);
-    fresh += kSlot;
   }
   ++live_count;
   return p;
@@ -91,7 +106,7 @@ void *allocate(std::size_t size) noexcept {
 
 void release(void *storage) noexcept {
   if (!storage) return;
-  if (--live_count == 0) {
+  if (--live_count == 0 && !node_text_store::held()) {
     release_all_regions();
     node_text_store::nodes_gone();
     return;
@@ -100,6 +115,28 @@ void release(void *storage) noexcept {
   f->next = free_list;
   free_list = f;
   POOL_POISON(storage, kSlot);
+}
+
+char *allocate_text(std::size_t n, std::size_t alignment) noexcept {
+  if (n + alignment > kRegionBytes / 4) return nullptr;
+  char *p = text_room(n, alignment);
+  if (!p) {
+    if (!add_region()) return nullptr;
+    p = text_room(n, alignment);
+  }
+  POOL_UNPOISON(p, n);
+  text_end = p + n;
+  return p;
+}
+
+void shorten_latest_text(char *p, std::size_t n, std::size_t kept) noexcept {
+  if (kept >= n || p + n != text_end) return;
+  text_end = p + kept;
+  POOL_POISON(text_end, n - kept);
+}
+
+void release_if_unused() noexcept {
+  if (live_count == 0) release_all_regions();
 }
 
 std::size_t live_nodes() noexcept { return live_count; }
