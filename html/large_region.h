@@ -1,6 +1,7 @@
 // large_region: memory for the node pool (the nodes and the small pieces of
-// the node text store), which fills tens of megabytes on a large document. Touching that a 4 KiB page at a time
-// makes page faults a good part of parsing, so past the first few regions
+// the node text store), which fills tens of megabytes on a large document.
+// Touching that a 4 KiB page at a time makes page faults a good part of
+// parsing, so past the first few regions
 // (small documents stay small) Linux gets regions of one aligned huge page
 // each, mapped by a single fault. Elsewhere, and under AddressSanitizer,
 // every region is a small one from malloc.
