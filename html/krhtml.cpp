@@ -13,20 +13,21 @@ bool same_bytes(const char *a, const char *b, int32_t n) {
   return true;
 }
 
-struct void_element {
-  const char *name;
-  int32_t length;
-};
-const void_element kVoidElements[] = {{"area", 4}, {"br", 2},   {"basefont", 8}, {"base", 4}, {"col", 3},
-                                      {"frame", 5}, {"hr", 2},  {"img", 3},      {"input", 5}, {"isindex", 7},
-                                      {"link", 4}, {"meta", 4}, {"param", 5}};
-
+// The elements that never have content. Looked at for every start tag: the
+// length and first letter pick the few candidates.
 bool is_void_element(const krval &name) {
   const krchar &t = name.text;
-  for (const void_element &v : kVoidElements)
-    if (v.length == t.length && same_bytes(v.name, t.bytes, t.length))
-      return true;
-  return false;
+  const char *s = t.bytes;
+  auto is = [&](const char *v) { return same_bytes(v, s, t.length); };
+  switch (t.length) {
+    case 2: return s[1] == 'r' && (s[0] == 'b' || s[0] == 'h');
+    case 3: return is("col") || is("img");
+    case 4: return s[0] == 'a' ? is("area") : s[0] == 'b' ? is("base") : s[0] == 'l' ? is("link") : is("meta");
+    case 5: return s[0] == 'f' ? is("frame") : s[0] == 'i' ? is("input") : is("param");
+    case 7: return is("isindex");
+    case 8: return is("basefont");
+    default: return false;
+  }
 }
 
 // Names kept by the parser are equal exactly when they are the same bytes.

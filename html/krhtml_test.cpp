@@ -34,6 +34,12 @@ TEST(krhtml_tags, VoidElementsAndSlashClosedTagsAreComplete) {
             "0 k3 c1 <img> src=\"x\" |<img src=x>|\n"
             "0 k3 c1 <meta> name=\"x\" |<META name=x>|\n"
             "0 k3 c1 <p> |<p/>|\n");
+  for (const char *name : {"area", "br", "basefont", "base", "col", "frame", "hr", "img", "input",
+                           "isindex", "link", "meta", "param"})
+    EXPECT_EQ(tree_of(std::string("<") + name + ">").substr(0, 5), "0 k3 ") << name;
+  for (const char *name : {"b", "ar", "hb", "cor", "im", "aref", "bas", "mesa", "lint", "frames",
+                           "inpux", "paras", "isindey", "basefonts", "col2"})
+    EXPECT_EQ(tree_of(std::string("<") + name + ">").substr(0, 5), "0 k1 ") << name;
   // Only the exact names are void; "/" must be the byte before ">".
   EXPECT_EQ(tree_of("<brx><p / >"),
             "0 k1 c0 <brx> |<brx>|\n"
