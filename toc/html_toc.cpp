@@ -179,7 +179,7 @@ int32_t html_toc::anchor_heading(xml_node *heading, toc_node *entry) {
   krval anchor_name("");
   bool anchor_found = false;
   krval text("");
-  const krval name_key("name");
+  static const krval name_key("name");
   for (xml_node *d = heading->first_child; d && d != after; d = xml_tree::next_in_order(d)) {
     if (!anchor_found && d->kind == XML_START_TAG && is_named(d, "a", 1)) {
       krval value;
@@ -194,8 +194,7 @@ int32_t html_toc::anchor_heading(xml_node *heading, toc_node *entry) {
   if (!anchor_found) {
     anchor_name = "kryn_link_";
     anchor_name.append(krval(anchor_counter));
-    anchor_name.append("_");
-    anchor_name.append(krval(stamp));
+    anchor_name.append(stamp_suffix);
 
     krval open("<a name=\"");
     open.append(anchor_name);
@@ -225,6 +224,8 @@ int32_t html_toc::anchor_heading(xml_node *heading, toc_node *entry) {
 
 int32_t html_toc::transform() {
   stamp = take_run_stamp();
+  stamp_suffix = "_";
+  stamp_suffix.append(krval(stamp));
   anchor_counter = 0;
   if (!document || !tree) return 0;
 

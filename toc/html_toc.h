@@ -65,6 +65,7 @@ private:
   std::vector<heading_place> headings;
   uint32_t body_place = 0, toc_comment_place = 0, start_marker_place = 0;
   uint32_t insertion_place = 0;   // headings from here on get anchors
+  krval stamp_suffix;             // "_" and the stamp, the end of every new anchor name
 };
 
 // The TOC comment pattern: a comment holding only the word toc.
