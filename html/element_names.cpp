@@ -22,6 +22,14 @@ uint32_t element_names::hash_of(const char *bytes, int32_t length) {
 }
 
 const char *element_names::keep(const char *bytes, int32_t length) {
+  entry &recent = recent_[(static_cast<uint32_t>(length) * 7 + static_cast<unsigned char>(bytes[length - 1])) & 63];
+  if (recent.length == length && same_bytes(recent.kept, bytes, length)) return recent.kept;
+  const char *kept = find_or_add(bytes, length);
+  if (kept) recent = entry{kept, length, 0};
+  return kept;
+}
+
+const char *element_names::find_or_add(const char *bytes, int32_t length) {
   if ((used_ + 1) * 2 > table_.size() && !grow()) return nullptr;
   const uint32_t hash = hash_of(bytes, length);
   const size_t mask = table_.size() - 1;

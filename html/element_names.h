@@ -39,8 +39,13 @@ private:
     uint32_t hash = 0;
   };
   static uint32_t hash_of(const char *bytes, int32_t length);
+  const char *find_or_add(const char *bytes, int32_t length);
   bool grow();
 
   std::vector<entry> table_;   // open addressing; the size is a power of two
+  // Names met lately, by length and last byte: most tags repeat a name seen
+  // a moment ago, which is then found without hashing. Each points at a kept
+  // name, so a match is the one kept copy.
+  entry recent_[64];
   size_t used_ = 0;
 };

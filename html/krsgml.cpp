@@ -69,7 +69,8 @@ int32_t krsgml::step() {
     int32_t status = 0;
     while (p < end && status == 0) {
       if (!in_markup) {
-        const char *lt = static_cast<const char *>(std::memchr(p, '<', end - p));
+        // Tags often follow each other: the byte at hand is looked at first.
+        const char *lt = *p == '<' ? p : static_cast<const char *>(std::memchr(p, '<', end - p));
         const char *stop = lt ? lt : end;
         take_bytes(p, static_cast<int32_t>(stop - p));
         p = stop;
@@ -79,7 +80,7 @@ int32_t krsgml::step() {
       } else if (classifying) {
         status = handle_byte(p++);
       } else {
-        const char *gt = static_cast<const char *>(std::memchr(p, '>', end - p));
+        const char *gt = *p == '>' ? p : static_cast<const char *>(std::memchr(p, '>', end - p));
         const char *stop = gt ? gt + 1 : end;
         take_bytes(p, static_cast<int32_t>(stop - p));
         p = stop;
