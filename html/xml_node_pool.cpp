@@ -118,7 +118,7 @@ void release(void *storage) noexcept {
 }
 
 char *allocate_text(std::size_t n, std::size_t alignment) noexcept {
-  if (n + alignment > kRegionBytes / 4) return nullptr;
+  if (n + alignment > kRegionBytes / 2) return nullptr;
   char *p = text_room(n, alignment);
   if (!p) {
     if (!add_region()) return nullptr;

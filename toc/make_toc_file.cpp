@@ -12,7 +12,8 @@
 
 namespace {
 
-constexpr int32_t chunk_size = 16384;
+constexpr int32_t chunk_size = 16384;          // what the parser is given at a time
+constexpr int32_t read_size = 4 * chunk_size;   // what is read at a time
 const char memory_error[] = "Memory error occured\r\n";
 
 void set_message(krval &message, const char *prefix, const krval &name) {
@@ -123,23 +124,26 @@ int32_t read_source(krfile in, const krval &source_name, xml_tree &document,
   parser.set_tree(&document);
   for (;;) {
     // Read straight into the node text store, where the nodes made of the
-    // chunk see its bytes.
-    char *into = node_text_store::allocate(chunk_size);
+    // chunks see their bytes, a few chunks per system call.
+    char *into = node_text_store::allocate(read_size);
     if (!into) {
       message = memory_error;
       return SGML_NO_MEMORY;
     }
-    int32_t got = read_bytes(into, chunk_size, in);
-    node_text_store::shorten_latest(into, chunk_size, got > 0 ? got : 0);
+    int32_t got = read_bytes(into, read_size, in);
+    node_text_store::shorten_latest(into, read_size, got > 0 ? got : 0);
     if (got > 0) {
-      read += got;
-      parser.add_view(into, got);
-      int32_t status = parser.step();
-      if (status != 0) {
-        message = memory_error;
-        return status;
+      for (int32_t at = 0; at < got; at += chunk_size) {
+        const int32_t piece = got - at < chunk_size ? got - at : chunk_size;
+        read += piece;
+        parser.add_view(into + at, piece);
+        int32_t status = parser.step();
+        if (status != 0) {
+          message = memory_error;
+          return status;
+        }
+        report(progress, context, reading_percent(read, size));
       }
-      report(progress, context, reading_percent(read, size));
       continue;
     }
     // A read error is not the end of the file: going on would write back a
