@@ -45,7 +45,16 @@ krval toc_tree::indentation_for(int32_t depth) const {
 
 void toc_tree::append_item(const toc_node *entry, const krval &indentation,
                            krarr &sink) const {
-  krval item(indentation);
+  // Room for the whole item first: it is put together from ten pieces, for
+  // every entry of a page of thousands.
+  const int32_t length = indentation.text_length() + item_start.text_length() +
+                         entry->number_prefix.text_length() + entry->link_target.text_length() +
+                         toc_anchor_attributes.text_length() + entry->entry_text.text_length() +
+                         item_end.text_length() + 15;
+  krval item("");
+  item.text.set_length(length);
+  item.text.set_length(0);
+  item.append(indentation);
   item.append(item_start);
   item.append(entry->number_prefix);
   item.append("<a href=\"");
