@@ -73,6 +73,35 @@ TEST(node_storage, ParsedTextsAreViewsThatOutliveTheParserEitherWay) {
   }
 }
 
+// Text and nodes share the pool's regions; a piece cut short gives its end
+// to the next one, and a piece too large for a region gets its own block.
+// While a parser holds the store, its regions stay even with no node alive.
+TEST(node_storage, TextSharesTheNodeRegionsUntilNothingHoldsThem) {
+  if (node_text_store::blocks() != 0 || xml_node_pool::live_nodes() != 0) GTEST_SKIP();
+  node_text_store::hold();
+  char *first = node_text_store::allocate(100);
+  ASSERT_NE(first, nullptr);
+  std::memset(first, 'a', 10);
+  node_text_store::shorten_latest(first, 100, 10);
+  char *second = node_text_store::allocate(5);
+  EXPECT_EQ(second, first + 10);
+  EXPECT_EQ(node_text_store::blocks(), 1u);
+
+  xml_node *node = new xml_node;   // from the same region
+  EXPECT_EQ(node_text_store::blocks(), 1u);
+  char *large = node_text_store::allocate(1 << 20);
+  ASSERT_NE(large, nullptr);
+  large[(1 << 20) - 1] = 'z';
+  EXPECT_EQ(node_text_store::blocks(), 2u);
+
+  delete node;   // the parser still holds the store: its bytes stay
+  EXPECT_EQ(first[9], 'a');
+  EXPECT_EQ(node_text_store::blocks(), 2u);
+  node_text_store::let_go();
+  EXPECT_EQ(node_text_store::blocks(), 0u);
+  EXPECT_EQ(xml_node_pool::regions(), 0u);
+}
+
 TEST(node_storage, TokensAcrossChunksAreCopiesAndChangesNeverReachTheSource) {
   // Cut inside "<h2>" and inside the anchor's end tag.
   const size_t in_h2 = kPage.find("<h2>") + 2;
