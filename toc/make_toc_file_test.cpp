@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 #include "fs/fs_test_hooks.h"
+#include "html/node_text_store.h"
+#include "html/xml_node_pool.h"
 #include "html/regex_binding.h"
 #include "toc/destination_file.h"
 #include "toc/run_stamp.h"
@@ -66,6 +68,10 @@ protected:
   static void SetUpTestSuite() { ASSERT_TRUE(load_regex_library()); }
   void SetUp() override { fix_run_stamp(1007136000); }
   void TearDown() override {
+    // However the job ended, its document is gone when it returns: nodes
+    // and the bytes they saw.
+    EXPECT_EQ(xml_node_pool::live_nodes(), 0u);
+    EXPECT_EQ(node_text_store::blocks(), 0u);
     unfix_run_stamp();
     fs_restore_hooks();
     destination_step_allowed = nullptr;
