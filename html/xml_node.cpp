@@ -7,12 +7,6 @@
 #include <cstring>
 #include <vector>
 
-xml_node::xml_node() {
-  // Empty text without storage: a document has hundreds of thousands of nodes.
-  name.tag = KR_TEXT;
-  raw_text.tag = KR_TEXT;
-}
-
 const krval &xml_node::spare() {
   static const krval empty("");
   return empty;

@@ -69,7 +69,12 @@ enum xml_kind : int32_t {
 
 // Nodes live in xml_node_pool's regions: a document has hundreds of thousands.
 struct xml_node : krnode<xml_node> {
-  xml_node();
+  // Empty texts without storage; inline, as a parse makes hundreds of
+  // thousands of nodes.
+  xml_node() {
+    name.tag = KR_TEXT;
+    raw_text.tag = KR_TEXT;
+  }
   xml_node(const xml_node &) = delete;
   xml_node &operator=(const xml_node &) = delete;
 
