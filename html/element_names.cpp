@@ -3,17 +3,7 @@
 #include <new>
 
 #include "html/node_text_store.h"
-
-namespace {
-
-// Names are a few bytes long: a loop, not a call.
-bool same_bytes(const char *a, const char *b, int32_t n) {
-  for (int32_t i = 0; i < n; ++i)
-    if (a[i] != b[i]) return false;
-  return true;
-}
-
-}  // namespace
+#include "html/same_bytes.h"
 
 uint32_t element_names::hash_of(const char *bytes, int32_t length) {
   uint32_t h = 2166136261u;

@@ -4,14 +4,9 @@
 #include <new>
 
 #include "html/node_text_store.h"
+#include "html/same_bytes.h"
 
 namespace {
-
-bool same_bytes(const char *a, const char *b, int32_t n) {
-  for (int32_t i = 0; i < n; ++i)
-    if (a[i] != b[i]) return false;
-  return true;
-}
 
 // The elements that never have content. Looked at for every start tag: the
 // length and first letter pick the few candidates.

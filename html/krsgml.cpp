@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "html/same_bytes.h"
+
 namespace {
 
 bool is_letter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
@@ -212,12 +214,9 @@ void krsgml::end_classification() {
   classifying = 0;
   if (kind >= 0 && kind < 16 && enabled[kind]) {
     const krchar &row = table[kind].closing.text;
-    // Nearly every token keeps the ">" it started with: no copy for those,
-    // and no call to compare one byte.
+    // Nearly every token keeps the ">" it started with: no copy for those.
     const krchar &now = closing.text;
-    bool same = now.length == row.length;
-    for (int32_t i = 0; same && i < row.length; ++i) same = now.bytes[i] == row.bytes[i];
-    if (!same) closing = table[kind].closing;
+    if (now.length != row.length || !same_bytes(now.bytes, row.bytes, row.length)) closing = table[kind].closing;
   } else
     in_markup = 0;
 }

@@ -45,7 +45,7 @@ struct stored_tag {
 // the number of the next free slot (shifted, with the second bit set): freed
 // slots are reused without a list of their own, and the table goes when its
 // last slot does.
-constexpr std::uintptr_t kRecordBit = 1;
+constexpr std::uintptr_t kTagBit = 1;
 constexpr std::uintptr_t kFreeBit = 2;
 std::vector<std::uintptr_t> slots;
 uint32_t first_free_slot = 0;   // 0: none
@@ -89,7 +89,7 @@ void read_attributes(const stored_tag &tag, krhash &map) {
 
 void xml_attributes::release() {
   std::uintptr_t state = slots[slot_ - 1];
-  if (!(state & kRecordBit)) delete reinterpret_cast<krhash *>(state);   // a tag is the store's
+  if (!(state & kTagBit)) delete reinterpret_cast<krhash *>(state);   // a tag is the store's
   give_back_slot(slot_);
   slot_ = 0;
 }
@@ -97,8 +97,8 @@ void xml_attributes::release() {
 krhash *xml_attributes::existing_map() const {
   if (!slot_) return nullptr;
   std::uintptr_t &state = slots[slot_ - 1];
-  if (state & kRecordBit) {
-    const stored_tag *tag = reinterpret_cast<const stored_tag *>(state & ~kRecordBit);
+  if (state & kTagBit) {
+    const stored_tag *tag = reinterpret_cast<const stored_tag *>(state & ~kTagBit);
     krhash *m = new krhash;
     read_attributes(*tag, *m);
     state = reinterpret_cast<std::uintptr_t>(m);
@@ -143,7 +143,7 @@ bool xml_attributes::keep_tag(const char *bytes, int32_t length) {
   void *kept = node_text_store::allocate(sizeof(stored_tag), alignof(stored_tag));
   if (!kept) return false;
   std::memcpy(kept, &tag, sizeof tag);
-  slot_ = take_slot(reinterpret_cast<std::uintptr_t>(kept) | kRecordBit);
+  slot_ = take_slot(reinterpret_cast<std::uintptr_t>(kept) | kTagBit);
   return slot_ != 0;
 }
 

@@ -52,13 +52,14 @@ bool html_toc::is_toc_comment(const xml_node *comment) const {
   return regex_match(toc_comment_pattern, REGEX_ICASE, comment->raw_text) == 0;
 }
 
-// A start tag with content and a heading name within the range. The name's
-// length is looked at first: most start tags are not headings.
-bool html_toc::qualifies(const xml_node *n) const {
-  if (n->kind != XML_START_TAG || !n->first_child) return false;
+// The level of a start tag with content and a heading name within the
+// range, else 0. The name's length is looked at first: most start tags are
+// not headings.
+int32_t html_toc::qualifying_level(const xml_node *n) const {
+  if (n->kind != XML_START_TAG || !n->first_child) return 0;
   const krval &name = n->name;
-  if (name.is_text() && (name.text.length != 2 || (name.text.bytes[0] | 0x20) != 'h')) return false;
-  return heading_level(name) != 0;
+  if (name.is_text() && (name.text.length != 2 || (name.text.bytes[0] | 0x20) != 'h')) return 0;
+  return heading_level(name);
 }
 
 // The first pass: every node, in document order, numbered as it is met. It
@@ -72,10 +73,10 @@ void html_toc::find_places() {
   xml_node *n = document->first;
   while (n) {
     if (n->kind == XML_START_TAG) {
-      if (qualifies(n)) {
+      if (int32_t level = qualifying_level(n)) {
         if (!first_heading) first_heading = n;
         open.push_back(headings.size());
-        headings.push_back(heading_place{n, place, 0});
+        headings.push_back(heading_place{n, level, place, 0});
       } else if (!body_node && is_named(n, "body", 4)) {
         body_node = n;
         body_place = place;
@@ -244,7 +245,7 @@ int32_t html_toc::transform() {
     ++anchor_counter;
     toc_node *entry = new (std::nothrow) toc_node;
     if (!entry) return 3;
-    entry->level = heading_level(h.node->name);
+    entry->level = h.level;
     add_entry(entry);
     if (anchor_heading(h.node, entry) != 0) return 3;
     after_last = h.end;

@@ -51,6 +51,7 @@ private:
   // order, and the place just after its descendants.
   struct heading_place {
     xml_node *node;
+    int32_t level;
     uint32_t place;
     uint32_t end;
   };
@@ -59,7 +60,7 @@ private:
   void choose_insertion_node();
   bool is_toc_comment(const xml_node *comment) const;
   int32_t anchor_heading(xml_node *heading, toc_node *entry);
-  bool qualifies(const xml_node *n) const;
+  int32_t qualifying_level(const xml_node *n) const;
 
   // Filled by the first pass; the second goes through these alone.
   std::vector<heading_place> headings;
