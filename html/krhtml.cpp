@@ -169,7 +169,25 @@ int32_t krhtml::emit_token() {
   else if (k == XML_END_TAG && n->closed) attach_mode = 2;
   else attach_mode = 3;
   current = n;
-  return 0;
+  return note_if_landmark(n) ? 0 : SGML_NO_MEMORY;
+}
+
+bool krhtml::note_if_landmark(xml_node *n) {
+  bool landmark;
+  if (n->kind == XML_START_TAG) {
+    const krchar &name = n->name.text;
+    landmark = (name.length == 2 && (name.bytes[0] | 0x20) == 'h') ||
+               (name.length == 4 && same_bytes(name.bytes, "body", 4));
+  } else {
+    landmark = n->kind == XML_COMMENT || n->kind == XML_SSI;
+  }
+  if (!landmark) return true;
+  try {
+    landmarks_.push_back(n);
+  } catch (const std::bad_alloc &) {
+    return false;
+  }
+  return true;
 }
 
 // Climbs from the current node looking for an open ancestor of the end tag's

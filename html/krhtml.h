@@ -4,6 +4,7 @@
 // exact bytes, so the tree written in document order is the input again.
 #pragma once
 #include <cstdint>
+#include <vector>
 #include "html/element_names.h"
 #include "html/krsgml.h"
 #include "html/krtag_reader.h"
@@ -35,6 +36,15 @@ public:
   // name is there (the outcome is the same, only slower); for tests.
   bool skip_hopeless_climbs = true;
 
+  // The nodes that mark a page's structure, in document order: every start
+  // tag named body or h and one more byte (a heading of any level, as it
+  // was parsed: a later end tag may still make it a complete element), and
+  // every comment. A page has few of them among hundreds of thousands of
+  // nodes, so what looks for them need not walk the whole tree. They stay
+  // valid for as long as the tree keeps those nodes.
+  const std::vector<xml_node *> &landmarks() const { return landmarks_; }
+  std::vector<xml_node *> take_landmarks() { return std::move(landmarks_); }
+
 private:
   // The token's bytes as the node text raw: a view of the chunk where they
   // stand in one piece, else a copy; false when out of memory.
@@ -45,6 +55,7 @@ private:
   void match_end_tag(xml_node *end_tag);
   void enter(xml_node *ancestor);
   void leave(xml_node *ancestor);
+  bool note_if_landmark(xml_node *n);   // false when out of memory
 
   krtag_reader tag_reader;
   krval element_name;
@@ -53,4 +64,6 @@ private:
   // names of this parser's nodes are all kept here, and the ancestors of
   // the nodes it attaches are all its own.
   element_names names;
+
+  std::vector<xml_node *> landmarks_;
 };

@@ -12,6 +12,7 @@ namespace parse_test {
 struct parsed {
   std::unique_ptr<xml_tree> tree = std::make_unique<xml_tree>();
   int32_t status = -1;
+  std::vector<xml_node *> landmarks;   // the parser's, after the final step
 };
 
 // Parses text as a file job does: a root node first, chunks ending at the
@@ -37,6 +38,7 @@ inline parsed parse(const std::string &text, const std::vector<size_t> &cuts = {
   }
   parser.mark_input_complete();
   out.status = parser.step();
+  out.landmarks = parser.take_landmarks();
   return out;
 }
 

@@ -62,54 +62,40 @@ int32_t html_toc::qualifying_level(const xml_node *n) const {
   return heading_level(name);
 }
 
-// The first pass: every node, in document order, numbered as it is met. It
-// finds the places of the first body, heading, TOC comment and markers, and
-// lists every qualifying heading with where its descendants end, so that the
-// second pass need not walk the document again.
+// The first pass: the nodes in document order, numbered as they are met:
+// the landmarks where the parser listed them, else every node. It finds the
+// places of the first body, heading, TOC comment and markers, and lists
+// every qualifying heading, so that the second pass need not walk the
+// document again.
 void html_toc::find_places() {
   headings.clear();
-  std::vector<size_t> open;   // headings whose descendants the walk is among
+  if (landmarks) {
+    uint32_t place = 0;
+    for (xml_node *n : *landmarks) look_at(n, place++);
+    return;
+  }
   uint32_t place = 0;
-  xml_node *n = document->first;
-  while (n) {
-    if (n->kind == XML_START_TAG) {
-      if (int32_t level = qualifying_level(n)) {
-        if (!first_heading) first_heading = n;
-        open.push_back(headings.size());
-        headings.push_back(heading_place{n, level, place, 0});
-      } else if (!body_node && is_named(n, "body", 4)) {
-        body_node = n;
-        body_place = place;
-      }
-    } else if (is_comment(n)) {
-      if (!insertion_node && is_toc_comment(n)) {
-        insertion_node = n;
-        toc_comment_place = place;
-      } else if (!start_marker && n->raw_text == toc_start_marker) {
-        start_marker = n;
-        start_marker_place = place;
-      } else if (!end_marker && n->raw_text == toc_end_marker) {
-        end_marker = n;
-      }
+  for (xml_node *n = document->first; n; n = xml_tree::next_in_order(n)) look_at(n, place++);
+}
+
+void html_toc::look_at(xml_node *n, uint32_t place) {
+  if (n->kind == XML_START_TAG) {
+    if (int32_t level = qualifying_level(n)) {
+      if (!first_heading) first_heading = n;
+      headings.push_back(heading_place{n, level, place});
+    } else if (!body_node && is_named(n, "body", 4)) {
+      body_node = n;
+      body_place = place;
     }
-    ++place;
-    if (n->first_child) {
-      n = n->first_child;
-      continue;
-    }
-    // Climbing out: every node left here has all its descendants behind it.
-    xml_node *done = n;
-    n = nullptr;
-    while (done) {
-      if (!open.empty() && headings[open.back()].node == done) {
-        headings[open.back()].end = place;
-        open.pop_back();
-      }
-      if (done->next) {
-        n = done->next;
-        break;
-      }
-      done = done->parent;
+  } else if (is_comment(n)) {
+    if (!insertion_node && is_toc_comment(n)) {
+      insertion_node = n;
+      toc_comment_place = place;
+    } else if (!start_marker && n->raw_text == toc_start_marker) {
+      start_marker = n;
+      start_marker_place = place;
+    } else if (!end_marker && n->raw_text == toc_end_marker) {
+      end_marker = n;
     }
   }
 }
@@ -161,7 +147,7 @@ void html_toc::choose_insertion_node() {
   if (!inside_old_block) return;
   if (xml_node *before = previous_in_order(start_marker)) {
     insertion_node = before;
-    insertion_place = start_marker_place - 1;   // the node just before it
+    insertion_place = start_marker_place;   // and the node just before it
   }
 }
 
@@ -174,7 +160,9 @@ static xml_node *new_text_node(const krval &text) {
   return n;
 }
 
-int32_t html_toc::anchor_heading(xml_node *heading, toc_node *entry) {
+// The listed headings inside this one are part of its entry's text: the
+// walk over its descendants passes them, and next_heading with them.
+int32_t html_toc::anchor_heading(xml_node *heading, toc_node *entry, size_t &next_heading) {
   // The heading's descendants end where the walk leaves its subtree.
   xml_node *const after = xml_tree::next_after_subtree(heading);
   krval anchor_name("");
@@ -182,6 +170,7 @@ int32_t html_toc::anchor_heading(xml_node *heading, toc_node *entry) {
   krval text("");
   static const krval name_key("name");
   for (xml_node *d = heading->first_child; d && d != after; d = xml_tree::next_in_order(d)) {
+    if (next_heading < headings.size() && headings[next_heading].node == d) ++next_heading;
     if (!anchor_found && d->kind == XML_START_TAG && is_named(d, "a", 1)) {
       krval value;
       if (d->attributes.get(name_key, value) && value.text_length() > 0) {
@@ -238,17 +227,18 @@ int32_t html_toc::transform() {
   choose_insertion_node();
 
   if (!insertion_node) return 0;
-  // A heading inside one that got its anchor is part of that entry's text.
-  uint32_t after_last = 0;
-  for (const heading_place &h : headings) {
-    if (h.place < insertion_place || h.place < after_last) continue;
+  // Listed in document order, the headings inside one that gets its anchor
+  // follow it: anchoring it moves past them.
+  size_t next = 0;
+  while (next < headings.size()) {
+    const heading_place &h = headings[next++];
+    if (h.place < insertion_place && h.node != insertion_node) continue;
     ++anchor_counter;
     toc_node *entry = new (std::nothrow) toc_node;
     if (!entry) return 3;
     entry->level = h.level;
     add_entry(entry);
-    if (anchor_heading(h.node, entry) != 0) return 3;
-    after_last = h.end;
+    if (anchor_heading(h.node, entry, next) != 0) return 3;
   }
   return 0;
 }

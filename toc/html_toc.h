@@ -37,6 +37,10 @@ public:
   xml_node *body_node = nullptr;
   xml_node *first_heading = nullptr;
   krarr decimal_nodes;                   // stays empty: numbering is never switched on
+  // Where set, the parser's landmarks of the document (krhtml::landmarks):
+  // the first pass then looks at those alone instead of walking every node.
+  // Not owned.
+  const std::vector<xml_node *> *landmarks = nullptr;
 
   // 0, or 3 when memory for an entry or an anchor runs out.
   int32_t transform();
@@ -47,25 +51,28 @@ public:
   int32_t anchor_counter = 0;
 
 private:
-  // A qualifying heading as the first pass met it: its place in document
-  // order, and the place just after its descendants.
+  // A qualifying heading as the first pass met it, with its place in
+  // document order. Places are only ever compared with each other; they
+  // count either every node or the landmarks alone.
   struct heading_place {
     xml_node *node;
     int32_t level;
     uint32_t place;
-    uint32_t end;
   };
 
   void find_places();
+  void look_at(xml_node *n, uint32_t place);
   void choose_insertion_node();
   bool is_toc_comment(const xml_node *comment) const;
-  int32_t anchor_heading(xml_node *heading, toc_node *entry);
+  int32_t anchor_heading(xml_node *heading, toc_node *entry, size_t &next_heading);
   int32_t qualifying_level(const xml_node *n) const;
 
   // Filled by the first pass; the second goes through these alone.
   std::vector<heading_place> headings;
   uint32_t body_place = 0, toc_comment_place = 0, start_marker_place = 0;
-  uint32_t insertion_place = 0;   // headings from here on get anchors
+  // Headings from this place on get anchors, and the insertion node itself
+  // when it is a heading.
+  uint32_t insertion_place = 0;
   krval stamp_suffix;             // "_" and the stamp, the end of every new anchor name
 };
 

@@ -2,6 +2,7 @@
 
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "fs/fs.h"
 #include "html/krhtml.h"
@@ -114,10 +115,11 @@ private:
   std::thread thread_;
 };
 
-// Reads the whole source into the document; 0, or the job's result with the
-// message set.
+// Reads the whole source into the document, and hands on the parser's
+// landmarks of it; 0, or the job's result with the message set.
 int32_t read_source(krfile in, const krval &source_name, xml_tree &document,
-                    toc_progress_callback progress, void *context, krval &message) {
+                    std::vector<xml_node *> &landmarks, toc_progress_callback progress,
+                    void *context, krval &message) {
   const int32_t size = file_size(in).as_int();
   int64_t read = 0;
   krhtml parser;
@@ -158,6 +160,7 @@ int32_t read_source(krfile in, const krval &source_name, xml_tree &document,
       message = memory_error;
       return status;
     }
+    landmarks = parser.take_landmarks();
     return 0;
   }
 }
@@ -216,7 +219,8 @@ int32_t make_toc_file(const krval &source, const krval &destination, uint8_t ins
 
   xml_tree document;
   document.insert_first_top_level(new xml_node);
-  int32_t result = read_source(in, source_name, document, progress, context, message);
+  std::vector<xml_node *> landmarks;
+  int32_t result = read_source(in, source_name, document, landmarks, progress, context, message);
   close_file(in);
   if (result != 0) return result;
   report(progress, context, 70);
@@ -228,6 +232,7 @@ int32_t make_toc_file(const krval &source, const krval &destination, uint8_t ins
   transform.process_title = style.process_title.as_int();
   transform.named_anchor_attributes = style.named_anchor_attributes;
   transform.document = &document;
+  transform.landmarks = &landmarks;
   transform.tree = &tree;
   transform.current_entry = last_entry;
   tree.indentation_unit = style.item_indentation;

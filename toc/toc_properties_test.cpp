@@ -155,6 +155,24 @@ void check_properties(const std::string &input, const std::string &label) {
   }
 }
 
+// The transform of the file job looks at the parser's landmarks alone; a
+// walk over every node must find the same places and headings.
+void check_landmarks_find_what_the_walk_finds(const std::string &input, const std::string &label) {
+  SCOPED_TRACE(label);
+  for (uint8_t insert_toc : {uint8_t(0), uint8_t(1)}) {
+    auto listed = toc_test::transform_text(input, insert_toc, 1007136000, true);
+    auto walked = toc_test::transform_text(input, insert_toc, 1007136000, false);
+    ASSERT_EQ(listed->result, 0);
+    EXPECT_EQ(listed->output, walked->output);
+    EXPECT_EQ(listed->transform.anchor_counter, walked->transform.anchor_counter);
+    EXPECT_EQ(listed->transform.insertion_node == nullptr, walked->transform.insertion_node == nullptr);
+    if (listed->transform.insertion_node && walked->transform.insertion_node) {
+      EXPECT_EQ(listed->transform.insertion_node->raw_text.str(),
+                walked->transform.insertion_node->raw_text.str());
+    }
+  }
+}
+
 class toc_properties : public ::testing::Test {
 protected:
   static void SetUpTestSuite() { ASSERT_TRUE(load_regex_library()); }
@@ -170,6 +188,27 @@ TEST_F(toc_properties, hold_on_generated_pages) {
   // The generator must exercise both sides.
   EXPECT_GT(with_entries, 200);
   EXPECT_LT(with_entries, 380);
+}
+
+TEST_F(toc_properties, the_parsers_landmarks_give_the_walks_result) {
+  for (uint32_t seed = 1; seed <= 400; ++seed) {
+    std::string page = generated_page(seed, seed % 5 != 0);
+    check_landmarks_find_what_the_walk_finds(page, "seed " + std::to_string(seed));
+    check_landmarks_find_what_the_walk_finds(toc_test::toc_of(page, 5), "remade seed " + std::to_string(seed));
+  }
+  const char *const edge_cases[] = {
+      // Headings inside headings, with the TOC comment inside one.
+      "<h1>A <!-- toc --><h2>B<h3>C</h3></h2><h4>D</h4></h1><h3>E</h3><p><h2>F</h2></p>",
+      "<div><h1>x<div><h2>y</h2></div></h1></div><!--toc--><h5>z</h5>",
+      // A remake without body or TOC comment, where the old block is the
+      // first child of a heading.
+      "<h1><!--KRYN_HTML_TOC_START-->old<!--KRYN_HTML_TOC_END-->A</h1><h2>B</h2>",
+      "text<!--KRYN_HTML_TOC_START-->old<!--KRYN_HTML_TOC_END--><h2>B</h2>",
+      "<!--KRYN_HTML_TOC_START--><h1>in</h1><!--KRYN_HTML_TOC_END--><h1>out</h1>",
+      "<h2></h2><h3/><h1>only</h1>", "<body><body><h1>a</h1></body>", "no headings at all"};
+  for (const char *page : edge_cases) check_landmarks_find_what_the_walk_finds(page, page);
+  std::string sample = toc_test::read_file(QUENBY_SOURCE_DIR "/samples/sample.html");
+  check_landmarks_find_what_the_walk_finds(sample, "sample.html");
 }
 
 TEST_F(toc_properties, hold_on_the_bundled_sample) {

@@ -43,14 +43,17 @@ inline void copy_style(const toc_style &style, toc_tree &tree, html_toc &transfo
 }
 
 // Parses html, transforms it with the default style and the given stamp, and
-// writes it back with or without the TOC block.
+// writes it back with or without the TOC block. The transform looks at the
+// parser's landmarks, as in the file job, or else walks every node.
 inline std::unique_ptr<run> transform_text(const std::string &html, uint8_t insert_toc = 1,
-                                           int32_t stamp = example_stamp) {
+                                           int32_t stamp = example_stamp,
+                                           bool with_landmarks = true) {
   auto r = std::make_unique<run>();
   r->document = parse_test::parse(html);
   toc_style style;
   copy_style(style, r->tree, r->transform);
   r->transform.document = r->document.tree.get();
+  if (with_landmarks) r->transform.landmarks = &r->document.landmarks;
   r->transform.tree = &r->tree;
   fix_run_stamp(stamp);
   r->result = r->transform.transform();
