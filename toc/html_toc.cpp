@@ -1,6 +1,7 @@
 #include "toc/html_toc.h"
 
 #include <cstring>
+#include <initializer_list>
 #include <new>
 #include "html/regex_binding.h"
 #include "toc/run_stamp.h"
@@ -151,53 +152,105 @@ void html_toc::choose_insertion_node() {
   }
 }
 
-static xml_node *new_text_node(const krval &text) {
+namespace {
+
+struct piece {
+  const char *bytes;
+  int32_t length;
+};
+
+piece piece_of(const krval &v) { return piece{v.c_str(), v.text_length()}; }
+
+// The pieces one after the other as v's text, with one allocation: a page
+// has thousands of headings, each needing a few such texts.
+void set_joined(krval &v, std::initializer_list<piece> pieces) {
+  int32_t total = 0;
+  for (const piece &p : pieces) total += p.length;
+  v.tag = KR_TEXT;
+  v.text.reset(total);
+  if (total > 0 && !v.text.bytes) throw std::bad_alloc();
+  char *to = v.text.bytes;
+  for (const piece &p : pieces) {
+    if (p.length > 0) std::memcpy(to, p.bytes, static_cast<size_t>(p.length));
+    to += p.length;
+  }
+}
+
+// The decimal digits of a non-negative number; returns their count.
+int32_t put_decimal(uint32_t value, char *out) {
+  char digits[10];
+  int32_t n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value);
+  for (int32_t i = 0; i < n; ++i) out[i] = digits[n - 1 - i];
+  return n;
+}
+
+xml_node *new_text_node() {
   xml_node *n = new (std::nothrow) xml_node;
   if (!n) return nullptr;
   n->kind = XML_TEXT;
-  n->raw_text = text;
   n->closed = 1;
   return n;
 }
+
+// The text of every anchor's end, seen in place by the nodes that hold it.
+const char closing_anchor[] = "</a>";
+
+}  // namespace
 
 // The listed headings inside this one are part of its entry's text: the
 // walk over its descendants passes them, and next_heading with them.
 int32_t html_toc::anchor_heading(xml_node *heading, toc_node *entry, size_t &next_heading) {
   // The heading's descendants end where the walk leaves its subtree.
   xml_node *const after = xml_tree::next_after_subtree(heading);
-  krval anchor_name("");
+  krval own_name;
   bool anchor_found = false;
-  krval text("");
+  krval text;
+  text.tag = KR_TEXT;
   static const krval name_key("name");
   for (xml_node *d = heading->first_child; d && d != after; d = xml_tree::next_in_order(d)) {
     if (next_heading < headings.size() && headings[next_heading].node == d) ++next_heading;
     if (!anchor_found && d->kind == XML_START_TAG && is_named(d, "a", 1)) {
       krval value;
       if (d->attributes.get(name_key, value) && value.text_length() > 0) {
-        anchor_name.assign_text_of(value);
+        own_name.assign_text_of(value);
         anchor_found = true;
       }
     }
     if (is_text(d)) text.append(d->raw_text);
   }
 
-  if (!anchor_found) {
-    anchor_name = "kryn_link_";
-    anchor_name.append(krval(anchor_counter));
-    anchor_name.append(stamp_suffix);
+  // "kryn_link_", the counter and the stamp's suffix of at most 12 bytes.
+  char new_name[10 + 10 + 16];
+  piece name{nullptr, 0};
+  if (anchor_found) {
+    name = piece_of(own_name);
+  } else {
+    std::memcpy(new_name, "kryn_link_", 10);
+    int32_t length = 10 + put_decimal(static_cast<uint32_t>(anchor_counter), new_name + 10);
+    const piece suffix = piece_of(stamp_suffix);
+    std::memcpy(new_name + length, suffix.bytes, static_cast<size_t>(suffix.length));
+    name = piece{new_name, length + suffix.length};
 
-    krval open("<a name=\"");
-    open.append(anchor_name);
-    open.append("\"");
-    open.append(named_anchor_attributes);
-    open.append(">");
-    xml_node *opening = new_text_node(open);
-    xml_node *closing = new_text_node(krval("</a>"));
+    xml_node *opening = new_text_node();
+    xml_node *closing = new_text_node();
     if (!opening || !closing) {
       delete opening;
       delete closing;
       return 3;
     }
+    try {
+      set_joined(opening->raw_text,
+                 {{"<a name=\"", 9}, name, {"\"", 1}, piece_of(named_anchor_attributes), {">", 1}});
+    } catch (const std::bad_alloc &) {
+      delete opening;
+      delete closing;
+      return 3;
+    }
+    closing->raw_text.text.borrow(closing_anchor, 4);
     document->insert_first_child(opening, heading);
     xml_node *last = xml_tree::last_sibling(heading->first_child);
     if (last->kind == XML_END_TAG && last->closed)
@@ -207,8 +260,11 @@ int32_t html_toc::anchor_heading(xml_node *heading, toc_node *entry, size_t &nex
   }
 
   entry->entry_text = std::move(text);
-  entry->link_target = "#";
-  entry->link_target.append(anchor_name);
+  try {
+    set_joined(entry->link_target, {{"#", 1}, name});
+  } catch (const std::bad_alloc &) {
+    return 3;
+  }
   return 0;
 }
 

@@ -73,7 +73,7 @@ private:
   // Headings from this place on get anchors, and the insertion node itself
   // when it is a heading.
   uint32_t insertion_place = 0;
-  krval stamp_suffix;             // "_" and the stamp, the end of every new anchor name
+  krval stamp_suffix;             // "_" and the stamp (at most 12 bytes), the end of every new anchor name
 };
 
 // The TOC comment pattern: a comment holding only the word toc.
