@@ -93,7 +93,7 @@ void krchar::assign(const char *s) {
 void krchar::assign(const krchar &other) {
   if (this == &other) return;
   reset(other.length);
-  if (other.length) std::memcpy(bytes, other.bytes, other.length);
+  if (other.length > 0) std::memcpy(bytes, other.bytes, other.length);
 }
 
 void krchar::append_growing(const char *data, int32_t count) {
