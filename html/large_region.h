@@ -16,4 +16,28 @@ namespace large_region {
 void *take(std::size_t count, std::size_t small_bytes, std::size_t &bytes) noexcept;
 void give_back(void *region, std::size_t bytes, std::size_t small_bytes) noexcept;
 
+// Even in one fault, the system clears every huge page before handing it
+// over: on a large document that is a tenth of the parse. While an object of
+// this class lives, the next huge-page regions, as many as fit in
+// bytes_expected, come from one mapping made at once, and a thread of its own has the system fault in each page
+// (without writing to it) just before it is handed out, while the parse goes
+// on with the one before. It stays one page ahead, so at most one page is
+// cleared in vain, and that one is given back at the end with the pages
+// never handed out. Regions handed out stay valid afterwards and are given
+// back as any other. One at a time; does nothing where regions are small.
+class prefaulting {
+public:
+  explicit prefaulting(std::size_t bytes_expected) noexcept;
+  ~prefaulting();
+  prefaulting(const prefaulting &) = delete;
+  prefaulting &operator=(const prefaulting &) = delete;
+
+  // Pages handed out, and pages the helper had faulted in (for tests).
+  static std::size_t pages_taken() noexcept;
+  static std::size_t pages_faulted_ahead() noexcept;
+
+private:
+  bool owner_ = false;   // a second one while the first lives does nothing
+};
+
 }  // namespace large_region

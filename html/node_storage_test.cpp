@@ -3,12 +3,14 @@
 // the plain-tag shortcut. Each must give what a copy would have given, for as
 // long as the nodes live, whatever order the parser and the tree go in.
 #include <gtest/gtest.h>
+#include <vector>
 
 #include <cstring>
 #include <random>
 #include <string>
 
 #include "html/krhtml_test_util.h"
+#include "html/large_region.h"
 #include "html/node_text_store.h"
 #include "html/xml_node_pool.h"
 
@@ -100,6 +102,50 @@ TEST(node_storage, TextSharesTheNodeRegionsUntilNothingHoldsThem) {
   node_text_store::let_go();
   EXPECT_EQ(node_text_store::blocks(), 0u);
   EXPECT_EQ(xml_node_pool::regions(), 0u);
+}
+
+// With regions faulted in ahead, the nodes get the reserved pages in order,
+// stay intact when the reserve ends while they live, and every region goes
+// back once they are gone. The helper never runs more than a page ahead.
+TEST(node_storage, PrefaultedRegionsServeTheNodesAndOutliveTheReserve) {
+  if (node_text_store::blocks() != 0 || xml_node_pool::live_nodes() != 0) GTEST_SKIP();
+  std::vector<xml_node *> nodes;
+  auto fill = [&](std::size_t regions_wanted) {
+    while (xml_node_pool::regions() < regions_wanted) {
+      xml_node *n = new xml_node;
+      n->kind = static_cast<int16_t>(nodes.size() % 1000);
+      nodes.push_back(n);
+    }
+  };
+  const std::size_t reserved = 4;
+  {
+    large_region::prefaulting ahead(reserved * 2 * 1024 * 1024);
+    fill(2);   // the first regions are small ones, whatever the reserve
+    EXPECT_EQ(large_region::prefaulting::pages_taken(), 0u);
+    fill(2 + reserved + 2);   // past the reserve: mapped one by one as before
+    if (large_region::prefaulting::pages_taken() == 0) {
+      for (xml_node *n : nodes) delete n;
+      GTEST_SKIP() << "regions are small in this build";
+    }
+    EXPECT_EQ(large_region::prefaulting::pages_taken(), reserved);
+    EXPECT_LE(large_region::prefaulting::pages_faulted_ahead(), reserved);
+  }
+  fill(2 + reserved + 3);   // the pool goes on after the reserve is over
+  for (std::size_t i = 0; i < nodes.size(); ++i)
+    ASSERT_EQ(nodes[i]->kind, static_cast<int16_t>(i % 1000)) << i;
+  for (xml_node *n : nodes) delete n;
+  EXPECT_EQ(xml_node_pool::live_nodes(), 0u);
+  EXPECT_EQ(xml_node_pool::regions(), 0u);
+
+  // A reserve that is never used only maps and gives back; so does a second
+  // one while the first lives, which is refused.
+  {
+    large_region::prefaulting unused(8 * 1024 * 1024);
+    large_region::prefaulting second(8 * 1024 * 1024);
+  }
+  xml_node *n = new xml_node;
+  EXPECT_EQ(large_region::prefaulting::pages_taken(), 0u);
+  delete n;
 }
 
 TEST(node_storage, TokensAcrossChunksAreCopiesAndChangesNeverReachTheSource) {

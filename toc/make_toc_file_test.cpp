@@ -12,6 +12,7 @@
 #include "toc/destination_file.h"
 #include "toc/run_stamp.h"
 #include "toc/toc_file_test_util.h"
+#include "toc/toc_test_util.h"
 
 #ifndef _WIN32
 #include <sys/resource.h>
@@ -107,6 +108,28 @@ TEST_F(make_toc_file_test, progress_runs_per_chunk_then_70_80_100) {
   job j;
   ASSERT_EQ(j.run(folder.file("in.html"), folder.file("out.html")), 0);
   EXPECT_EQ(j.progress, (std::vector<int32_t>{28, 57, 70, 70, 80, 100}));
+}
+
+// A page of a few megabytes has its nodes' memory faulted in ahead by a
+// second thread: the file job must still give the bytes the transform gives
+// in memory, in place as to another file.
+TEST_F(make_toc_file_test, large_pages_give_the_bytes_of_the_transform_in_memory) {
+  std::string page = "<html><body>\r\n";
+  for (int i = 0; page.size() < 5 * 1024 * 1024 / 2; ++i) {
+    const std::string n = std::to_string(i), level = std::to_string(1 + i % 3);
+    page += "<h" + level + ">Part " + n + "</h" + level + ">\r\n<p>Some <b>text</b> of part " + n +
+            ",<br>\r\n<table><tr><td>a</td><td valign=top>b</td></tr></table><!-- " + n + " -->\r\n";
+  }
+  page += "</body></html>";
+  const std::string expected = toc_test::toc_of(page, 1007136000);
+  fix_run_stamp(1007136000);   // toc_of let go of the fixture's stamp
+  ASSERT_TRUE(write_file(folder.file("in.html"), page));
+  job elsewhere;
+  ASSERT_EQ(elsewhere.run(folder.file("in.html"), folder.file("out.html")), 0) << elsewhere.message.str();
+  EXPECT_TRUE(read_file(folder.file("out.html")) == expected);
+  job in_place;
+  ASSERT_EQ(in_place.run(folder.file("in.html"), folder.file("in.html")), 0);
+  EXPECT_TRUE(read_file(folder.file("in.html")) == expected);
 }
 
 TEST_F(make_toc_file_test, page_without_headings_comes_back_unchanged) {
