@@ -79,6 +79,16 @@ int32_t krsgml::step() {
         if (!lt) break;
         ++p;
         status = start_markup(lt);
+        // A letter or slash next decides the kind at once, as classify
+        // would: most tokens of a page are tags.
+        if (status == 0 && p < end) {
+          const unsigned char c = static_cast<unsigned char>(*p);
+          if (is_letter(c) || c == '/' || c == ':' || c == '_') {
+            take_bytes(p++, 1);
+            kind = c == '/' ? SGML_END_TAG : SGML_START_TAG;
+            end_classification();
+          }
+        }
       } else if (classifying) {
         status = handle_byte(p++);
       } else {
