@@ -81,6 +81,14 @@ int32_t read_error_result(int32_t system_error);
 int32_t write_text(const krval &text, int32_t count, krfile file);
 // The same for count bytes at bytes: nothing is copied or terminated first.
 int32_t write_bytes(const char *bytes, int32_t count, krfile file);
+// Writes the pieces one after the other, gathered into as few system calls as
+// the system allows (on POSIX without copying them first). True when all of
+// their bytes reached the file; on failure some of them may have.
+struct krfile_piece {
+  const char *bytes;
+  int32_t count;
+};
+bool write_pieces(const krfile_piece *pieces, int32_t count, krfile file);
 
 // origin: 0 begin, 1 current, 2 end. Returns the new position, -1 on failure.
 int64_t seek_file(krfile file, int32_t distance, int32_t origin);

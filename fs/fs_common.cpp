@@ -64,6 +64,12 @@ int32_t write_bytes(const char *bytes, int32_t count, krfile file) {
   return fs_hooks.write(file, bytes, count, &written) ? count : 0;
 }
 
+bool write_pieces(const krfile_piece *pieces, int32_t count, krfile file) {
+  if (file == krfile_invalid) return false;
+  if (count <= 0) return true;
+  return pieces && fs_hooks.write_pieces(file, pieces, count);
+}
+
 bool disk_free_space(const krval &root, krval &out) {
   out = 0;
   fs_disk_geometry geometry;

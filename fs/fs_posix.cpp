@@ -5,8 +5,10 @@
 #include <fnmatch.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -48,6 +50,41 @@ bool system_write(krfile file, const char *data, int32_t count, int32_t *written
       *written += static_cast<int32_t>(n);
     else if (!(n < 0 && errno == EINTR))
       return false;
+  }
+  return true;
+}
+
+// writev takes at most IOV_MAX pieces and may stop anywhere, even inside a
+// piece: what it wrote is skipped and the rest goes again.
+bool system_write_pieces(krfile file, const krfile_piece *pieces, int32_t count) {
+  constexpr int32_t batch = IOV_MAX < 1024 ? IOV_MAX : 1024;
+  struct iovec vectors[batch];
+  int32_t next = 0;        // the first piece not wholly written
+  size_t done_in_next = 0;  // bytes of it already written
+  while (next < count) {
+    int32_t used = 0;
+    for (int32_t i = next; i < count && used < batch; ++i) {
+      size_t skip = i == next ? done_in_next : 0;
+      if (pieces[i].count <= 0 || static_cast<size_t>(pieces[i].count) <= skip) continue;
+      vectors[used].iov_base = const_cast<char *>(pieces[i].bytes) + skip;
+      vectors[used].iov_len = static_cast<size_t>(pieces[i].count) - skip;
+      ++used;
+    }
+    if (used == 0) return true;
+    ssize_t n = ::writev(file, vectors, used);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    size_t left = static_cast<size_t>(n);
+    while (next < count) {
+      size_t rest = pieces[next].count > 0 ? static_cast<size_t>(pieces[next].count) - done_in_next : 0;
+      if (left < rest) {
+        done_in_next += left;
+        break;
+      }
+      left -= rest;
+      ++next;
+      done_in_next = 0;
+    }
   }
   return true;
 }
@@ -160,9 +197,9 @@ bool copy_regular_file(const char *from, const char *to, bool overwrite) {
 
 }  // namespace
 
-fs_test_hooks fs_hooks = {system_read, system_write, system_free_space};
+fs_test_hooks fs_hooks = {system_read, system_write, system_write_pieces, system_free_space};
 
-fs_test_hooks fs_system_hooks() { return {system_read, system_write, system_free_space}; }
+fs_test_hooks fs_system_hooks() { return {system_read, system_write, system_write_pieces, system_free_space}; }
 
 int32_t read_error_result(int32_t system_error) {
   switch (system_error) {

@@ -1,5 +1,7 @@
 // File operations whose contract is the same on every system.
 #include <chrono>
+#include <string>
+#include <vector>
 #include "fs/fs_test_util.h"
 
 using namespace fs_testing;
@@ -244,6 +246,38 @@ TEST_F(files, a_full_disk_fails_the_write_that_does_not_fit) {
   fs_restore_hooks();
   EXPECT_TRUE(close_file(h));
   EXPECT_EQ(read_back(file("full.txt")), "hellowor") << "what fitted did reach the file";
+}
+
+// Gathered writes: more pieces than one system call takes, empty ones, a
+// large one, all in order; a full disk stops them where the bytes ran out.
+TEST_F(files, pieces_are_written_in_order_and_a_full_disk_stops_them) {
+  std::string expected;
+  std::vector<std::string> texts;
+  for (int i = 0; i < 3000; ++i) texts.push_back(i % 7 == 0 ? "" : std::to_string(i) + ",");
+  texts.push_back(std::string(3 * 1024 * 1024, 'L'));
+  texts.push_back("end");
+  std::vector<krfile_piece> pieces;
+  for (const std::string &t : texts) {
+    pieces.push_back(krfile_piece{t.data(), static_cast<int32_t>(t.size())});
+    expected += t;
+  }
+  krval name = at("pieces.txt");
+  krfile h = open_file(name, "w");
+  ASSERT_NE(h, krfile_invalid);
+  EXPECT_TRUE(write_pieces(pieces.data(), static_cast<int32_t>(pieces.size()), h));
+  EXPECT_TRUE(write_pieces(pieces.data(), 0, h));
+  EXPECT_TRUE(close_file(h));
+  EXPECT_TRUE(read_back(file("pieces.txt")) == expected);
+  EXPECT_FALSE(write_pieces(pieces.data(), 1, krfile_invalid));
+
+  krval full = at("full-pieces.txt");
+  h = open_file(full, "w");
+  ASSERT_NE(h, krfile_invalid);
+  fs_fail_writes_after(100);
+  EXPECT_FALSE(write_pieces(pieces.data(), static_cast<int32_t>(pieces.size()), h));
+  fs_restore_hooks();
+  EXPECT_TRUE(close_file(h));
+  EXPECT_EQ(read_back(file("full-pieces.txt")), expected.substr(0, 100));
 }
 
 TEST_F(files, copy_respects_overwrite_and_never_destroys_its_source) {

@@ -18,6 +18,15 @@ bool write_within_budget(krfile file, const char *data, int32_t count, int32_t *
   return ok && allowed == count;
 }
 
+bool pieces_within_budget(krfile file, const krfile_piece *pieces, int32_t count) {
+  for (int32_t i = 0; i < count; ++i) {
+    int32_t written = 0;
+    if (pieces[i].count > 0 && !write_within_budget(file, pieces[i].bytes, pieces[i].count, &written))
+      return false;
+  }
+  return true;
+}
+
 bool read_within_budget(krfile file, char *buffer, int32_t count, int32_t *got,
                         int32_t *system_error) {
   *got = 0;
@@ -45,6 +54,7 @@ void fs_restore_hooks() { fs_hooks = fs_system_hooks(); }
 void fs_fail_writes_after(int64_t bytes) {
   write_budget = bytes;
   fs_hooks.write = write_within_budget;
+  fs_hooks.write_pieces = pieces_within_budget;
 }
 
 void fs_fail_reads_after(int64_t bytes) {

@@ -1,6 +1,6 @@
 // Seams through which tests make the file layer meet a failing disk or a drive
 // of a chosen size. Every read of read_chunk, every write of write_text and
-// every free-space query of disk_free_space goes through fs_hooks; by default
+// write_pieces and every free-space query of disk_free_space goes through fs_hooks; by default
 // they are the system's own calls. Program code never includes this header.
 //
 //   fs_hooks_scope restore;              // puts the real calls back at scope end
@@ -25,6 +25,8 @@ struct fs_test_hooks {
   // Writes count bytes: true when all of them reached the file; *written tells
   // how many did.
   bool (*write)(krfile file, const char *data, int32_t count, int32_t *written);
+  // Writes the pieces in order: true when all of them reached the file.
+  bool (*write_pieces)(krfile file, const krfile_piece *pieces, int32_t count);
   // The free-space query for a drive root; false when it fails.
   bool (*free_space)(const char *root, fs_disk_geometry *geometry);
 };

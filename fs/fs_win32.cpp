@@ -1,6 +1,7 @@
 // The file layer on Win32: HANDLEs in the 32-bit handle (the program is a
 // 32-bit one), ANSI calls throughout, '/' turned into '\' in every path.
 #include <windows.h>
+#include <string>
 #include <vector>
 #include "fs/fs.h"
 #include "fs/fs_backend.h"
@@ -43,6 +44,31 @@ bool system_write(krfile file, const char *data, int32_t count, int32_t *written
   return ok && done == static_cast<DWORD>(count);
 }
 
+// Windows gathers writes only of whole pages to unbuffered files: small
+// pieces are joined in a buffer, large ones written as they stand.
+bool system_write_pieces(krfile file, const krfile_piece *pieces, int32_t count) {
+  constexpr int32_t buffer_size = 65536;
+  std::string buffer;
+  auto drain = [&] {
+    int32_t written = 0;
+    bool ok = buffer.empty() || system_write(file, buffer.data(), static_cast<int32_t>(buffer.size()), &written);
+    buffer.clear();
+    return ok;
+  };
+  for (int32_t i = 0; i < count; ++i) {
+    const krfile_piece &p = pieces[i];
+    if (p.count <= 0) continue;
+    if (p.count >= buffer_size / 4) {
+      int32_t written = 0;
+      if (!drain() || !system_write(file, p.bytes, p.count, &written)) return false;
+      continue;
+    }
+    if (buffer.size() + static_cast<size_t>(p.count) > buffer_size && !drain()) return false;
+    buffer.append(p.bytes, static_cast<size_t>(p.count));
+  }
+  return drain();
+}
+
 bool system_free_space(const char *root, fs_disk_geometry *geometry) {
   DWORD sectors_per_cluster = 0, bytes_per_sector = 0, free_clusters = 0, total_clusters = 0;
   if (!GetDiskFreeSpaceA(root, &sectors_per_cluster, &bytes_per_sector, &free_clusters,
@@ -75,9 +101,9 @@ bool is_drive_root(const char *path) {
 
 }  // namespace
 
-fs_test_hooks fs_hooks = {system_read, system_write, system_free_space};
+fs_test_hooks fs_hooks = {system_read, system_write, system_write_pieces, system_free_space};
 
-fs_test_hooks fs_system_hooks() { return {system_read, system_write, system_free_space}; }
+fs_test_hooks fs_system_hooks() { return {system_read, system_write, system_write_pieces, system_free_space}; }
 
 int32_t read_error_result(int32_t system_error) {
   switch (system_error) {

@@ -6,8 +6,8 @@ namespace {
 
 // Consecutive nodes of a parsed page usually see consecutive bytes of the
 // same stored chunk, so their texts are handed to the sink as one run. Only
-// bytes that stay in place until the run is handed on may join it: node
-// texts do, while the document is written.
+// bytes that stay in place until the document is written may join it: node
+// texts do, and the sink is told so.
 class run_writer {
 public:
   explicit run_writer(html_sink &sink) : sink_(sink) {}
@@ -25,7 +25,7 @@ public:
   }
 
   void hand_on() {
-    if (run_length_ > 0) sink_.write(run_, run_length_);
+    if (run_length_ > 0) sink_.write_lasting(run_, run_length_);
     run_ = nullptr;
     run_length_ = 0;
   }
@@ -38,6 +38,13 @@ private:
   int32_t run_length_ = 0;
 };
 
+// Text that does not outlive its turn: written at once, after the run so far.
+void write_passing(run_writer &out, const krval &text) {
+  int32_t length = text.text_length();
+  out.hand_on();
+  if (length > 0) out.sink().write(text.c_str(), length);
+}
+
 // Every node passes here: a text Value's bytes are taken as they stand,
 // without refreshing or terminating anything.
 void write_node_text(run_writer &out, const krval &text) {
@@ -45,10 +52,8 @@ void write_node_text(run_writer &out, const krval &text) {
     out.add(text.text.bytes, text.text.length);
     return;
   }
-  // A non-text Value's text is rendered anew on each reading: written at once.
-  int32_t length = text.text_length();
-  out.hand_on();
-  if (length > 0) out.sink().write(text.c_str(), length);
+  // A non-text Value's text is rendered anew on each reading.
+  write_passing(out, text);
 }
 
 }  // namespace
@@ -75,12 +80,8 @@ void write_html_document(xml_tree &document, html_sink &sink, uint8_t insert_toc
       write_node_text(out, n->raw_text);
       if (n == insertion_node) {
         // The block's pieces do not outlive their turn: written one by one.
-        out.hand_on();
         krval piece;
-        while (block.pop_front(piece)) {
-          write_node_text(out, piece);
-          out.hand_on();
-        }
+        while (block.pop_front(piece)) write_passing(out, piece);
       }
     }
   }

@@ -1,5 +1,6 @@
 #include "toc/make_toc_file.h"
 
+#include <cstring>
 #include <memory>
 #include <new>
 #include <system_error>
@@ -41,25 +42,37 @@ int32_t reading_percent(int64_t read, int32_t size) {
   return static_cast<int32_t>(percent);
 }
 
-// Collects the writer's short pieces into large writes (one system call per
-// piece would dominate the run on a big page); long runs go out directly.
+// Gathers the writer's pieces into large writes (one system call per piece
+// would dominate the run on a big page). The page's own bytes, which stay in
+// place while it is written, are not copied: the file layer takes them where
+// they stand. Only passing texts (the TOC block) are copied, into a buffer
+// that is never moved while pieces point into it.
 class file_sink : public html_sink {
 public:
-  explicit file_sink(krfile handle) : handle_(handle), buffer_("") {
-    buffer_.text.set_length(buffer_limit + chunk_size);
-    buffer_.text.set_length(0);
-  }
+  explicit file_sink(krfile handle) : handle_(handle), copies_(new (std::nothrow) char[copy_room]) {}
 
   void write(const char *bytes, int32_t count) override {
-    if (failed_) return;
-    if (count >= direct_limit) {
-      // A long run of the page goes to the file as it stands.
+    if (failed_ || count <= 0) return;
+    if (!copies_ || count > copy_room) {
+      // Too long to copy: written at once, after what is gathered so far.
       drain();
-      put(bytes, count);
+      const krfile_piece whole{bytes, count};
+      if (!failed_ && !write_pieces(&whole, 1, handle_)) failed_ = true;
+      count_written(count);
       return;
     }
-    buffer_.text.append(bytes, count);
-    if (buffer_.text.length >= buffer_limit) drain();
+    // Room for the copy and its piece first: pending pieces may point into
+    // the buffer, and draining is what frees it.
+    if (copy_room - copied_ < count || pieces_used_ == max_pieces) drain();
+    char *at = copies_.get() + copied_;
+    std::memcpy(at, bytes, static_cast<size_t>(count));
+    copied_ += count;
+    add(at, count);
+  }
+
+  void write_lasting(const char *bytes, int32_t count) override {
+    if (failed_ || count <= 0) return;
+    add(bytes, count);
   }
 
   // True when every byte reached the file.
@@ -69,30 +82,47 @@ public:
   }
 
 private:
-  static constexpr int32_t buffer_limit = 65536;
-  static constexpr int32_t direct_limit = 16384;   // copying more costs more than a call
+  static constexpr int32_t gather_limit = 65536;   // bytes per system call, about
+  static constexpr int32_t max_pieces = 256;
+  static constexpr int32_t copy_room = 16384;
+  static constexpr int32_t write_back_step = 1024 * 1024;
 
-  void drain() {
-    put(buffer_.text.bytes, buffer_.text.length);
-    buffer_.text.set_length(0);
+  void add(const char *bytes, int32_t count) {
+    krfile_piece *last = pieces_used_ ? &pieces_[pieces_used_ - 1] : nullptr;
+    if (last && last->bytes + last->count == bytes && last->count <= INT32_MAX - count) {
+      last->count += count;   // neighbouring bytes, as copies in the buffer often are
+    } else {
+      if (pieces_used_ == max_pieces) drain();
+      pieces_[pieces_used_++] = krfile_piece{bytes, count};
+    }
+    gathered_ += count;
+    if (gathered_ >= gather_limit) drain();
   }
 
-  void put(const char *bytes, int32_t length) {
-    if (failed_ || length == 0) return;
-    if (write_bytes(bytes, length, handle_) != length) failed_ = true;
-    // The disk works while the rest is written.
-    since_write_back_ += length;
-    if (since_write_back_ >= write_back_step) {
+  void drain() {
+    if (!failed_ && pieces_used_ > 0 && !write_pieces(pieces_, pieces_used_, handle_)) failed_ = true;
+    count_written(gathered_);
+    pieces_used_ = 0;
+    gathered_ = 0;
+    copied_ = 0;
+  }
+
+  // The disk works while the rest is written.
+  void count_written(int64_t count) {
+    since_write_back_ += count;
+    if (!failed_ && since_write_back_ >= write_back_step) {
       start_write_back(handle_);
       since_write_back_ = 0;
     }
   }
 
-  static constexpr int32_t write_back_step = 1024 * 1024;
-  int32_t since_write_back_ = 0;
-
   krfile handle_;
-  krval buffer_;
+  std::unique_ptr<char[]> copies_;   // none when out of memory: passing texts go out one by one
+  int32_t copied_ = 0;
+  krfile_piece pieces_[max_pieces];
+  int32_t pieces_used_ = 0;
+  int64_t gathered_ = 0;
+  int64_t since_write_back_ = 0;
   bool failed_ = false;
 };
 
