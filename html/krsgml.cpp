@@ -8,6 +8,10 @@ namespace {
 
 bool is_letter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
+bool is_greater_than(const krval &closing) {
+  return closing.is_text() && closing.text.length == 1 && closing.text.bytes[0] == '>';
+}
+
 // A byte that keeps a declaration keyword alive at a token length, given the
 // keywords it belongs to.
 struct keyword_letter {
@@ -60,6 +64,11 @@ void krsgml::enable_kinds(uint32_t mask) {
 // brought up to date before every return.
 int32_t krsgml::step() {
   if (received() >= size_limit) return SGML_TOO_LARGE;
+  // Whether tags end at the ">" that start_markup puts in force, so that a
+  // tag's classification needs nothing more than its kind.
+  const bool plain_tags = enabled[SGML_START_TAG] && enabled[SGML_END_TAG] &&
+                          is_greater_than(table[SGML_START_TAG].closing) &&
+                          is_greater_than(table[SGML_END_TAG].closing);
   for (;;) {
     const char *run;
     int32_t n = unread_run(run);
@@ -86,7 +95,8 @@ int32_t krsgml::step() {
           if (is_letter(c) || c == '/' || c == ':' || c == '_') {
             take_bytes(p++, 1);
             kind = c == '/' ? SGML_END_TAG : SGML_START_TAG;
-            end_classification();
+            if (plain_tags) classifying = 0;
+            else end_classification();
           }
         }
       } else if (classifying) {
@@ -139,7 +149,7 @@ int32_t krsgml::start_markup(const char *lt) {
   kind = SGML_UNCLASSIFIED;
   classifying = 1;
   candidates = 0;
-  if (!(closing.text.length == 1 && closing.text.bytes[0] == '>')) closing = ">";
+  if (!is_greater_than(closing)) closing = ">";
   return 0;
 }
 
