@@ -57,6 +57,22 @@ void krsgml::enable_kinds(uint32_t mask) {
   enabled[0] = 0;
 }
 
+// The chunks stay unchanged while they are read, so the token can see its
+// bytes where they stand; appending what does not follow on in the same
+// chunk turns the view into a copy.
+inline void krsgml::take_bytes(const char *from, int32_t n) {
+  if (n <= 0) return;
+  krchar &t = token.text;
+  if (t.length == 0) {
+    t.borrow(from, n);
+    token_source = run_chunk;
+  } else if (t.is_view() && token_source == run_chunk && t.bytes + t.length == from) {
+    t.borrow(t.bytes, t.length + n);
+  } else {
+    t.append(from, n);
+  }
+}
+
 // Text runs and classified tokens are taken a run at a time (up to the next
 // "<", respectively ">"): inside them no byte but those changes the state.
 // Only the first few bytes of a "<" construct go through the byte-wise path.
@@ -111,22 +127,6 @@ int32_t krsgml::step() {
     }
     skip_read(static_cast<int32_t>(p - run));
     if (status) return status;
-  }
-}
-
-// The chunks stay unchanged while they are read, so the token can see its
-// bytes where they stand; appending what does not follow on in the same
-// chunk turns the view into a copy.
-void krsgml::take_bytes(const char *from, int32_t n) {
-  if (n <= 0) return;
-  krchar &t = token.text;
-  if (t.length == 0) {
-    t.borrow(from, n);
-    token_source = run_chunk;
-  } else if (t.is_view() && token_source == run_chunk && t.bytes + t.length == from) {
-    t.borrow(t.bytes, t.length + n);
-  } else {
-    t.append(from, n);
   }
 }
 
