@@ -1,8 +1,7 @@
 // Benchmark of quenby-toc on generated pages of 64 KiB, 1 MiB and just under
 // 4 MiB, beside cp of the same file (the floor: reading and writing the bytes)
 // and, where installed, two other programs that make a TOC. Prints median wall
-// time, MB/s, the ratio to cp and peak memory of each. The pages are written
-// once; cp and quenby-toc run on all of them before the other two.
+// time, MB/s, the ratio to cp and peak memory of each.
 //
 //   toc_bench [--runs N] [--keep DIR]
 #include <sys/resource.h>
@@ -77,41 +76,61 @@ bool run_once(const std::vector<std::string> &command, double &seconds, long &pe
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// The warm-up runs are not counted, as with hyperfine's --warmup. On this
-// kind of virtual machine, memory that a large program (pandoc takes 1.5 GiB)
-// has just given back is slow to hand out again for a while: the first runs
-// of a fast program after it can take a third longer.
-measurement measure(const std::vector<std::string> &command, int runs, int warmups = 0) {
-  // Each program starts from a disk with nothing left to write: quenby-toc
-  // flushes its output, and that flush would otherwise also wait for what
-  // the program before it left behind.
-  sync();
-  measurement m;
-  for (int i = 0; i < warmups; ++i) {
-    double seconds = 0;
-    long peak = 0;
-    if (!run_once(command, seconds, peak)) break;
-  }
-  sync();
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    double seconds = 0;
-    long peak = 0;
-    if (!run_once(command, seconds, peak)) {
-      m.failed = true;
-      break;
+// The runs of one command, possibly taken in several batches, so that two
+// programs can take turns and meet the same conditions. Warm-up runs are not
+// counted, as with hyperfine's --warmup: on this kind of virtual machine,
+// memory that a large program (pandoc takes 1.5 GiB) has just given back is
+// slow to hand out again for a while, and the first runs of a fast program
+// after it can take a third longer.
+class sampler {
+public:
+  explicit sampler(std::vector<std::string> command) : command_(std::move(command)) {}
+
+  void warm_up(int runs) {
+    for (int i = 0; i < runs && !failed_; ++i) {
+      double seconds = 0;
+      long peak = 0;
+      if (!run_once(command_, seconds, peak)) failed_ = true;
     }
-    times.push_back(seconds);
-    m.peak_kib = std::max(m.peak_kib, peak);
   }
-  m.ran = true;
-  m.runs = static_cast<int>(times.size());
-  if (!times.empty()) {
-    std::sort(times.begin(), times.end());
-    m.seconds = times[times.size() / 2];
+
+  void run(int runs) {
+    // Each batch starts from a disk with nothing left to write: quenby-toc
+    // flushes its output, and that flush would otherwise also wait for what
+    // the program before it left behind.
+    sync();
+    for (int i = 0; i < runs && !failed_; ++i) {
+      double seconds = 0;
+      long peak = 0;
+      if (!run_once(command_, seconds, peak)) {
+        failed_ = true;
+        break;
+      }
+      times_.push_back(seconds);
+      peak_kib_ = std::max(peak_kib_, peak);
+    }
   }
-  return m;
-}
+
+  measurement result() const {
+    measurement m;
+    m.ran = true;
+    m.failed = failed_;
+    m.peak_kib = peak_kib_;
+    m.runs = static_cast<int>(times_.size());
+    if (!times_.empty()) {
+      std::vector<double> sorted = times_;
+      std::sort(sorted.begin(), sorted.end());
+      m.seconds = sorted[sorted.size() / 2];
+    }
+    return m;
+  }
+
+private:
+  std::vector<std::string> command_;
+  std::vector<double> times_;
+  long peak_kib_ = 0;
+  bool failed_ = false;
+};
 
 bool write_file(const std::string &path, const std::string &bytes) {
   FILE *f = std::fopen(path.c_str(), "wb");
@@ -193,14 +212,21 @@ int main(int argc, char **argv) {
     struct stat info;
     page_bytes[p] = stat(inputs[p].c_str(), &info) == 0 ? static_cast<long long>(info.st_size) : 0;
   }
-  // The fast programs on every page first, then the slow ones: pandoc's
+  // cp on every page, then quenby-toc taking turns with hypertoc, so that
+  // both meet the same conditions of a noisy machine, and pandoc last: its
   // gigabyte and a half would otherwise weigh on the runs right after it.
   for (int p = 0; p < page_count; ++p) {
-    floor[p] = measure({"cp", inputs[p], outputs[p]}, runs, 3);
-    ours[p] = measure({quenby, "-q", "--stamp", "1700000000", "-o", outputs[p], inputs[p]}, runs, 3);
+    sampler copy({"cp", inputs[p], outputs[p]});
+    copy.warm_up(3);
+    copy.run(runs);
+    floor[p] = copy.result();
   }
   for (int p = 0; p < page_count; ++p) {
-    if (have_hypertoc) {
+    sampler mine({quenby, "-q", "--stamp", "1700000000", "-o", outputs[p], inputs[p]});
+    mine.warm_up(3);
+    if (!have_hypertoc) {
+      mine.run(runs);
+    } else {
       std::vector<std::string> command = {"hypertoc", "--gen_anchors", "--gen_toc", "--inline",
                                           "--quiet", "--toc_tag", "BODY"};
       for (int h = 1; h <= 6; ++h) {
@@ -208,17 +234,32 @@ int main(int argc, char **argv) {
         command.push_back("H" + std::to_string(h) + "=" + std::to_string(h));
       }
       command.insert(command.end(), {"--outfile", outputs[p], inputs[p]});
+      sampler theirs(command);
+      theirs.warm_up(1);
       // A few seconds a run on the largest page, and its time varies by a
-      // good part from run to run: three runs give a median to compare with.
-      hypertoc[p] = measure(command, std::min(runs, 3), 1);
+      // good part from run to run: three runs give a median to compare with,
+      // each after a third of quenby-toc's. Each third is warmed up again,
+      // after hypertoc has given back its memory.
+      const int turns = std::min(runs, 3);
+      for (int t = 0; t < turns; ++t) {
+        if (t > 0) mine.warm_up(2);
+        mine.run(runs * (t + 1) / turns - runs * t / turns);
+        theirs.run(1);
+      }
+      hypertoc[p] = theirs.result();
     }
-    if (have_pandoc)
-      pandoc[p] = measure({"pandoc", "-f", "html", "-t", "html", "--toc", "-s", "-o", outputs[p], inputs[p]},
-                          sizes[p] > 2000000 ? 1 : std::min(runs, 3));
+    ours[p] = mine.result();
+  }
+  if (have_pandoc) {
+    for (int p = 0; p < page_count; ++p) {
+      sampler theirs({"pandoc", "-f", "html", "-t", "html", "--toc", "-s", "-o", outputs[p], inputs[p]});
+      theirs.run(sizes[p] > 2000000 ? 1 : std::min(runs, 3));
+      pandoc[p] = theirs.result();
+    }
   }
 
-  std::printf("quenby-toc benchmark, median of %d runs after 3 not counted (three for hypertoc after 1, "
-              "at most three for pandoc, one on the largest page)\n", runs);
+  std::printf("quenby-toc benchmark, median of %d runs after warm-up runs, taking turns with hypertoc "
+              "(three runs after 1; pandoc at most three, one on the largest page)\n", runs);
   bool targets_met = true;
   for (int p = 0; p < page_count; ++p) {
     const size_t size = sizes[p];
