@@ -44,46 +44,64 @@ void *map_huge_page() {
 // The mapping of a living prefaulting object. Its fields are shared with
 // the helper thread and guarded by the lock; the pool itself stays with the
 // one thread that parses.
+enum page_state : uint8_t { FREE, FAULTING, READY, TAKEN };
+constexpr std::size_t kMaxReserved = 64;
+
 struct reserve_state {
   char *mapping = nullptr;   // as mapped, with room to align
   std::size_t mapping_bytes = 0;
   char *pages = nullptr;     // the first aligned page
   std::size_t count = 0;
-  std::size_t taken = 0;     // handed out, in order
-  std::size_t next_to_fault = 0;
+  page_state state[kMaxReserved] = {};
+  std::size_t taken = 0;
   std::size_t faulted = 0;
   bool stop = false;
   std::mutex lock;
   std::condition_variable wake;
   std::thread helper;
+
+  // The first page in state s, or count.
+  std::size_t first(page_state s) const {
+    std::size_t i = 0;
+    while (i < count && state[i] != s) ++i;
+    return i;
+  }
 } reserve;
 
-// The helper: faults in the page to be handed out next, then waits for it
-// to be taken. A page that is taken while it is being faulted in is simply
-// faulted in by whichever comes first; no byte of it is written here.
+// The helper: while no faulted-in page waits to be taken, it faults in a
+// free one. No byte of it is written here.
 void fault_in_ahead() {
   std::unique_lock<std::mutex> held(reserve.lock);
   for (;;) {
     reserve.wake.wait(held, [] {
-      return reserve.stop || (reserve.next_to_fault <= reserve.taken && reserve.taken < reserve.count);
+      return reserve.stop ||
+             (reserve.first(READY) == reserve.count && reserve.first(FREE) < reserve.count);
     });
     if (reserve.stop) return;
-    char *page = reserve.pages + reserve.taken * kHugeBytes;
-    reserve.next_to_fault = reserve.taken + 1;
+    const std::size_t page = reserve.first(FREE);
+    reserve.state[page] = FAULTING;
     held.unlock();
-    bool done = madvise(page, kHugeBytes, MADV_POPULATE_WRITE) == 0;
+    bool done = madvise(reserve.pages + page * kHugeBytes, kHugeBytes, MADV_POPULATE_WRITE) == 0;
     held.lock();
+    if (reserve.state[page] == FAULTING) reserve.state[page] = READY;
     if (done) ++reserve.faulted;
   }
 }
 
+// A page faulted in ahead if there is one; else a free one, which the pool
+// faults in itself as it goes, rather than wait for the helper's page. The
+// pages need not be handed out in order.
 void *take_reserved() {
   std::lock_guard<std::mutex> held(reserve.lock);
-  if (!reserve.pages || reserve.taken >= reserve.count) return nullptr;
-  void *page = reserve.pages + reserve.taken * kHugeBytes;
+  if (!reserve.pages) return nullptr;
+  std::size_t page = reserve.first(READY);
+  if (page == reserve.count) page = reserve.first(FREE);
+  if (page == reserve.count) page = reserve.first(FAULTING);
+  if (page == reserve.count) return nullptr;
+  reserve.state[page] = TAKEN;
   ++reserve.taken;
   reserve.wake.notify_one();
-  return page;
+  return reserve.pages + page * kHugeBytes;
 }
 #endif
 
@@ -91,11 +109,12 @@ void *take_reserved() {
 
 prefaulting::prefaulting(std::size_t bytes_expected) noexcept {
 #if QUENBY_HUGE_REGIONS
-  const std::size_t pages = bytes_expected / kHugeBytes;
+  std::size_t pages = bytes_expected / kHugeBytes;
+  if (pages > kMaxReserved) pages = kMaxReserved;
   std::lock_guard<std::mutex> held(reserve.lock);
   if (reserve.mapping) return;
   reserve.taken = reserve.faulted = 0;
-  if (pages == 0 || pages > SIZE_MAX / kHugeBytes - 1) return;
+  if (pages == 0) return;
   const std::size_t bytes = (pages + 1) * kHugeBytes;   // room to align
   void *m = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (m == MAP_FAILED) return;
@@ -105,7 +124,7 @@ prefaulting::prefaulting(std::size_t bytes_expected) noexcept {
   reserve.mapping_bytes = bytes;
   reserve.pages = reinterpret_cast<char *>(aligned);
   reserve.count = pages;
-  reserve.next_to_fault = 0;
+  for (std::size_t i = 0; i < pages; ++i) reserve.state[i] = FREE;
   reserve.stop = false;
   owner_ = true;
   madvise(reserve.pages, pages * kHugeBytes, MADV_HUGEPAGE);   // advice: failure is harmless
@@ -130,10 +149,12 @@ prefaulting::~prefaulting() {
   if (reserve.helper.joinable()) reserve.helper.join();
   // The alignment's slack and every page not handed out go back now; the
   // pages handed out are the pool's, given back one by one.
-  char *taken_end = reserve.pages + reserve.taken * kHugeBytes;
+  char *pages_end = reserve.pages + reserve.count * kHugeBytes;
   char *mapping_end = reserve.mapping + reserve.mapping_bytes;
   if (reserve.pages > reserve.mapping) munmap(reserve.mapping, reserve.pages - reserve.mapping);
-  if (mapping_end > taken_end) munmap(taken_end, mapping_end - taken_end);
+  if (mapping_end > pages_end) munmap(pages_end, mapping_end - pages_end);
+  for (std::size_t i = 0; i < reserve.count; ++i)
+    if (reserve.state[i] != TAKEN) munmap(reserve.pages + i * kHugeBytes, kHugeBytes);
   std::lock_guard<std::mutex> held(reserve.lock);
   reserve.mapping = reserve.pages = nullptr;
   reserve.count = 0;

@@ -19,12 +19,14 @@ void give_back(void *region, std::size_t bytes, std::size_t small_bytes) noexcep
 // Even in one fault, the system clears every huge page before handing it
 // over: on a large document that is a tenth of the parse. While an object of
 // this class lives, the next huge-page regions, as many as fit in
-// bytes_expected, come from one mapping made at once, and a thread of its own has the system fault in each page
-// (without writing to it) just before it is handed out, while the parse goes
-// on with the one before. It stays one page ahead, so at most one page is
-// cleared in vain, and that one is given back at the end with the pages
-// never handed out. Regions handed out stay valid afterwards and are given
-// back as any other. One at a time; does nothing where regions are small.
+// bytes_expected, come from one mapping made at once, and a thread of its
+// own has the system fault in a page (without writing to it) before it is
+// handed out, while the parse goes on with the one before. It keeps one page
+// ready, so at most one page is cleared in vain; when it falls behind, the
+// pool takes a page it has not reached and faults that in itself rather
+// than wait. Pages not handed out are given back at the end. Regions handed
+// out stay valid afterwards and are given back as any other. One at a time;
+// does nothing where regions are small.
 class prefaulting {
 public:
   explicit prefaulting(std::size_t bytes_expected) noexcept;

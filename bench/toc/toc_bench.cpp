@@ -242,7 +242,7 @@ int main(int argc, char **argv) {
       // after hypertoc has given back its memory.
       const int turns = std::min(runs, 3);
       for (int t = 0; t < turns; ++t) {
-        if (t > 0) mine.warm_up(2);
+        if (t > 0) mine.warm_up(3);
         mine.run(runs * (t + 1) / turns - runs * t / turns);
         theirs.run(1);
       }
