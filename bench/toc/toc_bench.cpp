@@ -76,9 +76,7 @@ bool run_once(const std::vector<std::string> &command, double &seconds, long &pe
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// The runs of one command, possibly taken in several batches, so that two
-// programs can take turns and meet the same conditions. Warm-up runs are not
-// counted, as with hyperfine's --warmup: on this kind of virtual machine,
+// The runs of one command. Warm-up runs are not counted, as with hyperfine's --warmup: on this kind of virtual machine,
 // memory that a large program (pandoc takes 1.5 GiB) has just given back is
 // slow to hand out again for a while, and the first runs of a fast program
 // after it can take a third longer.
@@ -95,7 +93,7 @@ public:
   }
 
   void run(int runs) {
-    // Each batch starts from a disk with nothing left to write: quenby-toc
+    // The runs start from a disk with nothing left to write: quenby-toc
     // flushes its output, and that flush would otherwise also wait for what
     // the program before it left behind.
     sync();
@@ -212,21 +210,22 @@ int main(int argc, char **argv) {
     struct stat info;
     page_bytes[p] = stat(inputs[p].c_str(), &info) == 0 ? static_cast<long long>(info.st_size) : 0;
   }
-  // cp on every page, then quenby-toc taking turns with hypertoc, so that
-  // both meet the same conditions of a noisy machine, and pandoc last: its
-  // gigabyte and a half would otherwise weigh on the runs right after it.
+  // As hyperfine measures: each program's runs one after the other, after
+  // runs not counted. The fast programs on every page first, then the slow
+  // ones, whose memory (pandoc's gigabyte and a half, hypertoc's 170 MiB)
+  // would otherwise weigh on the runs right after them.
   for (int p = 0; p < page_count; ++p) {
     sampler copy({"cp", inputs[p], outputs[p]});
     copy.warm_up(3);
     copy.run(runs);
     floor[p] = copy.result();
-  }
-  for (int p = 0; p < page_count; ++p) {
     sampler mine({quenby, "-q", "--stamp", "1700000000", "-o", outputs[p], inputs[p]});
     mine.warm_up(3);
-    if (!have_hypertoc) {
-      mine.run(runs);
-    } else {
+    mine.run(runs);
+    ours[p] = mine.result();
+  }
+  if (have_hypertoc) {
+    for (int p = 0; p < page_count; ++p) {
       std::vector<std::string> command = {"hypertoc", "--gen_anchors", "--gen_toc", "--inline",
                                           "--quiet", "--toc_tag", "BODY"};
       for (int h = 1; h <= 6; ++h) {
@@ -234,21 +233,13 @@ int main(int argc, char **argv) {
         command.push_back("H" + std::to_string(h) + "=" + std::to_string(h));
       }
       command.insert(command.end(), {"--outfile", outputs[p], inputs[p]});
+      // A few seconds a run on the largest page, and its time varies by a
+      // good part from run to run: three runs give a median to compare with.
       sampler theirs(command);
       theirs.warm_up(1);
-      // A few seconds a run on the largest page, and its time varies by a
-      // good part from run to run: three runs give a median to compare with,
-      // each after a third of quenby-toc's. Each third is warmed up again,
-      // after hypertoc has given back its memory.
-      const int turns = std::min(runs, 3);
-      for (int t = 0; t < turns; ++t) {
-        if (t > 0) mine.warm_up(3);
-        mine.run(runs * (t + 1) / turns - runs * t / turns);
-        theirs.run(1);
-      }
+      theirs.run(std::min(runs, 3));
       hypertoc[p] = theirs.result();
     }
-    ours[p] = mine.result();
   }
   if (have_pandoc) {
     for (int p = 0; p < page_count; ++p) {
@@ -258,8 +249,8 @@ int main(int argc, char **argv) {
     }
   }
 
-  std::printf("quenby-toc benchmark, median of %d runs after warm-up runs, taking turns with hypertoc "
-              "(three runs after 1; pandoc at most three, one on the largest page)\n", runs);
+  std::printf("quenby-toc benchmark, median of %d runs after 3 not counted (hypertoc: three after 1; "
+              "pandoc: at most three, one on the largest page)\n", runs);
   bool targets_met = true;
   for (int p = 0; p < page_count; ++p) {
     const size_t size = sizes[p];
