@@ -42,7 +42,6 @@ public:
   // every comment. A page has few of them among hundreds of thousands of
   // nodes, so what looks for them need not walk the whole tree. They stay
   // valid for as long as the tree keeps those nodes.
-  const std::vector<xml_node *> &landmarks() const { return landmarks_; }
   std::vector<xml_node *> take_landmarks() { return std::move(landmarks_); }
 
 private:

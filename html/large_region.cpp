@@ -161,23 +161,17 @@ prefaulting::~prefaulting() {
 #endif
 }
 
-std::size_t prefaulting::pages_taken() noexcept {
 #if QUENBY_HUGE_REGIONS
+static std::size_t read_count(std::size_t reserve_state::*field) {
   std::lock_guard<std::mutex> held(reserve.lock);
-  return reserve.taken;
-#else
-  return 0;
-#endif
+  return reserve.*field;
 }
-
-std::size_t prefaulting::pages_faulted_ahead() noexcept {
-#if QUENBY_HUGE_REGIONS
-  std::lock_guard<std::mutex> held(reserve.lock);
-  return reserve.faulted;
+std::size_t prefaulting::pages_taken() noexcept { return read_count(&reserve_state::taken); }
+std::size_t prefaulting::pages_faulted_ahead() noexcept { return read_count(&reserve_state::faulted); }
 #else
-  return 0;
+std::size_t prefaulting::pages_taken() noexcept { return 0; }
+std::size_t prefaulting::pages_faulted_ahead() noexcept { return 0; }
 #endif
-}
 
 void *take(std::size_t count, std::size_t small_bytes, std::size_t &bytes) noexcept {
 #if QUENBY_HUGE_REGIONS

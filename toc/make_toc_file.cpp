@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -161,9 +162,8 @@ int32_t read_source(krfile in, const krval &source_name, xml_tree &document,
   parser.set_tree(&document);
   // A parsed page takes about seven times its size in nodes and text; six
   // times is faulted in ahead, so that no page is cleared in vain.
-  std::unique_ptr<large_region::prefaulting> ahead;
-  if (size >= prefault_from)
-    ahead.reset(new (std::nothrow) large_region::prefaulting(static_cast<std::size_t>(size) * 6));
+  std::optional<large_region::prefaulting> ahead;
+  if (size >= prefault_from) ahead.emplace(static_cast<std::size_t>(size) * 6);
   for (;;) {
     // Read straight into the node text store, where the nodes made of the
     // chunks see their bytes, a few chunks per system call.

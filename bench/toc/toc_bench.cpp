@@ -76,10 +76,11 @@ bool run_once(const std::vector<std::string> &command, double &seconds, long &pe
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// The runs of one command. Warm-up runs are not counted, as with hyperfine's --warmup: on this kind of virtual machine,
-// memory that a large program (pandoc takes 1.5 GiB) has just given back is
-// slow to hand out again for a while, and the first runs of a fast program
-// after it can take a third longer.
+// The runs of one command. Warm-up runs are not counted, as with
+// hyperfine's --warmup: on this kind of virtual machine, memory that a large
+// program (pandoc takes 1.5 GiB) has just given back is slow to hand out
+// again for a while, and the first runs of a fast program after it can take
+// a third longer.
 class sampler {
 public:
   explicit sampler(std::vector<std::string> command) : command_(std::move(command)) {}
