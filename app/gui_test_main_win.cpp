@@ -24,26 +24,6 @@ void let_wine_draw_the_frames() {
   }
 }
 
-// Wine keeps its own faces (the dialog face Tahoma, Marlett for the caption
-// buttons) in its data folder, and some packagings never put them where a
-// prefix's programs find them; the windows then fall back to whatever face
-// matches first. Copies them into the prefix's Fonts folder when absent.
-void give_wine_its_own_fonts() {
-  const char source[] = "Z:\\usr\\share\\wine\\fonts\\";
-  char windows[MAX_PATH];
-  if (!GetWindowsDirectoryA(windows, MAX_PATH)) return;
-  std::string fonts = std::string(windows) + "\\Fonts\\";
-  if (GetFileAttributesA((fonts + "marlett.ttf").c_str()) != INVALID_FILE_ATTRIBUTES) return;
-  CreateDirectoryA(fonts.c_str(), nullptr);
-  WIN32_FIND_DATAA found;
-  HANDLE h = FindFirstFileA((std::string(source) + "*.ttf").c_str(), &found);
-  if (h == INVALID_HANDLE_VALUE) return;
-  do {
-    CopyFileA((std::string(source) + found.cFileName).c_str(), (fonts + found.cFileName).c_str(), TRUE);
-  } while (FindNextFileA(h, &found));
-  FindClose(h);
-}
-
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -51,7 +31,6 @@ int main(int argc, char **argv) {
     return gui_test::write_file(argv[2], argv[3]) ? 0 : 1;
   }
   let_wine_draw_the_frames();
-  give_wine_its_own_fonts();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

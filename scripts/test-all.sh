@@ -8,11 +8,32 @@ cd "$root"
 bash scripts/install-deps.sh
 
 status=0
+failed=()   # what failed, repeated at the end where a log's tail shows it
+
+# The names of the tests that failed in the last ctest run of a build.
+failed_tests() {
+  local log="$1/Testing/Temporary/LastTestsFailed.log"
+  if [ -f "$log" ]; then tr '\n' ' ' <"$log"; fi
+}
+
+# A fuzzer's findings, kept in the log (the build folder may not outlive the
+# run): each failing input's name and its first 4 KiB in base64.
+findings=()
+fuzz_findings() {
+  local input
+  local dir=build/$1
+  for input in "$dir"/crash-* "$dir"/timeout-* "$dir"/oom-* "$dir"/leak-* "$dir"/artifacts/*; do
+    [ -f "$input" ] || continue
+    findings+=("$input: $(head -c 4096 "$input" | base64 -w0)")
+  done
+}
+
 echo "== Native build"
 cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/native -j"$(nproc)"
 echo "== Native tests"
-ctest --test-dir build/native --output-on-failure -j"$(nproc)" || status=1
+ctest --test-dir build/native --output-on-failure -j"$(nproc)" ||
+  { status=1; failed+=("native tests: $(failed_tests build/native)"); }
 
 echo "== Windows build"
 cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
@@ -20,7 +41,8 @@ cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cma
 cmake --build build/win -j"$(nproc)"
 echo "== Windows tests (Wine)"
 source scripts/wine-env.sh
-ctest --test-dir build/win --output-on-failure || status=1
+ctest --test-dir build/win --output-on-failure ||
+  { status=1; failed+=("Windows tests: $(failed_tests build/win)"); }
 
 for fuzz in scripts/fuzz-*.sh; do
   [ -f "$fuzz" ] || continue
@@ -30,8 +52,14 @@ for fuzz in scripts/fuzz-*.sh; do
     *) seconds=60 ;;
   esac
   echo "== $name for $seconds s"
-  bash "$fuzz" "$seconds" || status=1
+  bash "$fuzz" "$seconds" || { status=1; failed+=("$name"); fuzz_findings "$name"; }
 done
 
-[ $status -eq 0 ] && echo "All tests passed." || echo "Some tests FAILED."
+if [ $status -eq 0 ]; then
+  echo "All tests passed."
+else
+  echo "Some tests FAILED:"
+  printf '  %s\n' "${failed[@]}"
+  [ ${#findings[@]} -eq 0 ] || printf '  %s\n' "${findings[@]}"
+fi
 exit $status

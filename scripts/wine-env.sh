@@ -11,6 +11,15 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1 || true
   wineserver -w
 fi
+# Wine keeps its own faces (the dialog face Tahoma, Marlett for the caption
+# buttons) in its data folder, where this packaging's programs never look;
+# without them the windows get whatever face of the host matches first, and
+# their captions no longer fit as designed. A prefix's Fonts folder is read.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+if [ ! -f "$fonts/marlett.ttf" ] && compgen -G "/usr/share/wine/fonts/*.ttf" >/dev/null; then
+  mkdir -p "$fonts"
+  cp /usr/share/wine/fonts/*.ttf "$fonts/" || true
+fi
 # A persistent server, and Wine's background services started now with their
 # output on /dev/null: started by a test instead, they would inherit its pipes
 # and ctest would wait for them forever.

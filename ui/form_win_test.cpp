@@ -29,6 +29,18 @@ SIZE text_size(HWND control) {
   return drawn_text_size(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), text, n);
 }
 
+// The face a control's captions are drawn in: with another face than the
+// one designed for, captions may outgrow their places.
+std::string face_of(HWND control) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+  char face[LF_FACESIZE] = "";
+  GetTextFaceA(dc, sizeof face, face);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return face;
+}
+
 RECT client_in_screen(HWND w) {
   RECT r;
   GetClientRect(w, &r);
@@ -75,14 +87,16 @@ void check_layout(TForm &form) {
     const component_description &c = d.components[i];
     HWND w = windows[i];
     RECT r = window_rect(w);
-    EXPECT_TRUE(inside(r, client_in_screen(GetParent(w)))) << d.class_name << "." << c.name << " sticks out";
+    EXPECT_TRUE(inside(r, client_in_screen(GetParent(w))))
+        << d.class_name << "." << c.name << " sticks out (face " << face_of(w) << ")";
     if (c.kind == component_kind::label || c.kind == component_kind::button ||
         c.kind == component_kind::check_box || c.kind == component_kind::group_box) {
       SIZE text = text_size(w);
       RECT client;
       GetClientRect(w, &client);
       if (!(c.options & option_word_wrap)) {
-        EXPECT_LE(text.cx + caption_room(w), client.right) << d.class_name << "." << c.name << " clips its caption";
+        EXPECT_LE(text.cx + caption_room(w), client.right)
+            << d.class_name << "." << c.name << " clips its caption (face " << face_of(w) << ")";
       }
       EXPECT_LE(text.cy, client.bottom) << d.class_name << "." << c.name << " is too low for its caption";
     }
