@@ -1,6 +1,7 @@
 #include "html/krhtml.h"
 
 #include <gtest/gtest.h>
+#include <utility>
 
 #include "html/krhtml_test_util.h"
 
@@ -25,6 +26,25 @@ std::string tree_of(const std::string &html) {
 TEST(krhtml_tags, NamesAndAttributeNamesAreLowerCasedValuesKeptAsWritten) {
   EXPECT_EQ(tree_of("<P CLASS=Intro>"), "0 k1 c0 <p> class=\"Intro\" |<P CLASS=Intro>|\n");
   EXPECT_EQ(tree_of("</DIV >"), "0 k2 c0 <div> |</DIV >|\n");
+}
+
+// A name is its name bytes, lower-cased, whether the tag holds nothing else
+// or a byte further on makes it one to read in full.
+TEST(krhtml_tags, NamesAreReadAlikeInPlainAndOtherTags) {
+  const std::pair<const char *, const char *> tags[] = {
+      {"<H1:X_y-2.3>", "0 k1 c0 <h1:x_y-2.3> |<H1:X_y-2.3>|\n"},
+      {"<Ab\x01" "c>", "0 k1 c0 <abc> |<Ab\\x01c>|\n"},
+      {"</TD\x7f>", "0 k2 c0 <td> |</TD\\x7f>|\n"},
+      {"<DIV\xe9>", "0 k1 c0 <div> |<DIV\\xe9>|\n"},
+      {"<P =x>", "0 k1 c0 <p> =\"x\" |<P =x>|\n"},
+      {"</a b>", "0 k2 c0 <a> |</a b>|\n"},
+      {"<Q/>", "0 k3 c1 <q> |<Q/>|\n"},
+      {"<p9>", "0 k1 c0 <p9> |<p9>|\n"},
+      {"<_X>", "0 k1 c0 <_x> |<_X>|\n"},
+      {"</:>", "0 k2 c0 <:> |</:>|\n"},
+      {"<-x>", "0 k18 c1 |<-x>|\n"},
+  };
+  for (const auto &[tag, tree] : tags) EXPECT_EQ(tree_of(tag), tree) << tag;
 }
 
 TEST(krhtml_tags, VoidElementsAndSlashClosedTagsAreComplete) {

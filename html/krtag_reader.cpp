@@ -17,7 +17,12 @@ struct byte_classes {
     for (int c = '0'; c <= '9'; ++c) of[c] = NUMBER;
     of['-'] = of['.'] = NUMBER;
     of['='] = EQUALS;
+    // The byte a name keeps for each byte, lower-cased; 0 for bytes no name
+    // run holds.
+    for (int c = 0; c < 256; ++c) name_byte[c] = (of[c] == NAME || of[c] == NUMBER) ? static_cast<char>(c) : 0;
+    for (int c = 'A'; c <= 'Z'; ++c) name_byte[c] = static_cast<char>(c + 'a' - 'A');
   }
+  char name_byte[256];
 };
 
 const byte_classes kClasses;
@@ -38,22 +43,26 @@ private:
 };
 
 // Most tags are a name alone ("<p", "</td"): bytes that change nothing, then
-// one run of name bytes to the end. Their name is read here in one pass; it
-// is what the reading below gives for them, and every name byte is ASCII.
+// one run of name bytes to the end. Their name is read here in one pass that
+// checks and lower-cases each byte; it is what the reading below gives for
+// them, and every name byte is ASCII. False, with the name empty, for any
+// other tag.
 bool read_plain_tag(const char *bytes, int32_t length, krval &element_name) {
   int32_t i = 0;
   while (i < length && kClasses.of[static_cast<unsigned char>(bytes[i])] == OTHER) ++i;
   if (i == length || kClasses.of[static_cast<unsigned char>(bytes[i])] != NAME) return false;
-  const int32_t start = i;
-  for (; i < length; ++i) {
-    uint8_t k = kClasses.of[static_cast<unsigned char>(bytes[i])];
-    if (k != NAME && k != NUMBER) return false;
-  }
+  const int32_t count = length - i;
   krchar &name = element_name.text;
-  name.set_length(length - start);
-  for (int32_t j = 0; j < length - start; ++j) {
-    char c = bytes[start + j];
-    name.bytes[j] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  name.set_length(count);
+  char *into = name.bytes;
+  const char *from = bytes + i;
+  for (int32_t j = 0; j < count; ++j) {
+    const char c = kClasses.name_byte[static_cast<unsigned char>(from[j])];
+    if (c == 0) {
+      name.length = 0;
+      return false;
+    }
+    into[j] = c;
   }
   return true;
 }
@@ -74,7 +83,7 @@ void krtag_reader::read(const char *bytes, int32_t length, krval &element_name, 
 bool krtag_reader::read_name(const char *bytes, int32_t length, krval &element_name) {
   empty_text(element_name);
   if (read_plain_tag(bytes, length, element_name)) return false;
-  read(bytes, length, element_name, static_cast<attribute_sink *>(nullptr));
+  read_any_tag(bytes, length, element_name, nullptr);
   return true;
 }
 
@@ -87,9 +96,14 @@ void krtag_reader::store(attribute_sink &attributes) {
 }
 
 void krtag_reader::read(const char *bytes, int32_t length, krval &element_name, attribute_sink *attributes) {
-  const bool name_only = attributes == nullptr;
   empty_text(element_name);
   if (read_plain_tag(bytes, length, element_name)) return;
+  read_any_tag(bytes, length, element_name, attributes);
+}
+
+void krtag_reader::read_any_tag(const char *bytes, int32_t length, krval &element_name,
+                                attribute_sink *attributes) {
+  const bool name_only = attributes == nullptr;
   empty_text(attribute_name);
   empty_text(value);
   reading_value = false;

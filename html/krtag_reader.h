@@ -30,6 +30,8 @@ public:
   bool read_name(const char *bytes, int32_t length, krval &element_name);
 
 private:
+  // Any tag, plain or not, with element_name empty to begin with.
+  void read_any_tag(const char *bytes, int32_t length, krval &element_name, attribute_sink *attributes);
   void store(attribute_sink &attributes);
 
   // Kept between tags so that their storage is reused.
