@@ -47,7 +47,7 @@ void krchar::reset(int32_t n) {
   length = n;
 }
 
-void krchar::set_length(int32_t n) {
+void krchar::set_length_growing(int32_t n) {
   if (n < 0 || n == length) return;
   if (is_view()) {
     capacity = grown_capacity(n);

@@ -38,7 +38,12 @@ public:
   static int32_t grown_capacity(int32_t n) { return n + n / 16 + 2; }
 
   void reset(int32_t n);            // fresh, uninitialised storage of length n (n 0: none)
-  void set_length(int32_t n);       // grows keeping content; shrinking keeps storage
+  // Grows keeping content; shrinking keeps storage. Within the storage it is
+  // inline: the parser sets each tag name's length this way.
+  void set_length(int32_t n) {
+    if (capacity > 0 && n >= 0 && n <= capacity) length = n;
+    else set_length_growing(n);
+  }
   // Appending within the capacity is inline: tokenizing appends a few bytes
   // at a time, hundreds of thousands of times.
   void append_byte(char c) {
@@ -83,6 +88,7 @@ public:
 
 private:
   void append_byte_growing(char c);
+  void set_length_growing(int32_t n);
   void append_growing(const char *data, int32_t count);
 };
 #pragma pack(pop)
