@@ -146,9 +146,14 @@ protected:
     EXPECT_TRUE(remove.wait_for_exit(patience));
     // Its copy deletes it once it has ended.
     std::string uninstaller = folder + "remove.exe";
-    EXPECT_TRUE(wait_until([](void *p) { return !file_exists(*static_cast<std::string *>(p)); },
-                           &uninstaller, patience));
+    EXPECT_TRUE(wait_until_no_file(uninstaller));
     return closing.text;
+  }
+
+  // True once nothing is at path, within the patience.
+  static bool wait_until_no_file(std::string path) {
+    return wait_until([](void *p) { return !file_exists(*static_cast<std::string *>(p)); }, &path,
+                      patience);
   }
 
   void expect_nothing_recorded() {
@@ -287,8 +292,10 @@ TEST_F(setup_cycle, a_full_installation_works_and_the_uninstaller_takes_it_all_a
   }
 
   EXPECT_EQ(uninstall(folder), "Quenby 1.0 has been removed from your computer.");
-  EXPECT_FALSE(file_exists(folder));
-  EXPECT_FALSE(file_exists(program_files() + "\\KRYN"));
+  // The copy removes the folder, then the maker's folder, a moment after
+  // the program file.
+  EXPECT_TRUE(wait_until_no_file(folder));
+  EXPECT_TRUE(wait_until_no_file(program_files() + "\\KRYN"));
   expect_nothing_recorded();
 }
 
