@@ -1,7 +1,8 @@
 // Seams through which tests make the file layer meet a failing disk or a drive
 // of a chosen size. Every read of read_chunk, every write of write_text and
-// write_pieces and every free-space query of disk_free_space goes through fs_hooks; by default
-// they are the system's own calls. Program code never includes this header.
+// write_pieces and every free-space query of disk_free_space goes through
+// fs_hooks; by default they are the system's own calls. Program code never
+// includes this header.
 //
 //   fs_hooks_scope restore;              // puts the real calls back at scope end
 //   fs_fail_writes_after(100);           // a disk that fills after 100 bytes

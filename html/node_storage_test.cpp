@@ -3,11 +3,11 @@
 // the plain-tag shortcut. Each must give what a copy would have given, for as
 // long as the nodes live, whatever order the parser and the tree go in.
 #include <gtest/gtest.h>
-#include <vector>
 
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "html/krhtml_test_util.h"
 #include "html/large_region.h"
@@ -104,9 +104,9 @@ TEST(node_storage, TextSharesTheNodeRegionsUntilNothingHoldsThem) {
   EXPECT_EQ(xml_node_pool::regions(), 0u);
 }
 
-// With regions faulted in ahead, the nodes get the reserved pages in order,
-// stay intact when the reserve ends while they live, and every region goes
-// back once they are gone. The helper never runs more than a page ahead.
+// With regions faulted in ahead, the nodes get the reserved pages, stay
+// intact when the reserve ends while they live, and every region goes back
+// once they are gone. The helper faults in no page beyond the reserve.
 TEST(node_storage, PrefaultedRegionsServeTheNodesAndOutliveTheReserve) {
   if (node_text_store::blocks() != 0 || xml_node_pool::live_nodes() != 0) GTEST_SKIP();
   std::vector<xml_node *> nodes;

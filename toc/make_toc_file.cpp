@@ -57,9 +57,8 @@ public:
     if (!copies_ || count > copy_room) {
       // Too long to copy: written at once, after what is gathered so far.
       drain();
-      const krfile_piece whole{bytes, count};
-      if (!failed_ && !write_pieces(&whole, 1, handle_)) failed_ = true;
-      count_written(count);
+      add(bytes, count);
+      drain();
       return;
     }
     // Room for the copy and its piece first: pending pieces may point into
