@@ -25,6 +25,28 @@ bool is_void_element(const krval &name) {
   }
 }
 
+// How browsers read the content of an element: script, style, xmp, iframe,
+// noembed and noframes hold raw text, textarea and title text with
+// references (which stay as written here anyway), plaintext all the rest.
+enum class content_reading { markup, text_until_end_tag, text_to_end };
+
+content_reading content_of(const krval &name) {
+  const krchar &t = name.text;
+  const char *s = t.bytes;
+  auto is = [&](const char *v) { return same_bytes(v, s, t.length); };
+  bool until_end_tag;
+  switch (t.length) {
+    case 3: until_end_tag = is("xmp"); break;
+    case 5: until_end_tag = s[0] == 's' ? is("style") : is("title"); break;
+    case 6: until_end_tag = s[0] == 's' ? is("script") : is("iframe"); break;
+    case 7: until_end_tag = is("noembed"); break;
+    case 8: until_end_tag = s[0] == 't' ? is("textarea") : is("noframes"); break;
+    case 9: return is("plaintext") ? content_reading::text_to_end : content_reading::markup;
+    default: return content_reading::markup;
+  }
+  return until_end_tag ? content_reading::text_until_end_tag : content_reading::markup;
+}
+
 // Names kept by the parser are equal exactly when they are the same bytes.
 bool same_name(const krval &a, const krval &b) {
   if (a.text.length != b.text.length) return false;
@@ -163,6 +185,14 @@ int32_t krhtml::emit_token() {
       return 0;
     }
     match_end_tag(n);
+  }
+  // As in browsers, "<script/>" starts a script all the same.
+  if (kind == SGML_START_TAG && element_name.text.length > 0) {
+    const content_reading content = content_of(n->name);
+    if (content == content_reading::text_until_end_tag)
+      read_content_as_text(n->name.text.bytes, n->name.text.length);
+    else if (content == content_reading::text_to_end)
+      read_content_as_text(nullptr, 0);
   }
   attach(n);
   if (k == XML_START_TAG) attach_mode = 1;

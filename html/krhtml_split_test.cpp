@@ -32,6 +32,9 @@ const char *const kEdgeCases[] = {
     "",
     "<",
     "plain text only",
+    "<script>a<h2>\"</h2></SCRIPT ><style>x</style/><textarea><!--</textarea\n>",
+    "<title>x</titl</title<script>x</scrip",
+    "<!-- <script> --><plaintext><p></plaintext>",
 };
 
 // Tag soup from a small alphabet, so that every construct and every kind of
@@ -41,6 +44,7 @@ std::string soup(std::mt19937 &rng, size_t pieces) {
       "<p>", "</p>", "<div class=a>", "</div>", "<b>", "</B>", "<br>", "<img src='x'/>", "<a href=\"#\">",
       "</a>", "<!--", "-->", "<!--#", ">", "<", "</", "<!", "<!DOCTYPE", "text ", "&amp;", "\r\n", " = ",
       "\"", "'", "<li", "</li >", "<ul>", "</ul>", "\0", "\xe9\xff", "<h1 id=t>", "</h1>", "<?x", "nowrap",
+      "<script>", "</script>", "</SCRIPT ", "<style a=1>", "</style>", "<textarea>", "</textarea",
   };
   std::uniform_int_distribution<size_t> pick(0, sizeof kPieces / sizeof *kPieces - 1);
   std::string out;

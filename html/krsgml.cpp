@@ -96,6 +96,11 @@ int32_t krsgml::step() {
     int32_t status = 0;
     while (p < end && status == 0) {
       if (!in_markup) {
+        if (text_mode == TEXT_TO_END) {
+          take_bytes(p, static_cast<int32_t>(end - p));
+          p = end;
+          break;
+        }
         // Tags often follow each other: the byte at hand is looked at first.
         const char *lt = *p == '<' ? p : static_cast<const char *>(std::memchr(p, '<', end - p));
         const char *stop = lt ? lt : end;
@@ -104,6 +109,9 @@ int32_t krsgml::step() {
         if (!lt) break;
         ++p;
         status = start_markup(lt);
+        // Inside an element read as text only its end tag is markup, and
+        // the bytes after the "<" are matched against it one at a time.
+        if (text_mode != TEXT_MARKUP) continue;
         // A letter or slash next decides the kind at once, as classify
         // would: most tokens of a page are tags.
         if (status == 0 && p < end) {
@@ -116,7 +124,8 @@ int32_t krsgml::step() {
           }
         }
       } else if (classifying) {
-        status = handle_byte(p++);
+        if (text_mode == TEXT_MARKUP) status = handle_byte(p++);
+        else handle_end_tag_candidate_byte(p);
       } else {
         const char *gt = *p == '>' ? p : static_cast<const char *>(std::memchr(p, '>', end - p));
         const char *stop = gt ? gt + 1 : end;
@@ -138,6 +147,37 @@ int32_t krsgml::handle_byte(const char *at) {
     if (int32_t status = end_markup_if_closed()) return status;
   if (in_markup && classifying) classify();
   return 0;
+}
+
+void krsgml::read_content_as_text(const char *name, int32_t length) {
+  text_mode = length > 0 ? TEXT_UNTIL_END_TAG : TEXT_TO_END;
+  end_tag_name = name;
+  end_tag_length = length;
+}
+
+// The token holds "<" and the bytes after it that matched "/" and the
+// element's name so far. The byte at hand either goes on matching, ends the
+// match (a blank, "/" or ">" after the whole name: the token is the element's
+// end tag, read on as usual from this byte), or shows that the "<" starts no
+// tag: the token then stays text and the byte is read again as text, since
+// it may be the "<" of the real end tag.
+void krsgml::handle_end_tag_candidate_byte(const char *&at) {
+  const unsigned char c = static_cast<unsigned char>(*at);
+  const int32_t matched = token.text.length - 1;   // after the "<"
+  if (matched == 0 ? c == '/'
+                   : matched <= end_tag_length && (c | 0x20) == static_cast<unsigned char>(end_tag_name[matched - 1])) {
+    take_bytes(at++, 1);
+    return;
+  }
+  classifying = 0;
+  const bool name_ends = c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == '/' || c == '>';
+  if (matched != end_tag_length + 1 || !name_ends) {
+    in_markup = 0;
+    return;
+  }
+  text_mode = TEXT_MARKUP;
+  kind = SGML_END_TAG;
+  end_classification();
 }
 
 int32_t krsgml::start_markup(const char *lt) {

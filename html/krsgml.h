@@ -60,6 +60,17 @@ public:
   uint8_t candidates = 0;      // declaration keywords still possible (bits below)
   krval closing{">"};          // the closing sequence in force
 
+  // What the text after the last start tag is. Browsers read the content of
+  // script, style, textarea and their like as text up to the element's end
+  // tag, and that of plaintext up to the end of the document: a "<" there
+  // starts no tag.
+  enum text_mode : uint8_t {
+    TEXT_MARKUP = 0,        // tags, comments and text as usual
+    TEXT_UNTIL_END_TAG,     // text up to "</" + end_tag_name + a blank, "/" or ">"
+    TEXT_TO_END,            // text up to the end of the input
+  };
+  uint8_t text_mode = TEXT_MARKUP;
+
   enum keyword_bit : uint8_t {
     KW_COMMENT = 1,
     KW_CDATA = 2,
@@ -73,6 +84,11 @@ protected:
   // Enables kind k (1 to 15) for each set bit k-1 of mask.
   void enable_kinds(uint32_t mask);
 
+  // Called by a tree builder as it takes a start tag: the content that
+  // follows is text, up to the end tag of name (lower case letters, which
+  // must outlive the element's text) or, with length 0, up to the end.
+  void read_content_as_text(const char *name, int32_t length);
+
   // While the token's bytes stand in one piece in one chunk, the token is a
   // view of them (token.text.is_view()) and this is that chunk; a token
   // across chunks is a copy. A tree builder may then keep the chunk's bytes
@@ -83,6 +99,7 @@ private:
   // Appends n bytes read at from to the token, following where they lie.
   void take_bytes(const char *from, int32_t n);
   int32_t handle_byte(const char *at);
+  void handle_end_tag_candidate_byte(const char *&at);
   int32_t start_markup(const char *lt);
   int32_t end_markup_if_closed();
   void classify();
@@ -90,4 +107,6 @@ private:
 
   krarrnode *token_source = nullptr;   // see token_chunk
   krarrnode *run_chunk = nullptr;      // the chunk step is reading
+  const char *end_tag_name = nullptr;  // lower case; see text_mode
+  int32_t end_tag_length = 0;
 };
