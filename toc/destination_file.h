@@ -2,7 +2,8 @@
 // to a temporary file in the destination's folder, is flushed to the disk and
 // then moved over the destination in one step, so a full disk or a failing
 // device never leaves the user with half a file (or, when the destination is
-// the source, with none).
+// the source, with none). The replaced file keeps what is not its text: its
+// owner, group, permissions and other names.
 #pragma once
 #include "fs/fs.h"
 #include "value/krval.h"
@@ -11,8 +12,18 @@
 // target gets the new text.
 krval destination_target(const krval &destination);
 
-// A name in target's folder that no file has yet.
-krval temporary_name_beside(const krval &target);
+// Creates a new, empty file for writing in target's folder and puts its name
+// in temporary_name. It is created exclusively, under a name no file had
+// (nothing planted under that name, a link included, is ever opened
+// instead), and only its owner may read it until it takes target's
+// attributes. krfile_invalid when no such file can be created.
+krfile create_temporary_beside(const krval &target, krval &temporary_name);
+
+// Gives the open temporary target's owner, group and permission bits, as
+// far as the system allows (where this process may not give a file away, it
+// keeps the group if it can). A temporary for a target that does not exist
+// yet gets what a new file gets. False when the permission bits cannot be set.
+bool take_attributes_of(const krval &target, krfile temporary);
 
 // Asks the system to start writing what was written so far to the disk,
 // without waiting: the flush at the end then has less left to wait for.
@@ -22,8 +33,17 @@ void start_write_back(krfile handle);
 // Forces what was written to the handle onto the disk.
 bool flush_to_disk(krfile handle);
 
-// Moves temporary over target (replacing it), with target's permission bits.
-bool replace_with(const krval &temporary, const krval &target);
+enum class replace_outcome {
+  replaced,      // target holds the new text; the temporary is gone
+  untouched,     // target is as it was; the temporary is still there
+  copy_kept,     // target may be damaged; the temporary holds the whole new text
+};
+
+// Puts the closed temporary's text in target's place. A target with several
+// names (hard links) keeps them all: the text is written into the file
+// itself, which the temporary's complete copy on the disk makes safe to
+// recover from. Any other target is replaced in one step.
+replace_outcome replace_with(const krval &temporary, const krval &target);
 
 // Test seam: when set, asked before each step; false makes the step fail as
 // a failing device would. (Failing writes come from the file layer's seams.)

@@ -1,13 +1,65 @@
 #include "toc/destination_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 bool (*destination_step_allowed)(destination_step) = nullptr;
+
+namespace {
+
+int open_retrying(const char *path, int flags, mode_t permissions = 0) {
+  int fd;
+  do fd = ::open(path, flags, permissions);
+  while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+// Copies the whole of from into to, from its start, through the file layer
+// (so that tests can make the disk fail); to ends where the copy ends.
+bool copy_whole(int from, int to) {
+  std::vector<char> buffer(65536);
+  int64_t copied = 0;
+  for (;;) {
+    const int32_t got = read_bytes(buffer.data(), static_cast<int32_t>(buffer.size()), from);
+    if (got < 0) return false;
+    if (got == 0) break;
+    if (write_bytes(buffer.data(), got, to) != got) return false;
+    copied += got;
+  }
+  return ::ftruncate(to, static_cast<off_t>(copied)) == 0 && ::fsync(to) == 0;
+}
+
+// Writes the temporary's text into target itself, so that every name of the
+// file shows it. Other runs of this program writing into the same file wait
+// for their turn, so the file ends with one run's whole text.
+replace_outcome write_into(const krval &temporary, const krval &target) {
+  const int to = open_retrying(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (to < 0) return replace_outcome::untouched;
+  const int from = open_retrying(temporary.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  int locked;
+  do locked = from < 0 ? -1 : ::flock(to, LOCK_EX);
+  while (locked != 0 && from >= 0 && errno == EINTR);
+  if (from < 0 || locked != 0) {
+    if (from >= 0) ::close(from);
+    ::close(to);
+    return replace_outcome::untouched;
+  }
+  const bool copied = copy_whole(from, to);
+  ::close(from);
+  const bool closed = ::close(to) == 0;
+  if (!copied || !closed) return replace_outcome::copy_kept;
+  ::unlink(temporary.c_str());
+  return replace_outcome::replaced;
+}
+
+}  // namespace
 
 krval destination_target(const krval &destination) {
   struct stat link;
@@ -17,14 +69,36 @@ krval destination_target(const krval &destination) {
   return krval(resolved);
 }
 
-krval temporary_name_beside(const krval &target) {
-  const std::string base = target.str() + ".quenby-";
-  const long pid = static_cast<long>(getpid());
-  for (int attempt = 0;; ++attempt) {
-    std::string name = base + std::to_string(pid) + "-" + std::to_string(attempt) + ".tmp";
-    struct stat existing;
-    if (lstat(name.c_str(), &existing) != 0) return krval(name.c_str());
+krfile create_temporary_beside(const krval &target, krval &temporary_name) {
+  const std::string base = target.str() + ".quenby-" + std::to_string(static_cast<long>(getpid())) + "-";
+  struct stat existing;
+  // A new destination needs no secrecy, and gets a new file's usual mode.
+  const mode_t permissions = ::stat(target.c_str(), &existing) == 0 ? 0600 : 0666;
+  // Names are taken in turn; one left behind by a run that was killed, or
+  // planted by someone else, only moves us on to the next.
+  for (int attempt = 0; attempt < 100000; ++attempt) {
+    const std::string name = base + std::to_string(attempt) + ".tmp";
+    const int fd =
+        open_retrying(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, permissions);
+    if (fd >= 0) {
+      temporary_name = name.c_str();
+      return fd;
+    }
+    if (errno != EEXIST) break;
   }
+  return krfile_invalid;
+}
+
+bool take_attributes_of(const krval &target, krfile temporary) {
+  struct stat old;
+  struct stat now;
+  if (::stat(target.c_str(), &old) != 0) return true;
+  if (::fstat(temporary, &now) != 0) return false;
+  if ((old.st_uid != now.st_uid || old.st_gid != now.st_gid) &&
+      ::fchown(temporary, old.st_uid, old.st_gid) != 0 && old.st_gid != now.st_gid)
+    (void)::fchown(temporary, static_cast<uid_t>(-1), old.st_gid);   // a group of ours, at least
+  // After the owner: giving a file away may clear its set-id bits.
+  return ::fchmod(temporary, old.st_mode & 07777) == 0;
 }
 
 void start_write_back(krfile handle) {
@@ -41,11 +115,12 @@ bool flush_to_disk(krfile handle) {
   return fsync(static_cast<int>(handle)) == 0;
 }
 
-bool replace_with(const krval &temporary, const krval &target) {
+replace_outcome replace_with(const krval &temporary, const krval &target) {
   if (destination_step_allowed && !destination_step_allowed(destination_step::move))
-    return false;
+    return replace_outcome::untouched;
   struct stat old;
-  if (stat(target.c_str(), &old) == 0 && chmod(temporary.c_str(), old.st_mode & 07777) != 0)
-    return false;
-  return rename(temporary.c_str(), target.c_str()) == 0;
+  if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode) && old.st_nlink > 1)
+    return write_into(temporary, target);
+  return ::rename(temporary.c_str(), target.c_str()) == 0 ? replace_outcome::replaced
+                                                           : replace_outcome::untouched;
 }

@@ -204,16 +204,15 @@ int32_t read_source(krfile in, const krval &source_name, xml_tree &document,
   }
 }
 
-// Writes the document to a temporary file beside the destination and moves
-// it over the destination once all of it is on the disk. The document is
-// freed on the way.
+// Writes the document to a temporary file beside the destination and puts
+// it in the destination's place once all of it is on the disk. The document
+// is freed on the way.
 int32_t write_destination(const krval &destination_name, xml_tree &document,
                           uint8_t insert_toc, toc_tree &tree, toc_node *first_entry,
                           html_toc &transform, krval &message) {
   krval target = destination_target(destination_name);
-  krval temporary = temporary_name_beside(target);
-  krval open_name(temporary);
-  krfile out = open_file(open_name, "w");
+  krval temporary;
+  krfile out = create_temporary_beside(target, temporary);
   if (out == krfile_invalid) {
     set_message(message, "Can't open file for writing: ", destination_name);
     return 1;
@@ -223,19 +222,28 @@ int32_t write_destination(const krval &destination_name, xml_tree &document,
                       transform.end_marker, transform.insertion_node);
   bool written = sink.finish();
   start_write_back(out);
+  replace_outcome outcome = replace_outcome::untouched;
   {
     background_release release(document);
+    written = written && take_attributes_of(target, out);
     written = written && flush_to_disk(out);
     written = close_file(out) && written;
-    written = written && replace_with(temporary, target);
+    if (written) outcome = replace_with(temporary, target);
   }
-  if (!written) {
-    krval delete_name(temporary);
-    delete_file(delete_name);
-    set_message(message, "Can't write file: ", destination_name);
+  if (outcome == replace_outcome::replaced) return 0;
+  if (outcome == replace_outcome::copy_kept) {
+    // The destination may be half written: the user needs the whole text.
+    message = "Can't write file: ";
+    message.append(destination_name);
+    message.append(" (its complete new text is kept in ");
+    message.append(temporary);
+    message.append(")\r\n");
     return 1;
   }
-  return 0;
+  krval delete_name(temporary);
+  delete_file(delete_name);
+  set_message(message, "Can't write file: ", destination_name);
+  return 1;
 }
 
 }  // namespace

@@ -1,0 +1,224 @@
+// What the file job must leave alone: the text of scripts, styles and text
+// areas, a rewritten file's owner, group and other names, and whatever
+// stands under the names it tries for its temporary file.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "fs/fs_test_hooks.h"
+#include "html/regex_binding.h"
+#include "toc/destination_file.h"
+#include "toc/make_toc_file.h"
+#include "toc/run_stamp.h"
+#include "toc/toc_file_test_util.h"
+
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+using toc_test::read_file;
+using toc_test::scratch_folder;
+using toc_test::write_file;
+
+// One run of the job: 0, or the result with its message.
+int32_t run_job(const std::string &source, const std::string &destination, std::string *message = nullptr) {
+  toc_style style;
+  toc_tree tree;
+  toc_node *last = nullptr;
+  toc_node *first = nullptr;
+  krval said("");
+  int32_t result = make_toc_file(krval(source.c_str()), krval(destination.c_str()), 1, style, tree, last,
+                                 first, said, nullptr, nullptr);
+  if (message) *message = said.str();
+  return result;
+}
+
+// The name the job tries first for its temporary file beside path.
+std::string first_temporary_name(const std::string &path) {
+#ifdef _WIN32
+  const long pid = _getpid();
+#else
+  const long pid = static_cast<long>(getpid());
+#endif
+  return path + ".quenby-" + std::to_string(pid) + "-0.tmp";
+}
+
+const std::string page = "<html><body>\r\n<h1>Intro</h1>\r\n<h2>Setup</h2>\r\n</body></html>";
+
+class destination_safety : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(load_regex_library()); }
+  void SetUp() override { fix_run_stamp(1007136000); }
+  void TearDown() override {
+    unfix_run_stamp();
+    fs_restore_hooks();
+  }
+  // What a run makes of text, written to a file of its own.
+  std::string result_of(const std::string &text) {
+    const std::string path = folder.file("result-of.html");
+    EXPECT_TRUE(write_file(path, text));
+    EXPECT_EQ(run_job(path, path), 0);
+    std::string bytes = read_file(path);
+    std::filesystem::remove(path);
+    return bytes;
+  }
+  scratch_folder folder;
+};
+
+TEST_F(destination_safety, ScriptsStylesAndTextAreasKeepTheirText) {
+  const std::string hidden =
+      "<script>var s = \"<h2>Not a heading</h2>\";</SCRIPT>\r\n<style>/* <h3>x</h3> */</style>\r\n"
+      "<textarea><h4>typed</h4><!-- toc --></textarea>\r\n";
+  const std::string result = result_of("<html><body>\r\n" + hidden + "<h1>Real</h1>\r\n</body></html>");
+  EXPECT_NE(result.find(hidden), std::string::npos) << result;
+  EXPECT_EQ(result.find("kryn_link_2"), std::string::npos) << result;   // one heading only
+  EXPECT_NE(result.find("<h1><a name=\"kryn_link_1_1007136000\""), std::string::npos) << result;
+}
+
+// With two names for one file, both show the result, whichever is named.
+TEST_F(destination_safety, EveryNameOfAFileShowsTheResult) {
+  const std::string expected = result_of(page);
+  const std::string a = folder.file("a.html"), b = folder.file("b.html");
+  for (const std::string &named : {a, b}) {
+    std::filesystem::remove(a);
+    std::filesystem::remove(b);
+    ASSERT_TRUE(write_file(a, page));
+    std::filesystem::create_hard_link(a, b);
+    ASSERT_EQ(run_job(named, named), 0);
+    EXPECT_EQ(read_file(a), expected);
+    EXPECT_EQ(read_file(b), expected);
+    EXPECT_EQ(std::filesystem::hard_link_count(a), 2u);
+    EXPECT_EQ(folder.listing(), "a.html b.html ");
+  }
+}
+
+// Writing into a linked file can fail half way: the complete text is then
+// on the disk beside it, and the message says where.
+TEST_F(destination_safety, AFailureWritingIntoALinkedFileKeepsTheCompleteCopy) {
+  const std::string expected = result_of(page);
+  const std::string a = folder.file("a.html"), b = folder.file("b.html");
+  ASSERT_TRUE(write_file(a, page));
+  std::filesystem::create_hard_link(a, b);
+  fs_fail_writes_after(static_cast<int64_t>(expected.size()) + 10);   // the temporary, then 10 bytes
+  std::string message;
+  EXPECT_EQ(run_job(a, a, &message), 1);
+  const std::string kept = first_temporary_name(a);
+  EXPECT_EQ(message, "Can't write file: " + a + " (its complete new text is kept in " + kept + ")\r\n");
+  EXPECT_EQ(read_file(kept), expected);
+}
+
+// Something already under the first name (a file left by a killed run, or
+// planted there) is neither opened nor changed; the next name is taken.
+TEST_F(destination_safety, ANameAlreadyTakenIsPassedOver) {
+  const std::string path = folder.file("page.html");
+  const std::string expected = result_of(page);
+  ASSERT_TRUE(write_file(path, page));
+  ASSERT_TRUE(write_file(first_temporary_name(path), "left behind"));
+  ASSERT_EQ(run_job(path, path), 0);
+  EXPECT_EQ(read_file(path), expected);
+  EXPECT_EQ(read_file(first_temporary_name(path)), "left behind");
+}
+
+#ifndef _WIN32
+
+// The write hook sees each file the job writes while it is being written.
+mode_t mode_while_written = 0;
+bool note_mode_and_write(krfile file, const char *data, int32_t count, int32_t *written) {
+  struct stat info;
+  if (::fstat(file, &info) == 0) mode_while_written = info.st_mode & 07777;
+  return fs_system_hooks().write(file, data, count, written);
+}
+bool note_mode_and_write_pieces(krfile file, const krfile_piece *pieces, int32_t count) {
+  struct stat info;
+  if (::fstat(file, &info) == 0) mode_while_written = info.st_mode & 07777;
+  return fs_system_hooks().write_pieces(file, pieces, count);
+}
+
+TEST_F(destination_safety, ALinkPlantedAtTheTemporaryNameIsNotFollowed) {
+  const std::string path = folder.file("page.html"), victim = folder.file("victim.html");
+  const std::string expected = result_of(page);
+  ASSERT_TRUE(write_file(path, page));
+  ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+  ASSERT_TRUE(write_file(victim, "victim"));
+  std::filesystem::create_symlink(victim, first_temporary_name(path));
+  fs_hooks.write = note_mode_and_write;
+  fs_hooks.write_pieces = note_mode_and_write_pieces;
+  ASSERT_EQ(run_job(path, path), 0);
+  EXPECT_EQ(read_file(path), expected);
+  EXPECT_EQ(read_file(victim), "victim");
+  EXPECT_TRUE(std::filesystem::is_symlink(first_temporary_name(path)));
+  EXPECT_EQ(mode_while_written, 0600u);   // readable by its owner only until done
+  struct stat after;
+  ASSERT_EQ(::stat(path.c_str(), &after), 0);
+  EXPECT_EQ(after.st_mode & 07777, 0644u);
+}
+
+TEST_F(destination_safety, ARewrittenFileKeepsItsOwnerAndGroup) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root, to give the file to another user first";
+  const std::string path = folder.file("page.html");
+  ASSERT_TRUE(write_file(path, page));
+  ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  ASSERT_EQ(run_job(path, path), 0);
+  struct stat after;
+  ASSERT_EQ(::stat(path.c_str(), &after), 0);
+  EXPECT_EQ(after.st_uid, 65534u);
+  EXPECT_EQ(after.st_gid, 65534u);
+  EXPECT_EQ(after.st_mode & 07777, 0640u);
+  EXPECT_EQ(read_file(path), result_of(page));
+}
+
+// Two runs at once, each in a process of its own and with its own stamp,
+// both finish, and the file holds one run's whole result: never a mixture,
+// however the runs overlap. Both with one name and with two.
+TEST_F(destination_safety, TwoRunsAtOnceBothFinishWithOneWholeResult) {
+  std::string big = "<html><body>\r\n";
+  for (int i = 0; i < 4000; ++i) big += "<h2>Part " + std::to_string(i) + "</h2><p>text of the part</p>\r\n";
+  big += "</body></html>";
+  fix_run_stamp(1000);
+  const std::string by_first = result_of(big);
+  fix_run_stamp(2000);
+  const std::string by_second = result_of(big), second_after_first = result_of(by_first);
+  fix_run_stamp(1000);
+  const std::string first_after_second = result_of(by_second);
+  ASSERT_NE(by_first, by_second);
+  const std::string a = folder.file("a.html"), b = folder.file("b.html");
+  for (bool linked : {false, true}) {
+    for (int round = 0; round < 4; ++round) {
+      std::filesystem::remove(a);
+      std::filesystem::remove(b);
+      ASSERT_TRUE(write_file(a, big));
+      if (linked) std::filesystem::create_hard_link(a, b);
+      pid_t children[2];
+      for (int k = 0; k < 2; ++k) {
+        children[k] = ::fork();
+        ASSERT_GE(children[k], 0);
+        if (children[k] == 0) {
+          fix_run_stamp(k == 0 ? 1000 : 2000);
+          ::_exit(run_job(a, a) == 0 ? 0 : 1);
+        }
+      }
+      for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+      }
+      const std::string now = read_file(a);
+      EXPECT_TRUE(now == by_first || now == by_second || now == second_after_first ||
+                  now == first_after_second)
+          << "round " << round << (linked ? " with two names" : "");
+      EXPECT_EQ(folder.listing(), linked ? "a.html b.html " : "a.html ");
+    }
+  }
+}
+
+#endif
+
+}  // namespace
