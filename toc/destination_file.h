@@ -45,6 +45,12 @@ enum class replace_outcome {
 // recover from. Any other target is replaced in one step.
 replace_outcome replace_with(const krval &temporary, const krval &target);
 
+// Holds off the runs that write into this file (see replace_with) until
+// the handle is closed, first waiting for one that is writing now, so that
+// a source is never read half rewritten. Where the system's sharing rules
+// already keep writers out while a file is read, it does nothing.
+void wait_for_writers(krfile source);
+
 // Test seam: when set, asked before each step; false makes the step fail as
 // a failing device would. (Failing writes come from the file layer's seams.)
 enum class destination_step { flush, move };

@@ -61,6 +61,11 @@ replace_outcome write_into(const krval &temporary, const krval &target) {
 
 }  // namespace
 
+void wait_for_writers(krfile source) {
+  while (::flock(source, LOCK_SH) != 0 && errno == EINTR) {
+  }
+}
+
 krval destination_target(const krval &destination) {
   struct stat link;
   if (lstat(destination.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return destination;

@@ -2,19 +2,93 @@
 
 #include <windows.h>
 #include <string>
+#include <vector>
 
 bool (*destination_step_allowed)(destination_step) = nullptr;
 
+namespace {
+
+// Kernel handles fit in 32 bits at either word size.
+HANDLE as_handle(krfile file) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(file)); }
+krfile as_krfile(HANDLE handle) { return static_cast<krfile>(reinterpret_cast<intptr_t>(handle)); }
+
+// The number of names of an existing file; 0 when it cannot be asked.
+DWORD link_count(const krval &path) {
+  HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  BY_HANDLE_FILE_INFORMATION info;
+  const DWORD links = GetFileInformationByHandle(file, &info) ? info.nNumberOfLinks : 0;
+  CloseHandle(file);
+  return links;
+}
+
+// Copies the whole of from into to, from its start, through the file layer
+// (so that tests can make the disk fail); to ends where the copy ends.
+bool copy_whole(HANDLE from, HANDLE to) {
+  std::vector<char> buffer(65536);
+  for (;;) {
+    const int32_t got = read_bytes(buffer.data(), static_cast<int32_t>(buffer.size()), as_krfile(from));
+    if (got < 0) return false;
+    if (got == 0) break;
+    if (write_bytes(buffer.data(), got, as_krfile(to)) != got) return false;
+  }
+  return SetEndOfFile(to) && FlushFileBuffers(to);
+}
+
+// Writes the temporary's text into target itself, so that every name of the
+// file shows it. No other writer may open the file meanwhile: another run
+// writing into it waits for its turn (for a minute at most), so the file
+// ends with one run's whole text.
+replace_outcome write_into(const krval &temporary, const krval &target) {
+  HANDLE to = INVALID_HANDLE_VALUE;
+  for (int waited = 0; waited < 3000; ++waited) {
+    to = CreateFileA(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (to != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION) break;
+    Sleep(20);
+  }
+  if (to == INVALID_HANDLE_VALUE) return replace_outcome::untouched;
+  HANDLE from = CreateFileA(temporary.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (from == INVALID_HANDLE_VALUE) {
+    CloseHandle(to);
+    return replace_outcome::untouched;
+  }
+  const bool copied = copy_whole(from, to);
+  CloseHandle(from);
+  const bool closed = CloseHandle(to) != 0;
+  if (!copied || !closed) return replace_outcome::copy_kept;
+  DeleteFileA(temporary.c_str());
+  return replace_outcome::replaced;
+}
+
+}  // namespace
+
 krval destination_target(const krval &destination) { return destination; }
 
-krval temporary_name_beside(const krval &target) {
-  const std::string base = target.str() + ".quenby-";
-  const unsigned long pid = GetCurrentProcessId();
-  for (int attempt = 0;; ++attempt) {
-    std::string name = base + std::to_string(pid) + "-" + std::to_string(attempt) + ".tmp";
-    if (GetFileAttributesA(name.c_str()) == INVALID_FILE_ATTRIBUTES) return krval(name.c_str());
+// A source is opened sharing reading only: no writer gets in meanwhile.
+void wait_for_writers(krfile) {}
+
+krfile create_temporary_beside(const krval &target, krval &temporary_name) {
+  const std::string base = target.str() + ".quenby-" + std::to_string(GetCurrentProcessId()) + "-";
+  // Names are taken in turn; one left behind by a run that was killed, or
+  // planted by someone else, only moves us on to the next.
+  for (int attempt = 0; attempt < 100000; ++attempt) {
+    const std::string name = base + std::to_string(attempt) + ".tmp";
+    HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      temporary_name = name.c_str();
+      return as_krfile(file);
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
   }
+  return krfile_invalid;
 }
+
+// The replacement takes the old file's security and attributes (below).
+bool take_attributes_of(const krval &, krfile) { return true; }
 
 // Windows writes back on its own schedule; FlushFileBuffers waits for all.
 void start_write_back(krfile) {}
@@ -22,19 +96,29 @@ void start_write_back(krfile) {}
 bool flush_to_disk(krfile handle) {
   if (destination_step_allowed && !destination_step_allowed(destination_step::flush))
     return false;
-  return FlushFileBuffers(reinterpret_cast<HANDLE>(static_cast<intptr_t>(handle))) != 0;
+  return FlushFileBuffers(as_handle(handle)) != 0;
 }
 
-// The new file takes the old one's attributes (hidden, archive...), but never
-// more than the old file allowed: a read-only destination is refused by the
-// move itself and stays as it was.
-bool replace_with(const krval &temporary, const krval &target) {
+// An existing target is replaced so that it keeps its security description
+// and attributes (hidden, archive...), but never more than the old file
+// allowed: a read-only destination is refused and stays as it was.
+replace_outcome replace_with(const krval &temporary, const krval &target) {
   if (destination_step_allowed && !destination_step_allowed(destination_step::move))
-    return false;
-  DWORD old = GetFileAttributesA(target.c_str());
-  if (old != INVALID_FILE_ATTRIBUTES && !(old & FILE_ATTRIBUTE_READONLY))
-    SetFileAttributesA(temporary.c_str(), old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                                 FILE_ATTRIBUTE_ARCHIVE));
-  return MoveFileExA(temporary.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return replace_outcome::untouched;
+  const DWORD old = GetFileAttributesA(target.c_str());
+  if (old == INVALID_FILE_ATTRIBUTES)
+    return MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) ? replace_outcome::replaced
+                                                                                 : replace_outcome::untouched;
+  if (old & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return replace_outcome::untouched;
+  if (link_count(target) > 1) return write_into(temporary, target);
+  SetFileAttributesA(temporary.c_str(), old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                               FILE_ATTRIBUTE_ARCHIVE));
+  if (ReplaceFileA(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                   nullptr))
+    return replace_outcome::replaced;
+  if (GetLastError() != ERROR_UNABLE_TO_MOVE_REPLACEMENT) return replace_outcome::untouched;
+  // The old file is gone and the new one still stands under its own name.
+  return MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+             ? replace_outcome::replaced
+             : replace_outcome::copy_kept;
 }

@@ -263,6 +263,7 @@ int32_t make_toc_file(const krval &source, const krval &destination, uint8_t ins
     set_message(message, "Can't open source file: ", source_name);
     return 1;
   }
+  wait_for_writers(in);
 
   xml_tree document;
   document.insert_first_top_level(new xml_node);
