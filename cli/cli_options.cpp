@@ -4,19 +4,29 @@ const char quenby_toc_usage[] =
     "Usage: quenby-toc [OPTIONS] FILE...\n"
     "Create or remake the table of contents of each HTML FILE in place.\n"
     "\n"
-    "  -o, --output DEST   write the result to DEST (one FILE only)\n"
-    "  -c, --check         write nothing; exit 1 when a FILE would change\n"
-    "      --stamp SECONDS run stamp for new anchors (default: SOURCE_DATE_EPOCH\n"
-    "                      when set, else now)\n"
-    "  -q, --quiet         no progress display\n"
-    "  -h, --help          show this help and exit\n"
-    "  -V, --version       show the version and exit\n"
-    "  FILE \"-\"            read standard input, write standard output\n"
+    "  -o, --output DEST       write the result to DEST (one FILE only)\n"
+    "  -c, --check             write nothing; exit 1 when a FILE would change\n"
+    "      --diff              as --check, and print the changes as a unified diff\n"
+    "      --levels FROM-TO    heading levels taken (default 1-6; \"2\" for one)\n"
+    "      --anchors name|id   an <a name> inside each heading (default), or an id\n"
+    "                          in its start tag\n"
+    "      --names stamp|slug  new anchor names from the stamp (default), or\n"
+    "                          readable ones from the heading's text\n"
+    "      --skip-class NAME   leave out headings of class NAME (repeatable)\n"
+    "  -s, --style NAME|FILE   classic (default), html5, ol, details, or a style file\n"
+    "      --stamp SECONDS     run stamp for new anchors (default: SOURCE_DATE_EPOCH\n"
+    "                          when set, else now)\n"
+    "  -q, --quiet             no progress display\n"
+    "  -h, --help              show this help and exit\n"
+    "  -V, --version           show the version and exit\n"
+    "  FILE \"-\"                read standard input, write standard output\n"
     "\n"
     "The TOC goes where the page has a <!-- toc --> comment, else right after\n"
     "<body>, between <!--KRYN_HTML_TOC_START--> and <!--KRYN_HTML_TOC_END-->.\n"
-    "Exit status: 0 all done, 1 a FILE failed (or would change with --check),\n"
-    "2 bad usage.\n";
+    "The comment may carry settings for its page, which the options above win\n"
+    "over: <!-- toc levels=2-3 style=details anchors=id names=slug skip-class=notoc -->\n"
+    "Exit status: 0 all done, 1 a FILE failed (or would change with --check or\n"
+    "--diff), 2 bad usage or a bad style file.\n";
 
 const char quenby_toc_version[] = "quenby-toc (KRYN Quenby) 1.0\n";
 
@@ -70,6 +80,19 @@ bool set_output(const std::string &value, cli_options &options, std::string &err
   return true;
 }
 
+// The options that choose how the TOC is made: also settings of a page.
+bool is_choice(const std::string &name) {
+  return name == "--levels" || name == "--anchors" || name == "--names" ||
+         name == "--skip-class" || name == "--style";
+}
+
+bool set_choice(const std::string &key, const std::string &value, cli_options &options,
+                std::string &error) {
+  if (set_toc_choice(options.choices, key, value, error)) return true;
+  error = "--" + key + ": " + error;
+  return false;
+}
+
 }  // namespace
 
 bool parse_cli_options(const std::vector<std::string> &args, cli_options &options,
@@ -100,11 +123,17 @@ bool parse_cli_options(const std::vector<std::string> &args, cli_options &option
         if (!take_value(args, i, inline_value, has_inline, name, value, error) ||
             !set_stamp(value, options, error))
           return false;
+      } else if (is_choice(name)) {
+        if (!take_value(args, i, inline_value, has_inline, name, value, error) ||
+            !set_choice(name.substr(2), value, options, error))
+          return false;
       } else if (has_inline) {
         error = "option " + name + " takes no value";
         return false;
       } else if (name == "--check") {
         options.check = true;
+      } else if (name == "--diff") {
+        options.diff = true;
       } else if (name == "--quiet") {
         options.quiet = true;
       } else if (name == "--help") {
@@ -128,6 +157,13 @@ bool parse_cli_options(const std::vector<std::string> &args, cli_options &option
         options.help = true;
       } else if (c == 'V') {
         options.version = true;
+      } else if (c == 's') {
+        std::string rest = arg.substr(k + 1);
+        std::string value;
+        if (!take_value(args, i, rest, !rest.empty(), "-s", value, error) ||
+            !set_choice("style", value, options, error))
+          return false;
+        break;
       } else if (c == 'o') {
         std::string rest = arg.substr(k + 1);
         std::string value;
@@ -150,8 +186,8 @@ bool parse_cli_options(const std::vector<std::string> &args, cli_options &option
     error = "--output takes exactly one FILE";
     return false;
   }
-  if (options.has_output && options.check) {
-    error = "--check writes nothing, so it takes no --output";
+  if (options.has_output && (options.check || options.diff)) {
+    error = std::string(options.diff ? "--diff" : "--check") + " writes nothing, so it takes no --output";
     return false;
   }
   return true;

@@ -3,12 +3,15 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include "toc/page_settings.h"
 
 struct cli_options {
   std::vector<std::string> files;
   std::string output;          // -o DEST; empty: each FILE in place
   bool has_output = false;
   bool check = false;
+  bool diff = false;           // as check, and print what would change
+  toc_choices choices;         // --levels, --anchors, --names, --skip-class, --style
   bool quiet = false;
   bool help = false;
   bool version = false;

@@ -3,12 +3,12 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <system_error>
 #include "cli/cli_options.h"
+#include "cli/unified_diff.h"
+#include "fs/fs.h"
 #include "html/regex_binding.h"
 #include "toc/make_toc_file.h"
-#include "toc/run_stamp.h"
 #include "value/krval.h"
 
 namespace fsys = std::filesystem;
@@ -28,32 +28,6 @@ std::string without_line_end(const krval &message) {
   return text;
 }
 
-// A scratch file in the system's temporary folder, removed when it goes.
-class scratch_file {
-public:
-  explicit scratch_file(const char *what) {
-    std::error_code ec;
-    fsys::path folder = fsys::temp_directory_path(ec);
-    if (ec) folder = ".";
-    std::random_device random;
-    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-      fsys::path candidate =
-          folder / (std::string("quenby-toc-") + std::to_string(random()) + "-" + what);
-      if (!fsys::exists(candidate, ec)) path_ = candidate.string();
-    }
-  }
-  ~scratch_file() {
-    if (!path_.empty()) std::remove(path_.c_str());
-  }
-  scratch_file(const scratch_file &) = delete;
-  scratch_file &operator=(const scratch_file &) = delete;
-  const std::string &path() const { return path_; }
-  bool usable() const { return !path_.empty(); }
-
-private:
-  std::string path_;
-};
-
 bool read_file_bytes(const std::string &path, std::string &bytes) {
   std::FILE *f = std::fopen(path.c_str(), "rb");
   if (!f) return false;
@@ -63,14 +37,6 @@ bool read_file_bytes(const std::string &path, std::string &bytes) {
   while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
   bool ok = !std::ferror(f);
   std::fclose(f);
-  return ok;
-}
-
-bool write_file_bytes(const std::string &path, const std::string &bytes) {
-  std::FILE *f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = std::fclose(f) == 0 && ok;
   return ok;
 }
 
@@ -106,25 +72,77 @@ void show_progress(int32_t percent, void *context) {
   std::fflush(display->io->err);
 }
 
-// Runs the window's own job from source to destination.
-bool run_job(const std::string &source, const std::string &destination, const std::string &name,
-             const cli_options &options, cli_io &io) {
-  toc_style style;
+class string_sink : public html_sink {
+public:
+  explicit string_sink(std::string &text) : text_(text) {}
+  void write(const char *bytes, int32_t count) override {
+    text_.append(bytes, static_cast<size_t>(count));
+  }
+
+private:
+  std::string &text_;
+};
+
+// What every page's run shares: the options made of the command line.
+struct run_setup {
+  const cli_options &options;
+  cli_io &io;
+  toc_options base;   // for pages whose TOC comment carries no settings
+};
+
+// The folder a page's style file is named from: the page's own.
+std::string folder_of(const std::string &file) {
+  if (file == "-") return std::string();
+  std::string folder = fsys::path(file).parent_path().string();
+  return folder.empty() ? "." : folder;
+}
+
+// The engine's job for one page; bytes, when given, are the page's text.
+bool run_job(const std::string &file, const std::string *bytes, const std::string *destination,
+             std::string *result, const std::string &name, run_setup &setup) {
   toc_tree tree;
-  toc_node *last_entry = nullptr;
-  toc_node *first_entry = nullptr;
-  krval message("");
-  progress_display display{&io, &name};
-  bool show = io.err_is_terminal && !options.quiet;
-  int32_t result = make_toc_file(krval(source.c_str()), krval(destination.c_str()), 1, style,
-                                 tree, last_entry, first_entry, message,
-                                 show ? show_progress : nullptr, &display);
-  if (show && display.shown >= 0) std::fputc('\n', io.err);
-  if (result != 0) {
-    say(io, without_line_end(message));
+  toc_job job;
+  job.options = setup.base;
+  job.chosen = &setup.options.choices;
+  job.style_folder = folder_of(file);
+  job.page_name = name;
+  job.tree = &tree;
+  progress_display display{&setup.io, &name};
+  if (setup.io.err_is_terminal && !setup.options.quiet) {
+    job.progress = show_progress;
+    job.context = &display;
+  }
+  int32_t status;
+  if (!bytes) {
+    status = make_toc_with_options(krval(file.c_str()), krval(destination->c_str()), job);
+  } else if (destination) {
+    status = make_toc_in_memory_to_file(bytes->data(), bytes->size(), krval(destination->c_str()), job);
+  } else {
+    string_sink sink(*result);
+    status = make_toc_in_memory(bytes->data(), bytes->size(), sink, job);
+  }
+  if (display.shown >= 0) std::fputc('\n', setup.io.err);
+  if (status != 0) {
+    say(setup.io, without_line_end(job.message));
     return false;
   }
   return true;
+}
+
+// --check and --diff: whether the page would change, and how.
+int report_change(const std::string &before, const std::string &after, const std::string &name,
+                  run_setup &setup) {
+  if (before == after) return CLI_DONE;
+  if (setup.options.diff) {
+    const std::string diff = unified_diff(before, after, name);
+    if (std::fwrite(diff.data(), 1, diff.size(), setup.io.out) != diff.size()) {
+      say(setup.io, "standard output: write failed");
+      return CLI_FAILED;
+    }
+  } else {
+    say(setup.io, name + ": would change");
+  }
+  return CLI_FAILED;
 }
 
 // One clear line for a FILE that cannot be a source, before anything is read.
@@ -157,9 +175,10 @@ bool usable_source(const std::string &file, cli_io &io) {
   return true;
 }
 
-// FILE "-": the input goes through scratch files, since the job works on
-// files; the result goes to standard output or to DEST.
-int process_standard_input(const cli_options &options, cli_io &io) {
+// FILE "-": the page is read whole and made in memory; the result goes to
+// standard output or to DEST.
+int process_standard_input(run_setup &setup) {
+  cli_io &io = setup.io;
   const std::string name = "standard input";
   std::string input;
   switch (read_stream(io.in, input)) {
@@ -172,30 +191,12 @@ int process_standard_input(const cli_options &options, cli_io &io) {
     case input_read::ok:
       break;
   }
-  scratch_file source("in.html");
-  if (!source.usable() || !write_file_bytes(source.path(), input)) {
-    say(io, "can't write a temporary file in " + fsys::temp_directory_path().string());
-    return CLI_FAILED;
-  }
-  if (options.has_output)
-    return run_job(source.path(), options.output, name, options, io) ? CLI_DONE : CLI_FAILED;
-
-  scratch_file result("out.html");
-  if (!result.usable()) {
-    say(io, "can't make a temporary file");
-    return CLI_FAILED;
-  }
-  if (!run_job(source.path(), result.path(), name, options, io)) return CLI_FAILED;
+  if (setup.options.has_output)
+    return run_job("-", &input, &setup.options.output, nullptr, name, setup) ? CLI_DONE
+                                                                              : CLI_FAILED;
   std::string output;
-  if (!read_file_bytes(result.path(), output)) {
-    say(io, "can't read the temporary result " + result.path());
-    return CLI_FAILED;
-  }
-  if (options.check) {
-    if (output == input) return CLI_DONE;
-    say(io, name + ": would change");
-    return CLI_FAILED;
-  }
+  if (!run_job("-", &input, nullptr, &output, name, setup)) return CLI_FAILED;
+  if (setup.options.check || setup.options.diff) return report_change(input, output, name, setup);
   if (std::fwrite(output.data(), 1, output.size(), io.out) != output.size() ||
       std::fflush(io.out) != 0) {
     say(io, "standard output: write failed");
@@ -204,26 +205,19 @@ int process_standard_input(const cli_options &options, cli_io &io) {
   return CLI_DONE;
 }
 
-int process_file(const std::string &file, const cli_options &options, cli_io &io) {
-  if (!usable_source(file, io)) return CLI_FAILED;
-  if (options.check) {
-    scratch_file result("check.html");
-    if (!result.usable()) {
-      say(io, "can't make a temporary file");
-      return CLI_FAILED;
-    }
-    if (!run_job(file, result.path(), file, options, io)) return CLI_FAILED;
+int process_file(const std::string &file, run_setup &setup) {
+  if (!usable_source(file, setup.io)) return CLI_FAILED;
+  if (setup.options.check || setup.options.diff) {
     std::string before, after;
-    if (!read_file_bytes(file, before) || !read_file_bytes(result.path(), after)) {
-      say(io, file + ": can't compare with the result");
+    if (!read_file_bytes(file, before)) {
+      say(setup.io, file + ": can't be read: " + std::strerror(errno));
       return CLI_FAILED;
     }
-    if (before == after) return CLI_DONE;
-    say(io, file + ": would change");
-    return CLI_FAILED;
+    if (!run_job(file, &before, nullptr, &after, file, setup)) return CLI_FAILED;
+    return report_change(before, after, file, setup);
   }
-  const std::string &destination = options.has_output ? options.output : file;
-  return run_job(file, destination, file, options, io) ? CLI_DONE : CLI_FAILED;
+  const std::string &destination = setup.options.has_output ? setup.options.output : file;
+  return run_job(file, nullptr, &destination, nullptr, file, setup) ? CLI_DONE : CLI_FAILED;
 }
 
 int usage_error(cli_io &io, const std::string &error) {
@@ -247,17 +241,22 @@ int run_quenby_toc(const std::vector<std::string> &args, cli_io &io) {
     return CLI_DONE;
   }
 
-  int32_t stamp = 0;
+  run_setup setup{options, io, toc_options()};
   if (options.has_stamp) {
-    fix_run_stamp(options.stamp);
+    setup.base.stamp = options.stamp;
   } else if (io.source_date_epoch && *io.source_date_epoch) {
-    if (!parse_stamp(io.source_date_epoch, stamp))
+    if (!parse_stamp(io.source_date_epoch, setup.base.stamp))
       return usage_error(io, std::string("SOURCE_DATE_EPOCH must be whole seconds from 0 to "
                                          "2147483647, not '") +
                                  io.source_date_epoch + "'");
-    fix_run_stamp(stamp);
   } else {
-    unfix_run_stamp();
+    setup.base.stamp = static_cast<int32_t>(static_cast<uint32_t>(unix_time_now()));
+  }
+  // A style file is read once here, so that its errors stop the run before
+  // any page is touched.
+  if (!resolve_toc_options(options.choices, std::string(), setup.base, error)) {
+    say(io, error);
+    return CLI_USAGE;
   }
 
   size_t from_input = 0;
@@ -272,9 +271,8 @@ int run_quenby_toc(const std::vector<std::string> &args, cli_io &io) {
 
   int status = CLI_DONE;
   for (const std::string &file : options.files) {
-    int one = file == "-" ? process_standard_input(options, io) : process_file(file, options, io);
+    int one = file == "-" ? process_standard_input(setup) : process_file(file, setup);
     if (one != CLI_DONE) status = CLI_FAILED;
   }
-  unfix_run_stamp();
   return status;
 }

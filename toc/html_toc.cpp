@@ -4,7 +4,8 @@
 #include <initializer_list>
 #include <new>
 #include "html/regex_binding.h"
-#include "toc/run_stamp.h"
+#include "toc/anchor_slug.h"
+#include "toc/page_settings.h"
 
 const char toc_comment_pattern_text[] = "<!--[ \t\r\n]*toc[ \t\r\n]*-->";
 
@@ -50,39 +51,46 @@ static bool may_hold_toc_word(const krval &text) {
 
 bool html_toc::is_toc_comment(const xml_node *comment) const {
   if (!may_hold_toc_word(comment->raw_text)) return false;
-  return regex_match(toc_comment_pattern, REGEX_ICASE, comment->raw_text) == 0;
+  if (regex_match(toc_comment_pattern, REGEX_ICASE, comment->raw_text) == 0) return true;
+  return settings_in_comments &&
+         is_settings_comment(comment->raw_text.c_str(), comment->raw_text.text_length());
 }
 
-// The level of a start tag with content and a heading name within the
-// range, else 0. The name's length is looked at first: most start tags are
-// not headings.
-int32_t html_toc::qualifying_level(const xml_node *n) const {
-  if (n->kind != XML_START_TAG || !n->first_child) return 0;
+// An h and a digit, the start tag of an element with content: a heading of
+// some level, which the range may or may not take.
+static int32_t heading_digit(const xml_node *n) {
+  if (n->kind != XML_START_TAG || !n->first_child) return -1;
   const krval &name = n->name;
-  if (name.is_text() && (name.text.length != 2 || (name.text.bytes[0] | 0x20) != 'h')) return 0;
-  return heading_level(name);
+  const char *s = name.c_str();
+  if (name.text_length() != 2 || (s[0] | 0x20) != 'h') return -1;
+  int32_t level = static_cast<signed char>(s[1]) - '0';
+  return level >= 0 && level <= 9 ? level : -1;
 }
 
 // The first pass: the nodes in document order, numbered as they are met:
 // the landmarks where the parser listed them, else every node. It finds the
-// places of the first body, heading, TOC comment and markers, and lists
-// every qualifying heading, so that the second pass need not walk the
-// document again.
-void html_toc::find_places() {
+// places of the first body, TOC comment and markers, and lists every
+// heading of any level, so that the second pass need not walk the document
+// again. Which of them the range takes is decided there.
+int32_t html_toc::find_places() {
   headings.clear();
-  if (landmarks) {
+  if (!document) return 0;
+  try {
     uint32_t place = 0;
-    for (xml_node *n : *landmarks) look_at(n, place++);
-    return;
+    if (landmarks) {
+      for (xml_node *n : *landmarks) look_at(n, place++);
+    } else {
+      for (xml_node *n = document->first; n; n = xml_tree::next_in_order(n)) look_at(n, place++);
+    }
+  } catch (const std::bad_alloc &) {
+    return 3;
   }
-  uint32_t place = 0;
-  for (xml_node *n = document->first; n; n = xml_tree::next_in_order(n)) look_at(n, place++);
+  return 0;
 }
 
 void html_toc::look_at(xml_node *n, uint32_t place) {
   if (n->kind == XML_START_TAG) {
-    if (int32_t level = qualifying_level(n)) {
-      if (!first_heading) first_heading = n;
+    if (int32_t level = heading_digit(n); level >= 0) {
       headings.push_back(heading_place{n, level, place});
     } else if (!body_node && is_named(n, "body", 4)) {
       body_node = n;
@@ -91,6 +99,7 @@ void html_toc::look_at(xml_node *n, uint32_t place) {
   } else if (is_comment(n)) {
     if (!insertion_node && is_toc_comment(n)) {
       insertion_node = n;
+      toc_comment = n;
       toc_comment_place = place;
     } else if (!start_marker && n->raw_text == toc_start_marker) {
       start_marker = n;
@@ -113,6 +122,12 @@ static xml_node *previous_in_order(xml_node *n) {
 // The second pass begins at the insertion node: it takes the headings from
 // that node's place on, the ones it would meet walking on from there.
 void html_toc::choose_insertion_node() {
+  first_heading = nullptr;
+  for (const heading_place &h : headings)
+    if (in_range(h.level) && !left_out(h.node)) {
+      first_heading = h.node;
+      break;
+    }
   if (insertion_node) {
     insertion_place = toc_comment_place;
     return;
@@ -199,87 +214,220 @@ xml_node *new_text_node() {
 // The text of every anchor's end, seen in place by the nodes that hold it.
 const char closing_anchor[] = "</a>";
 
+const toc_options &default_options() {
+  static const toc_options defaults;
+  return defaults;
+}
+
+// Whether a tag's bytes may hold an attribute named id or name: an "=" after
+// one of those words. Most tags hold neither, and their attributes are then
+// never read.
+bool may_hold_a_name(const krval &raw) {
+  const char *s = raw.text.bytes;
+  const int32_t n = raw.is_text() ? raw.text.length : 0;
+  for (const char *at = s; n > 0 && (at = static_cast<const char *>(
+                                         std::memchr(at, '=', static_cast<size_t>(s + n - at))));
+       ++at) {
+    const char *word_end = at;
+    while (word_end > s && (word_end[-1] == ' ' || word_end[-1] == '\t' || word_end[-1] == '\r' ||
+                            word_end[-1] == '\n'))
+      --word_end;
+    const char *word = word_end;
+    while (word > s && ((word[-1] | 0x20) >= 'a' && (word[-1] | 0x20) <= 'z')) --word;
+    const long length = word_end - word;
+    if ((length == 2 && (word[0] | 0x20) == 'i' && (word[1] | 0x20) == 'd') ||
+        (length == 4 && (word[0] | 0x20) == 'n' && (word[1] | 0x20) == 'a' &&
+         (word[2] | 0x20) == 'm' && (word[3] | 0x20) == 'e'))
+      return true;
+  }
+  return false;
+}
+
+bool holds_bytes(const krval &raw, const char *needle, size_t length) {
+  const int32_t n = raw.is_text() ? raw.text.length : 0;
+  if (n < static_cast<int32_t>(length)) return false;
+  const char *s = raw.text.bytes;
+  for (const char *at = s; (at = static_cast<const char *>(
+                                std::memchr(at, needle[0], static_cast<size_t>(s + n - at))));
+       ++at)
+    if (static_cast<size_t>(s + n - at) >= length && std::memcmp(at, needle, length) == 0) return true;
+  return false;
+}
+
+const char made_name_prefix[] = "kryn_link_";
+
 }  // namespace
+
+// A heading's class words against the words to leave out.
+bool html_toc::left_out(const xml_node *heading) const {
+  if (!options || options->skip_classes.empty()) return false;
+  static const krval class_key("class");
+  krval value;
+  if (!heading->attributes.get(class_key, value)) return false;
+  const std::string classes = value.str();
+  size_t at = 0;
+  while (at < classes.size()) {
+    size_t from = classes.find_first_not_of(" \t\r\n\f", at);
+    if (from == std::string::npos) break;
+    size_t to = classes.find_first_of(" \t\r\n\f", from);
+    if (to == std::string::npos) to = classes.size();
+    const std::string word = classes.substr(from, to - from);
+    for (const std::string &skip : options->skip_classes)
+      if (word == skip) return true;
+    at = to;
+  }
+  return false;
+}
+
+// The names a made name must not take: every id of the page and every
+// name of its a elements (where a browser finds a link's target). With
+// names made from the stamp only names that look like them can collide.
+void html_toc::collect_page_names() {
+  names_collected = true;
+  const bool slugs = options && options->names == toc_naming::slug;
+  static const krval id_key("id"), name_key("name");
+  for (xml_node *n = document->first; n; n = xml_tree::next_in_order(n)) {
+    if (n->kind != XML_START_TAG && n->kind != XML_ELEMENT) continue;
+    if (slugs ? !may_hold_a_name(n->raw_text)
+              : !holds_bytes(n->raw_text, made_name_prefix, sizeof made_name_prefix - 1))
+      continue;
+    krval value;
+    if (n->attributes.get(id_key, value) && value.text_length() > 0) taken_names.insert(value.str());
+    if (is_named(n, "a", 1) && n->attributes.get(name_key, value) && value.text_length() > 0)
+      taken_names.insert(value.str());
+  }
+}
+
+// The name of an anchor the heading already has: its own id (where ids
+// count), else the first a inside it with a name (or an id, where ids count).
+bool html_toc::find_own_name(xml_node *heading, krval &name) const {
+  static const krval id_key("id"), name_key("name");
+  const bool ids = options && options->heading_ids;
+  if (ids && heading->attributes.get(id_key, name) && name.text_length() > 0) return true;
+  xml_node *const after = xml_tree::next_after_subtree(heading);
+  for (xml_node *d = heading->first_child; d && d != after; d = xml_tree::next_in_order(d)) {
+    if (d->kind != XML_START_TAG || !is_named(d, "a", 1)) continue;
+    if (d->attributes.get(name_key, name) && name.text_length() > 0) return true;
+    if (ids && d->attributes.get(id_key, name) && name.text_length() > 0) return true;
+  }
+  return false;
+}
+
+// A new name, unused in the page and in this run: from the stamp and the
+// counter, or from the heading's text; "-2", "-3", ... where it is taken.
+void html_toc::make_name(const krval &entry_text, std::string &name) {
+  const bool slugs = options && options->names == toc_naming::slug;
+  if (slugs) {
+    name = anchor_slug(entry_text.text.bytes, static_cast<size_t>(entry_text.text_length()));
+  } else {
+    char made[10 + 10 + 1 + 11];
+    std::memcpy(made, made_name_prefix, 10);
+    int32_t length = 10 + put_decimal(static_cast<uint32_t>(anchor_counter), made + 10);
+    made[length++] = '_';
+    length += put_decimal(static_cast<uint32_t>(stamp), made + length);
+    name.assign(made, static_cast<size_t>(length));
+  }
+  if (!names_collected) collect_page_names();
+  // Names from the stamp differ from each other by their counter: only the
+  // page's own can be in the way.
+  if (taken_names.empty() && !slugs) return;
+  if (taken_names.count(name)) {
+    const std::string base = name;
+    for (uint32_t k = 2;; ++k) {
+      name = base + "-" + std::to_string(k);
+      if (!taken_names.count(name)) break;
+    }
+  }
+  if (slugs) taken_names.insert(name);
+}
+
+// The anchor of a heading that has none: an <a name> around its content,
+// or an id in its start tag right after the tag's name. False when out of
+// memory.
+bool html_toc::insert_anchor(xml_node *heading, const std::string &name) {
+  const piece name_piece{name.data(), static_cast<int32_t>(name.size())};
+  if (options && options->anchors == toc_anchor_mode::id) {
+    const krval &tag = heading->raw_text;
+    const char *bytes = tag.c_str();
+    const int32_t length = tag.text_length();
+    // "<", the two letters of the name, then the rest as it stands.
+    if (length < 3 || bytes[0] != '<') return true;
+    krval with_id;
+    try {
+      set_joined(with_id, {{bytes, 3}, {" id=\"", 5}, name_piece, {"\"", 1},
+                           {toc_made_id_mark, static_cast<int32_t>(sizeof toc_made_id_mark - 1)},
+                           {bytes + 3, length - 3}});
+    } catch (const std::bad_alloc &) {
+      return false;
+    }
+    heading->raw_text = std::move(with_id);
+    return true;
+  }
+  xml_node *opening = new_text_node();
+  xml_node *closing = new_text_node();
+  if (!opening || !closing) {
+    delete opening;
+    delete closing;
+    return false;
+  }
+  try {
+    set_joined(opening->raw_text, {{"<a name=\"", 9}, name_piece, {"\"", 1},
+                                   piece_of(named_anchor_attributes), {">", 1}});
+  } catch (const std::bad_alloc &) {
+    delete opening;
+    delete closing;
+    return false;
+  }
+  closing->raw_text.text.borrow(closing_anchor, 4);
+  document->insert_first_child(opening, heading);
+  xml_node *last = xml_tree::last_sibling(heading->first_child);
+  if (last->kind == XML_END_TAG && last->closed)
+    document->insert_before(closing, last);
+  else
+    document->insert_after(closing, last);
+  return true;
+}
 
 // The listed headings inside this one are part of its entry's text: the
 // walk over its descendants passes them, and next_heading with them.
 int32_t html_toc::anchor_heading(xml_node *heading, toc_node *entry, size_t &next_heading) {
   // The heading's descendants end where the walk leaves its subtree.
   xml_node *const after = xml_tree::next_after_subtree(heading);
-  krval own_name;
-  bool anchor_found = false;
   krval text;
   text.tag = KR_TEXT;
-  static const krval name_key("name");
   for (xml_node *d = heading->first_child; d && d != after; d = xml_tree::next_in_order(d)) {
     if (next_heading < headings.size() && headings[next_heading].node == d) ++next_heading;
-    if (!anchor_found && d->kind == XML_START_TAG && is_named(d, "a", 1)) {
-      krval value;
-      if (d->attributes.get(name_key, value) && value.text_length() > 0) {
-        own_name.assign_text_of(value);
-        anchor_found = true;
-      }
-    }
     if (is_text(d)) text.append(d->raw_text);
   }
-
-  // "kryn_link_", the counter and the stamp's suffix of at most 12 bytes.
-  char new_name[10 + 10 + 16];
-  piece name{nullptr, 0};
-  if (anchor_found) {
-    name = piece_of(own_name);
-  } else {
-    std::memcpy(new_name, "kryn_link_", 10);
-    int32_t length = 10 + put_decimal(static_cast<uint32_t>(anchor_counter), new_name + 10);
-    const piece suffix = piece_of(stamp_suffix);
-    std::memcpy(new_name + length, suffix.bytes, static_cast<size_t>(suffix.length));
-    name = piece{new_name, length + suffix.length};
-
-    xml_node *opening = new_text_node();
-    xml_node *closing = new_text_node();
-    if (!opening || !closing) {
-      delete opening;
-      delete closing;
-      return 3;
-    }
-    try {
-      set_joined(opening->raw_text,
-                 {{"<a name=\"", 9}, name, {"\"", 1}, piece_of(named_anchor_attributes), {">", 1}});
-    } catch (const std::bad_alloc &) {
-      delete opening;
-      delete closing;
-      return 3;
-    }
-    closing->raw_text.text.borrow(closing_anchor, 4);
-    document->insert_first_child(opening, heading);
-    xml_node *last = xml_tree::last_sibling(heading->first_child);
-    if (last->kind == XML_END_TAG && last->closed)
-      document->insert_before(closing, last);
-    else
-      document->insert_after(closing, last);
-  }
-
-  entry->entry_text = std::move(text);
+  krval own_name;
   try {
-    set_joined(entry->link_target, {{"#", 1}, name});
+    if (find_own_name(heading, own_name)) {
+      set_joined(entry->link_target, {{"#", 1}, piece_of(own_name)});
+    } else {
+      std::string name;
+      make_name(text, name);
+      if (!insert_anchor(heading, name)) return 3;
+      set_joined(entry->link_target, {{"#", 1}, {name.data(), static_cast<int32_t>(name.size())}});
+    }
   } catch (const std::bad_alloc &) {
     return 3;
   }
+  entry->entry_text = std::move(text);
   return 0;
 }
 
 int32_t html_toc::transform() {
-  stamp = take_run_stamp();
-  stamp_suffix = "_";
-  stamp_suffix.append(krval(stamp));
-  anchor_counter = 0;
-  if (!document || !tree) return 0;
+  if (int32_t result = find_places()) return result;
+  return anchor_headings();
+}
 
-  try {
-    find_places();
-  } catch (const std::bad_alloc &) {
-    return 3;
-  }
+int32_t html_toc::anchor_headings() {
+  if (!options) options = &default_options();
+  stamp = options->stamp;
+  anchor_counter = 0;
+  taken_names.clear();
+  names_collected = false;
+  if (!document || !tree) return 0;
   choose_insertion_node();
 
   if (!insertion_node) return 0;
@@ -289,6 +437,7 @@ int32_t html_toc::transform() {
   while (next < headings.size()) {
     const heading_place &h = headings[next++];
     if (h.place < insertion_place && h.node != insertion_node) continue;
+    if (!in_range(h.level) || left_out(h.node)) continue;
     ++anchor_counter;
     toc_node *entry = new (std::nothrow) toc_node;
     if (!entry) return 3;

@@ -1,12 +1,15 @@
 // html_toc: one run of the document transform. It finds where the TOC goes
 // and where an old one stands, gives every qualifying heading after that place
-// a named anchor (or keeps the one it has), and records one toc_node per
-// heading in the toc_tree, nested by level. It only ever inserts text nodes;
-// the old block is left out later, by the writer.
+// an anchor (or keeps the one it has), and records one toc_node per heading
+// in the toc_tree, nested by level. It only ever inserts text nodes, or an id
+// into a heading's start tag; the old block is left out later, by the writer.
 #pragma once
 #include <cstdint>
+#include <string>
+#include <unordered_set>
 #include <vector>
 #include "html/xml_node.h"
+#include "toc/toc_options.h"
 #include "toc/toc_tree.h"
 #include "value/krarr.h"
 #include "value/krval.h"
@@ -41,17 +44,31 @@ public:
   // the first pass then looks at those alone instead of walking every node.
   // Not owned.
   const std::vector<xml_node *> *landmarks = nullptr;
+  // Anchors, naming, exclusions and the stamp; none: the window's defaults
+  // with stamp 0. Not owned. The range and the anchor attributes are the
+  // fields above.
+  const toc_options *options = nullptr;
+  // TOC comments may carry settings after the word toc, as key=value words
+  // (quenby-toc's pages); off, only a comment holding the word alone counts.
+  bool settings_in_comments = false;
 
-  // 0, or 3 when memory for an entry or an anchor runs out.
+  // 0, or 3 when memory for an entry or an anchor runs out. The two passes
+  // may also run one after the other, with the range and options set in
+  // between from what the first found (a TOC comment's settings).
   int32_t transform();
+  int32_t find_places();        // first pass
+  int32_t anchor_headings();    // the rest
   // Links a new entry after the current one, nested by level.
   void add_entry(toc_node *entry);
+
+  // The TOC comment that places the TOC, found by the first pass, or none.
+  xml_node *toc_comment = nullptr;
 
   int32_t stamp = 0;            // of this run's anchors
   int32_t anchor_counter = 0;
 
 private:
-  // A qualifying heading as the first pass met it, with its place in
+  // A heading (h1 to h9 with content) as the first pass met it, with its place in
   // document order. Places are only ever compared with each other; they
   // count either every node or the landmarks alone.
   struct heading_place {
@@ -60,12 +77,16 @@ private:
     uint32_t place;
   };
 
-  void find_places();
   void look_at(xml_node *n, uint32_t place);
   void choose_insertion_node();
   bool is_toc_comment(const xml_node *comment) const;
   int32_t anchor_heading(xml_node *heading, toc_node *entry, size_t &next_heading);
-  int32_t qualifying_level(const xml_node *n) const;
+  bool find_own_name(xml_node *heading, krval &name) const;
+  bool left_out(const xml_node *heading) const;
+  void make_name(const krval &entry_text, std::string &name);
+  void collect_page_names();
+  bool insert_anchor(xml_node *heading, const std::string &name);
+  int32_t in_range(int32_t level) const { return level >= range_from && level <= range_to; }
 
   // Filled by the first pass; the second goes through these alone.
   std::vector<heading_place> headings;
@@ -73,7 +94,11 @@ private:
   // Headings from this place on get anchors, and the insertion node itself
   // when it is a heading.
   uint32_t insertion_place = 0;
-  krval stamp_suffix;             // "_" and the stamp (at most 12 bytes), the end of every new anchor name
+  // Every name of the page (ids, and names of a elements) and every name
+  // made in this run: a made name must be none of them. Collected when the
+  // first name is made.
+  std::unordered_set<std::string> taken_names;
+  bool names_collected = false;
 };
 
 // The TOC comment pattern: a comment holding only the word toc.

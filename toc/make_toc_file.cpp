@@ -150,12 +150,59 @@ private:
   std::thread thread_;
 };
 
+// Where a page's bytes come from: an open file, or bytes in memory.
+class page_bytes {
+public:
+  virtual ~page_bytes() = default;
+  virtual int32_t size() = 0;
+  // Up to count bytes into buffer: how many, 0 at the end, negative on failure.
+  virtual int32_t read(char *buffer, int32_t count) = 0;
+  // Called once the page is read, before anything is written.
+  virtual void done() {}
+};
+
+// The file is closed once read, on every path: the destination may be the
+// same file.
+class file_bytes : public page_bytes {
+public:
+  explicit file_bytes(krfile in) : in_(in) {}
+  ~file_bytes() override { done(); }
+  int32_t size() override { return file_size(in_).as_int(); }
+  int32_t read(char *buffer, int32_t count) override { return read_bytes(buffer, count, in_); }
+  void done() override {
+    if (in_ != krfile_invalid) close_file(in_);
+    in_ = krfile_invalid;
+  }
+
+private:
+  krfile in_;
+};
+
+class memory_bytes : public page_bytes {
+public:
+  memory_bytes(const char *bytes, size_t length) : bytes_(bytes), left_(length) {}
+  int32_t size() override {
+    return left_ > static_cast<size_t>(INT32_MAX) ? INT32_MAX : static_cast<int32_t>(left_);
+  }
+  int32_t read(char *buffer, int32_t count) override {
+    const size_t n = left_ < static_cast<size_t>(count) ? left_ : static_cast<size_t>(count);
+    if (n > 0) std::memcpy(buffer, bytes_, n);
+    bytes_ += n;
+    left_ -= n;
+    return static_cast<int32_t>(n);
+  }
+
+private:
+  const char *bytes_;
+  size_t left_;
+};
+
 // Reads the whole source into the document, and hands on the parser's
 // landmarks of it; 0, or the job's result with the message set.
-int32_t read_source(krfile in, const krval &source_name, xml_tree &document,
+int32_t read_source(page_bytes &in, const krval &source_name, xml_tree &document,
                     std::vector<xml_node *> &landmarks, toc_progress_callback progress,
                     void *context, krval &message) {
-  const int32_t size = file_size(in).as_int();
+  const int32_t size = in.size();
   int64_t read = 0;
   krhtml parser;
   parser.set_tree(&document);
@@ -171,7 +218,7 @@ int32_t read_source(krfile in, const krval &source_name, xml_tree &document,
       message = memory_error;
       return SGML_NO_MEMORY;
     }
-    int32_t got = read_bytes(into, read_size, in);
+    int32_t got = in.read(into, read_size);
     node_text_store::shorten_latest(into, read_size, got > 0 ? got : 0);
     if (got > 0) {
       for (int32_t at = 0; at < got; at += chunk_size) {
@@ -209,7 +256,7 @@ int32_t read_source(krfile in, const krval &source_name, xml_tree &document,
 // is freed on the way.
 int32_t write_destination(const krval &destination_name, xml_tree &document,
                           uint8_t insert_toc, toc_tree &tree, toc_node *first_entry,
-                          html_toc &transform, krval &message) {
+                          const html_toc &transform, krval &message) {
   krval target = destination_target(destination_name);
   krval temporary;
   krfile out = create_temporary_beside(target, temporary);
@@ -246,62 +293,162 @@ int32_t write_destination(const krval &destination_name, xml_tree &document,
   return 1;
 }
 
-}  // namespace
+// The line of a node: one more than the line ends written before it.
+int32_t line_of(const xml_tree &document, const xml_node *node) {
+  int32_t line = 1;
+  for (xml_node *n = document.first; n && n != node; n = xml_tree::next_in_order(n)) {
+    const char *bytes = n->raw_text.c_str();
+    for (int32_t i = 0, length = n->raw_text.text_length(); i < length; ++i) line += bytes[i] == '\n';
+  }
+  return line;
+}
 
-int32_t make_toc_file(const krval &source, const krval &destination, uint8_t insert_toc,
-                      const toc_style &style, toc_tree &tree, toc_node *&last_entry,
-                      toc_node *&first_entry, krval &message,
-                      toc_progress_callback progress, void *context) {
-  krval source_name;
-  source_name.assign_text_of(source);
-  krval destination_name;
-  destination_name.assign_text_of(destination);
+void set_page_error(toc_job &job, int32_t line, const std::string &error) {
+  job.message = (job.page_name + ":" + std::to_string(line) + ": " + error + "\r\n").c_str();
+}
 
-  krval open_name(source_name);
-  krfile in = open_file(open_name, "r");
-  if (in == krfile_invalid) {
-    set_message(message, "Can't open source file: ", source_name);
+// The options the page asks for, where its TOC comment carries settings;
+// the job's own otherwise. False with the message set.
+bool options_for_page(const xml_tree &document, const html_toc &transform, toc_job &job,
+                      toc_options &page_options, const toc_options *&options) {
+  options = &job.options;
+  if (!job.chosen || !transform.toc_comment) return true;
+  const krval &comment = transform.toc_comment->raw_text;
+  toc_choices page;
+  std::string error;
+  int32_t line = 0;
+  if (!read_comment_settings(comment.c_str(), comment.text_length(), page, error, line)) {
+    set_page_error(job, line_of(document, transform.toc_comment) + line, error);
+    return false;
+  }
+  if (!page.any()) return true;
+  toc_choices merged = *job.chosen;
+  merged.fill_from(page);
+  page_options.stamp = job.options.stamp;
+  const std::string folder = job.chosen->style.empty() ? job.style_folder : std::string();
+  if (!resolve_toc_options(merged, folder, page_options, error)) {
+    set_page_error(job, line_of(document, transform.toc_comment), error);
+    return false;
+  }
+  options = &page_options;
+  return true;
+}
+
+// Anchors the headings of a parsed page and lists them in the job's tree;
+// 0, or the job's result with the message set.
+int32_t transform_page(xml_tree &document, std::vector<xml_node *> &landmarks, toc_job &job,
+                       html_toc &transform) {
+  transform.document = &document;
+  transform.landmarks = &landmarks;
+  transform.tree = job.tree;
+  transform.current_entry = job.last_entry;
+  transform.settings_in_comments = job.chosen != nullptr;
+  if (transform.find_places() != 0) {
+    job.message = memory_error;
     return 1;
   }
-  wait_for_writers(in);
-
-  xml_tree document;
-  document.insert_first_top_level(new xml_node);
-  std::vector<xml_node *> landmarks;
-  int32_t result = read_source(in, source_name, document, landmarks, progress, context, message);
-  close_file(in);
-  if (result != 0) return result;
-  report(progress, context, 70);
-
-  html_toc transform;
+  toc_options page_options;
+  const toc_options *options = nullptr;
+  if (!options_for_page(document, transform, job, page_options, options)) return 1;
+  const toc_style &style = options->style;
   transform.range_from = style.range_from.as_int();
   transform.range_to = style.range_to.as_int();
   transform.process_decimal_notation = style.process_decimal_notation.as_int();
   transform.process_title = style.process_title.as_int();
   transform.named_anchor_attributes = style.named_anchor_attributes;
-  transform.document = &document;
-  transform.landmarks = &landmarks;
-  transform.tree = &tree;
-  transform.current_entry = last_entry;
-  tree.indentation_unit = style.item_indentation;
-  tree.list_start = style.list_start;
-  tree.list_end = style.list_end;
-  tree.item_start = style.item_start;
-  tree.item_end = style.item_end;
-  tree.toc_anchor_attributes = style.toc_anchor_attributes;
+  transform.options = options;
+  job.tree->take_markup(style, options->layout);
 
-  toc_node *const earlier_last = last_entry;
-  if (transform.transform() != 0) {
-    message = memory_error;
+  toc_node *const earlier_last = job.last_entry;
+  if (transform.anchor_headings() != 0) {
+    job.message = memory_error;
     return 1;
   }
-  first_entry = earlier_last ? toc_tree::next_in_order(earlier_last) : tree.first;
-  last_entry = transform.current_entry;
-  report(progress, context, 80);
+  transform.options = nullptr;   // the page's options go with this call
+  job.first_entry = earlier_last ? toc_tree::next_in_order(earlier_last) : job.tree->first;
+  job.last_entry = transform.current_entry;
+  report(job.progress, job.context, 80);
+  return 0;
+}
 
-  result = write_destination(destination_name, document, insert_toc, tree, first_entry,
-                             transform, message);
+// The job on a page's bytes, written to a sink or else to a destination file.
+int32_t run_page(page_bytes &source, const krval &source_name, html_sink *sink,
+                 const krval &destination_name, toc_job &job) {
+  xml_tree document;
+  document.insert_first_top_level(new xml_node);
+  std::vector<xml_node *> landmarks;
+  int32_t result = read_source(source, source_name, document, landmarks, job.progress,
+                               job.context, job.message);
+  source.done();
   if (result != 0) return result;
-  report(progress, context, 100);
+  report(job.progress, job.context, 70);
+
+  html_toc transform;
+  result = transform_page(document, landmarks, job, transform);
+  if (result != 0) return result;
+  if (sink) {
+    write_html_document(document, *sink, job.insert_toc, *job.tree, job.first_entry,
+                        transform.start_marker, transform.end_marker, transform.insertion_node);
+  } else {
+    result = write_destination(destination_name, document, job.insert_toc, *job.tree,
+                               job.first_entry, transform, job.message);
+    if (result != 0) return result;
+  }
+  report(job.progress, job.context, 100);
+  return 0;
+}
+
+}  // namespace
+
+int32_t make_toc_with_options(const krval &source, const krval &destination, toc_job &job) {
+  krval source_name;
+  source_name.assign_text_of(source);
+  krval destination_name;
+  destination_name.assign_text_of(destination);
+  if (job.page_name.empty()) job.page_name = source_name.str();
+
+  krval open_name(source_name);
+  krfile in = open_file(open_name, "r");
+  if (in == krfile_invalid) {
+    set_message(job.message, "Can't open source file: ", source_name);
+    return 1;
+  }
+  wait_for_writers(in);
+  file_bytes bytes(in);
+  return run_page(bytes, source_name, nullptr, destination_name, job);
+}
+
+int32_t make_toc_in_memory(const char *bytes, size_t length, html_sink &sink, toc_job &job) {
+  memory_bytes source(bytes, length);
+  return run_page(source, krval(job.page_name.c_str()), &sink, krval(""), job);
+}
+
+int32_t make_toc_in_memory_to_file(const char *bytes, size_t length, const krval &destination,
+                                   toc_job &job) {
+  memory_bytes source(bytes, length);
+  krval destination_name;
+  destination_name.assign_text_of(destination);
+  return run_page(source, krval(job.page_name.c_str()), nullptr, destination_name, job);
+}
+
+int32_t make_toc_file(const krval &source, const krval &destination, uint8_t insert_toc,
+                      const toc_style &style, toc_tree &tree, toc_node *&last_entry,
+                      toc_node *&first_entry, krval &message,
+                      toc_progress_callback progress, void *context) {
+  toc_job job;
+  job.options.style = style;
+  job.options.stamp = static_cast<int32_t>(static_cast<uint32_t>(unix_time_now()));
+  job.insert_toc = insert_toc;
+  job.tree = &tree;
+  job.last_entry = last_entry;
+  job.progress = progress;
+  job.context = context;
+  const int32_t result = make_toc_with_options(source, destination, job);
+  if (result != 0) {
+    message = job.message;
+    return result;
+  }
+  first_entry = job.first_entry;
+  last_entry = job.last_entry;
   return 0;
 }

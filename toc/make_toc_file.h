@@ -1,8 +1,14 @@
 // make_toc_file: the whole job behind "Create or remake TOC": read the source
 // into a document tree, transform it, and write the destination (which may be
-// the source itself) with the TOC block in place of any old one.
+// the source itself) with the TOC block in place of any old one. Beneath it,
+// the same job with all the engine's options, on files or on bytes in memory.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <string>
+#include "toc/html_writer.h"
+#include "toc/page_settings.h"
+#include "toc/toc_options.h"
 #include "toc/toc_style.h"
 #include "toc/toc_tree.h"
 #include "value/krval.h"
@@ -14,8 +20,36 @@ constexpr int32_t toc_source_size_limit = 4194304;
 
 // 0 on success; otherwise non-zero, with the reason, ending in "\r\n", in
 // message. The destination is replaced only when every byte of the new text
-// reached the disk: on any failure it stays as it was.
+// reached the disk: on any failure it stays as it was. The run takes the
+// current time as its stamp.
 int32_t make_toc_file(const krval &source, const krval &destination, uint8_t insert_toc,
                       const toc_style &style, toc_tree &tree, toc_node *&last_entry,
                       toc_node *&first_entry, krval &message,
                       toc_progress_callback progress, void *context);
+
+// One page's run with options: what the caller gives and gets back.
+struct toc_job {
+  toc_options options;            // the run's options, stamp included
+  // Where set, a page's TOC comment may carry settings; these choices (the
+  // caller's) win over the page's, and the options are made anew from both.
+  const toc_choices *chosen = nullptr;
+  std::string style_folder;       // where a style file named by a page is looked for
+  std::string page_name;          // the page as messages name it
+  uint8_t insert_toc = 1;         // 0: anchors only, old block and markers untouched
+  toc_tree *tree = nullptr;       // receives the entries; the caller's
+  toc_node *last_entry = nullptr;   // in: of an earlier run on the tree; out: the last added
+  toc_node *first_entry = nullptr;  // out: the first added
+  krval message;                  // the reason of a failure, ending in "\r\n"
+  toc_progress_callback progress = nullptr;
+  void *context = nullptr;
+};
+
+// The job from file to file, as make_toc_file; the same results.
+int32_t make_toc_with_options(const krval &source, const krval &destination, toc_job &job);
+
+// The job from bytes in memory to a sink: 0, or non-zero with the reason
+// in job.message (nothing is then written to the sink).
+int32_t make_toc_in_memory(const char *bytes, size_t length, html_sink &sink, toc_job &job);
+// The same to a destination file, replaced as by the file job.
+int32_t make_toc_in_memory_to_file(const char *bytes, size_t length, const krval &destination,
+                                   toc_job &job);

@@ -10,7 +10,6 @@
 #include "html/xml_node_pool.h"
 #include "html/regex_binding.h"
 #include "toc/destination_file.h"
-#include "toc/run_stamp.h"
 #include "toc/toc_file_test_util.h"
 #include "toc/toc_test_util.h"
 
@@ -45,8 +44,10 @@ std::string whole_expected() {
          "\r\n</body></html>";
 }
 
+// The window's job with a fixed stamp, so that its bytes can be compared.
 struct job {
   toc_style style;
+  int32_t stamp = 1007136000;
   toc_tree tree;
   toc_node *last = nullptr;
   toc_node *first = nullptr;
@@ -58,8 +59,21 @@ struct job {
     static_cast<job *>(context)->progress.push_back(percent);
   }
   int32_t run(const std::string &source, const std::string &destination, uint8_t insert = 1) {
-    result = make_toc_file(krval(source.c_str()), krval(destination.c_str()), insert, style, tree,
-                           last, first, message, record, this);
+    toc_job j;
+    j.options.style = style;
+    j.options.stamp = stamp;
+    j.insert_toc = insert;
+    j.tree = &tree;
+    j.last_entry = last;
+    j.progress = record;
+    j.context = this;
+    result = make_toc_with_options(krval(source.c_str()), krval(destination.c_str()), j);
+    if (result != 0) {
+      message = j.message;
+      return result;
+    }
+    first = j.first_entry;
+    last = j.last_entry;
     return result;
   }
 };
@@ -67,13 +81,11 @@ struct job {
 class make_toc_file_test : public ::testing::Test {
 protected:
   static void SetUpTestSuite() { ASSERT_TRUE(load_regex_library()); }
-  void SetUp() override { fix_run_stamp(1007136000); }
   void TearDown() override {
     // However the job ended, its document is gone when it returns: nodes
     // and the bytes they saw.
     EXPECT_EQ(xml_node_pool::live_nodes(), 0u);
     EXPECT_EQ(node_text_store::blocks(), 0u);
-    unfix_run_stamp();
     fs_restore_hooks();
     destination_step_allowed = nullptr;
   }
@@ -92,11 +104,35 @@ TEST_F(make_toc_file_test, whole_run_and_remake_in_place) {
   EXPECT_EQ(first.last->entry_text.str(), "Setup");
 
   // A remake on another day replaces the block and keeps the anchors.
-  fix_run_stamp(1100000000);
   job second;
+  second.stamp = 1100000000;
   ASSERT_EQ(second.run(page, page), 0);
   EXPECT_EQ(read_file(page), whole_expected());
   EXPECT_EQ(folder.listing(), "page.html ");
+}
+
+// The window's call: its anchors carry the time of the run.
+TEST_F(make_toc_file_test, the_windows_call_stamps_with_the_current_time) {
+  const std::string page = folder.file("page.html");
+  ASSERT_TRUE(write_file(page, whole_source));
+  toc_style style;
+  toc_tree tree;
+  toc_node *last = nullptr, *first = nullptr;
+  krval message("untouched");
+  const int64_t before = unix_time_now();
+  ASSERT_EQ(make_toc_file(krval(page.c_str()), krval(page.c_str()), 1, style, tree, last, first,
+                          message, nullptr, nullptr),
+            0);
+  const int64_t after = unix_time_now();
+  const std::string made = read_file(page);
+  const size_t at = made.find("<h1><a name=\"kryn_link_1_");
+  ASSERT_NE(at, std::string::npos);
+  const int64_t stamp = std::stoll(made.substr(at + 25, 10));
+  EXPECT_GE(stamp, before);
+  EXPECT_LE(stamp, after);
+  EXPECT_EQ(first, tree.first);
+  EXPECT_EQ(last->entry_text.str(), "Setup");
+  EXPECT_EQ(message.str(), "untouched");
 }
 
 TEST_F(make_toc_file_test, progress_runs_per_chunk_then_70_80_100) {
@@ -125,7 +161,6 @@ TEST_F(make_toc_file_test, large_pages_give_the_bytes_of_the_transform_in_memory
   }
   page += "</body></html>";
   const std::string expected = toc_test::toc_of(page, 1007136000);
-  fix_run_stamp(1007136000);   // toc_of let go of the fixture's stamp
   ASSERT_TRUE(write_file(folder.file("in.html"), page));
   job elsewhere;
   ASSERT_EQ(elsewhere.run(folder.file("in.html"), folder.file("out.html")), 0) << elsewhere.message.str();

@@ -7,7 +7,7 @@
 #include "html/krhtml_test_util.h"
 #include "toc/html_toc.h"
 #include "toc/html_writer.h"
-#include "toc/run_stamp.h"
+#include "toc/toc_options.h"
 #include "toc/toc_style.h"
 
 namespace toc_test {
@@ -42,28 +42,36 @@ inline void copy_style(const toc_style &style, toc_tree &tree, html_toc &transfo
   tree.toc_anchor_attributes = style.toc_anchor_attributes;
 }
 
-// Parses html, transforms it with the default style and the given stamp, and
-// writes it back with or without the TOC block. The transform looks at the
-// parser's landmarks, as in the file job, or else walks every node.
-inline std::unique_ptr<run> transform_text(const std::string &html, uint8_t insert_toc = 1,
-                                           int32_t stamp = example_stamp,
-                                           bool with_landmarks = true) {
+// Parses html, transforms it with the options, and writes it back with or
+// without the TOC block. The transform looks at the parser's landmarks, as in
+// the file job, or else walks every node.
+inline std::unique_ptr<run> transform_with(const std::string &html, const toc_options &options,
+                                           uint8_t insert_toc = 1, bool with_landmarks = true) {
   auto r = std::make_unique<run>();
   r->document = parse_test::parse(html);
-  toc_style style;
-  copy_style(style, r->tree, r->transform);
+  copy_style(options.style, r->tree, r->transform);
+  r->tree.layout = options.layout;
+  r->transform.options = &options;
   r->transform.document = r->document.tree.get();
   if (with_landmarks) r->transform.landmarks = &r->document.landmarks;
   r->transform.tree = &r->tree;
-  fix_run_stamp(stamp);
   r->result = r->transform.transform();
-  unfix_run_stamp();
+  r->transform.options = nullptr;
   string_sink sink;
   write_html_document(*r->document.tree, sink, insert_toc, r->tree, r->tree.first,
                       r->transform.start_marker, r->transform.end_marker,
                       r->transform.insertion_node);
   r->output = sink.text;
   return r;
+}
+
+// The same with the default style and the given stamp.
+inline std::unique_ptr<run> transform_text(const std::string &html, uint8_t insert_toc = 1,
+                                           int32_t stamp = example_stamp,
+                                           bool with_landmarks = true) {
+  toc_options options;
+  options.stamp = stamp;
+  return transform_with(html, options, insert_toc, with_landmarks);
 }
 
 inline std::string toc_of(const std::string &html, int32_t stamp = example_stamp) {

@@ -24,7 +24,21 @@ toc_tree::toc_tree()
       item_end(""),
       toc_anchor_attributes("") {}
 
+void toc_tree::take_markup(const toc_style &style, const toc_layout &list_layout) {
+  indentation_unit = style.item_indentation;
+  list_start = style.list_start;
+  list_end = style.list_end;
+  item_start = style.item_start;
+  item_end = style.item_end;
+  toc_anchor_attributes = style.toc_anchor_attributes;
+  layout = list_layout;
+}
+
 static void append_text(krarr &sink, const krval &text) { sink.add_copy(text); }
+
+static void append_text(krarr &sink, const std::string &text) {
+  if (!text.empty()) sink.add_copy(krval(text.data(), static_cast<int32_t>(text.size())));
+}
 
 void toc_tree::write_toc(krarr &sink, toc_node *first) {
   if (!first) return;
@@ -32,7 +46,9 @@ void toc_tree::write_toc(krarr &sink, toc_node *first) {
   append_text(sink, krval(toc_start_marker));
   krval comment = toc_explanatory_comment();
   sink.add(comment);
+  append_text(sink, layout.toc_start);
   write_list(first, sink);
+  append_text(sink, layout.toc_end);
   append_text(sink, krval(toc_end_marker));
 }
 
@@ -68,6 +84,31 @@ void toc_tree::append_item(const toc_node *entry, const krval &indentation,
   sink.add(item);
 }
 
+void toc_tree::append_branch_start(const toc_node *entry, const krval &indentation,
+                                   krarr &sink) const {
+  krval item(indentation);
+  item.append(item_start);
+  item.append_bytes(layout.branch_start.data(), static_cast<int32_t>(layout.branch_start.size()));
+  item.append(entry->number_prefix);
+  item.append("<a href=\"");
+  item.append(entry->link_target);
+  item.append("\"");
+  item.append(toc_anchor_attributes);
+  item.append(">");
+  item.append(entry->entry_text);
+  item.append("</a>");
+  item.append_bytes(layout.branch_link_end.data(),
+                    static_cast<int32_t>(layout.branch_link_end.size()));
+  sink.add(item);
+}
+
+void toc_tree::append_branch_end(const krval &indentation, krarr &sink) const {
+  krval end(indentation);
+  end.append_bytes(layout.branch_end.data(), static_cast<int32_t>(layout.branch_end.size()));
+  end.append(item_end);
+  sink.add(end);
+}
+
 // A loop over the parent links rather than recursion, so that however the
 // entries nest, rendering never runs out of stack.
 void toc_tree::write_list(toc_node *first, krarr &sink) {
@@ -80,7 +121,10 @@ void toc_tree::write_list(toc_node *first, krarr &sink) {
   append_text(sink, list_start);
   toc_node *entry = first;
   for (;;) {
-    append_item(entry, indentation, sink);
+    if (layout.nested && entry->first_child)
+      append_branch_start(entry, indentation, sink);
+    else
+      append_item(entry, indentation, sink);
     if (entry->first_child) {
       entry = entry->first_child;
       indentation = indentation_for(++depth);
@@ -96,6 +140,7 @@ void toc_tree::write_list(toc_node *first, krarr &sink) {
       if (entry->parent == top) return;
       entry = entry->parent;
       indentation = indentation_for(--depth);
+      if (layout.nested) append_branch_end(indentation, sink);
     }
   }
 }

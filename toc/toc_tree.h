@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include "html/kre_tree.h"
+#include "toc/toc_options.h"
 #include "value/krarr.h"
 #include "value/krval.h"
 
@@ -34,6 +35,10 @@ public:
   krval item_end;
   krval toc_anchor_attributes;
   int32_t indentation_length = 0;   // set by every write_toc
+  toc_layout layout;                // classic by default: sub-lists after their parent's item
+
+  // The markup texts of a run: the style's and the layout's.
+  void take_markup(const toc_style &style, const toc_layout &list_layout);
 
   // The whole block for the chain from `first` (normally the first top-level
   // entry); nothing at all, not even the markers, when there is no entry.
@@ -44,4 +49,8 @@ public:
 private:
   krval indentation_for(int32_t depth) const;
   void append_item(const toc_node *entry, const krval &indentation, krarr &sink) const;
+  // In a nested layout: the start of an item whose sub-list follows, and
+  // its end after that sub-list.
+  void append_branch_start(const toc_node *entry, const krval &indentation, krarr &sink) const;
+  void append_branch_end(const krval &indentation, krarr &sink) const;
 };

@@ -1,0 +1,173 @@
+#include "toc/page_settings.h"
+
+#include <cctype>
+#include "toc/toc_style_file.h"
+
+bool toc_choices::any() const {
+  return has_levels || !style.empty() || has_anchors || has_names || has_skip_classes;
+}
+
+void toc_choices::fill_from(const toc_choices &under) {
+  if (!has_levels && under.has_levels) {
+    has_levels = true;
+    levels_from = under.levels_from;
+    levels_to = under.levels_to;
+  }
+  if (style.empty()) style = under.style;
+  if (!has_anchors && under.has_anchors) {
+    has_anchors = true;
+    anchors = under.anchors;
+  }
+  if (!has_names && under.has_names) {
+    has_names = true;
+    names = under.names;
+  }
+  if (!has_skip_classes && under.has_skip_classes) {
+    has_skip_classes = true;
+    skip_classes = under.skip_classes;
+  }
+}
+
+namespace {
+
+// "2-3", or "2" for one level; levels 1 to 9, the lower first.
+bool parse_levels(const std::string &text, int32_t &from, int32_t &to) {
+  auto digit = [](char c) { return c >= '1' && c <= '9'; };
+  if (text.size() == 1 && digit(text[0])) {
+    from = to = text[0] - '0';
+    return true;
+  }
+  if (text.size() != 3 || !digit(text[0]) || text[1] != '-' || !digit(text[2])) return false;
+  from = text[0] - '0';
+  to = text[2] - '0';
+  return from <= to;
+}
+
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The words between "<!--" + blanks + "toc" and "-->", with the number of
+// line ends before each; false when the comment has no such form.
+struct comment_word {
+  std::string text;
+  int32_t line;
+};
+bool comment_words(const char *s, int32_t n, std::vector<comment_word> &words) {
+  if (n < 7 || std::string(s, 4) != "<!--" || std::string(s + n - 3, 3) != "-->") return false;
+  int32_t i = 4, end = n - 3, line = 0;
+  auto skip_blanks = [&] {
+    while (i < end && is_blank(s[i])) line += s[i++] == '\n';
+  };
+  skip_blanks();
+  if (end - i < 3 || std::tolower(static_cast<unsigned char>(s[i])) != 't' ||
+      std::tolower(static_cast<unsigned char>(s[i + 1])) != 'o' ||
+      std::tolower(static_cast<unsigned char>(s[i + 2])) != 'c')
+    return false;
+  i += 3;
+  if (i < end && !is_blank(s[i])) return false;
+  words.clear();
+  for (;;) {
+    skip_blanks();
+    if (i >= end) return true;
+    const int32_t from = i;
+    while (i < end && !is_blank(s[i])) ++i;
+    words.push_back(comment_word{std::string(s + from, static_cast<size_t>(i - from)), line});
+  }
+}
+
+}  // namespace
+
+bool set_toc_choice(toc_choices &choices, const std::string &key, const std::string &value,
+                    std::string &error) {
+  if (key == "levels") {
+    if (!parse_levels(value, choices.levels_from, choices.levels_to)) {
+      error = "levels must be FROM-TO or one level, from 1 to 9, the lower first: '" + value + "'";
+      return false;
+    }
+    choices.has_levels = true;
+  } else if (key == "style") {
+    if (value.empty()) {
+      error = "style needs a name or a file";
+      return false;
+    }
+    choices.style = value;
+  } else if (key == "anchors") {
+    if (value != "name" && value != "id") {
+      error = "anchors must be name or id, not '" + value + "'";
+      return false;
+    }
+    choices.has_anchors = true;
+    choices.anchors = value == "id" ? toc_anchor_mode::id : toc_anchor_mode::name;
+  } else if (key == "names") {
+    if (value != "stamp" && value != "slug") {
+      error = "names must be stamp or slug, not '" + value + "'";
+      return false;
+    }
+    choices.has_names = true;
+    choices.names = value == "slug" ? toc_naming::slug : toc_naming::stamp;
+  } else if (key == "skip-class") {
+    if (value.empty() || value.find_first_of(" \t\r\n\f") != std::string::npos) {
+      error = "skip-class needs one class name, not '" + value + "'";
+      return false;
+    }
+    choices.has_skip_classes = true;
+    choices.skip_classes.push_back(value);
+  } else {
+    error = "unknown setting '" + key + "'";
+    return false;
+  }
+  return true;
+}
+
+bool is_settings_comment(const char *comment, int32_t length) {
+  std::vector<comment_word> words;
+  if (!comment_words(comment, length, words) || words.empty()) return false;
+  for (const comment_word &w : words)
+    if (w.text.find('=') == std::string::npos) return false;
+  return true;
+}
+
+bool read_comment_settings(const char *comment, int32_t length, toc_choices &choices,
+                           std::string &error, int32_t &line) {
+  std::vector<comment_word> words;
+  if (!comment_words(comment, length, words)) return true;
+  for (const comment_word &w : words) {
+    const size_t eq = w.text.find('=');
+    if (eq == std::string::npos) return true;   // no settings comment: nothing to read
+  }
+  for (const comment_word &w : words) {
+    const size_t eq = w.text.find('=');
+    if (!set_toc_choice(choices, w.text.substr(0, eq), w.text.substr(eq + 1), error)) {
+      error += " in the TOC comment";
+      line = w.line;
+      return false;
+    }
+  }
+  return true;
+}
+
+bool resolve_toc_options(const toc_choices &choices, const std::string &style_folder,
+                         toc_options &options, std::string &error) {
+  bool prefers_ids = false;
+  const std::string style = choices.style.empty() ? "classic" : choices.style;
+  if (!predefined_style(style, options.style, options.layout, prefers_ids)) {
+    std::string path = style;
+    if (!style_folder.empty() && !path.empty() && path[0] != '/'
+#ifdef _WIN32
+        && path[0] != '\\' && !(path.size() > 1 && path[1] == ':')
+#endif
+    )
+      path = style_folder + "/" + path;
+    if (!read_style_file(path, options.style, options.layout, error)) return false;
+  }
+  if (choices.has_levels) {
+    options.style.range_from = choices.levels_from;
+    options.style.range_to = choices.levels_to;
+  }
+  options.anchors = choices.has_anchors ? choices.anchors
+                    : prefers_ids       ? toc_anchor_mode::id
+                                        : toc_anchor_mode::name;
+  options.names = choices.names;
+  options.skip_classes = choices.skip_classes;
+  options.heading_ids = choices.any();
+  return true;
+}

@@ -1,0 +1,33 @@
+#include "toc/toc_options.h"
+
+bool toc_layout::operator==(const toc_layout &other) const {
+  return toc_start == other.toc_start && toc_end == other.toc_end && nested == other.nested &&
+         branch_start == other.branch_start && branch_link_end == other.branch_link_end &&
+         branch_end == other.branch_end;
+}
+
+bool predefined_style(const std::string &name, toc_style &style, toc_layout &layout,
+                      bool &prefers_ids) {
+  style = toc_style();
+  layout = toc_layout();
+  prefers_ids = false;
+  if (name == "classic") return true;
+  if (name != "html5" && name != "ol" && name != "details") return false;
+  // Valid HTML: the list in a nav, each sub-list inside its parent's item.
+  prefers_ids = true;
+  layout.toc_start = "<nav class=\"toc\">\r\n";
+  layout.toc_end = "</nav>\r\n";
+  layout.nested = true;
+  layout.branch_link_end = "\r\n";
+  if (name == "ol") {
+    style.list_start = "<ol>\r\n";
+    style.list_end = "</ol>\r\n";
+  } else if (name == "details") {
+    // Collapsible without script: the summary holds the link, the sub-list
+    // folds away.
+    layout.branch_start = "<details open><summary>";
+    layout.branch_link_end = "</summary>\r\n";
+    layout.branch_end = "</details>";
+  }
+  return true;
+}

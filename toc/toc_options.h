@@ -1,0 +1,57 @@
+// toc_options: everything one run of the engine is told by its caller: the
+// style's twelve fields, how the list nests, how headings get their anchors
+// and names, which headings are left out, and the run's time stamp. The
+// window's run is the defaults with the current time.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+#include "toc/toc_style.h"
+
+// Where a heading's anchor name goes.
+enum class toc_anchor_mode : uint8_t {
+  name,   // an <a name="..."> around the heading's content
+  id,     // an id="..." attribute in the heading's start tag
+};
+
+// How new anchor names are made.
+enum class toc_naming : uint8_t {
+  stamp,   // "kryn_link_" + counter + "_" + stamp
+  slug,    // readable, from the heading's text
+};
+
+// What the twelve fields of a style cannot say: text around the whole list,
+// and lists that nest inside their parent's item (as valid HTML has them)
+// rather than after it. A branch is an item with a sub-list; its texts are
+// written only in a nested layout.
+struct toc_layout {
+  std::string toc_start;            // after the explanatory comment, before the list
+  std::string toc_end;              // after the list, before the end marker
+  bool nested = false;              // a sub-list inside its parent's item
+  std::string branch_start;         // after a branch's item start
+  std::string branch_link_end;      // after a branch's link, before its sub-list
+  std::string branch_end;           // after a branch's sub-list, before its item end
+  bool operator==(const toc_layout &other) const;
+};
+
+struct toc_options {
+  toc_style style;                          // markup and heading range
+  toc_layout layout;
+  toc_anchor_mode anchors = toc_anchor_mode::name;
+  toc_naming names = toc_naming::stamp;
+  // An id the heading already has names its anchor. Off for the window's
+  // run, which knows only the <a name> inside a heading; on when a user
+  // chose any option of the TOC.
+  bool heading_ids = false;
+  std::vector<std::string> skip_classes;    // headings with one of these class words stay out
+  int32_t stamp = 0;                        // of this run's new names
+};
+
+// The predefined styles by name ("classic", "html5", "ol", "details"):
+// false for another name. Where a style prefers id anchors, prefers_ids says so.
+bool predefined_style(const std::string &name, toc_style &style, toc_layout &layout,
+                      bool &prefers_ids);
+
+// The attribute that marks an id this tool added to a heading, so that it is
+// known again as ours (the author's ids carry no such mark).
+constexpr char toc_made_id_mark[] = " data-kryn-toc";
