@@ -232,12 +232,16 @@ bool may_hold_a_name(const krval &raw) {
     while (word_end > s && (word_end[-1] == ' ' || word_end[-1] == '\t' || word_end[-1] == '\r' ||
                             word_end[-1] == '\n'))
       --word_end;
-    const char *word = word_end;
-    while (word > s && ((word[-1] | 0x20) >= 'a' && (word[-1] | 0x20) <= 'z')) --word;
-    const long length = word_end - word;
-    if ((length == 2 && (word[0] | 0x20) == 'i' && (word[1] | 0x20) == 'd') ||
-        (length == 4 && (word[0] | 0x20) == 'n' && (word[1] | 0x20) == 'a' &&
-         (word[2] | 0x20) == 'm' && (word[3] | 0x20) == 'e'))
+    // The word just before: exactly id or name, a letter not before it.
+    auto is_word = [&](const char *word, long length) {
+      if (word_end - s < length) return false;
+      const char *from = word_end - length;
+      if (from > s && ((from[-1] | 0x20) >= 'a' && (from[-1] | 0x20) <= 'z')) return false;
+      for (long i = 0; i < length; ++i)
+        if ((from[i] | 0x20) != word[i]) return false;
+      return true;
+    };
+    if (is_word("id", 2) || is_word("name", 4))
       return true;
   }
   return false;
@@ -283,7 +287,6 @@ bool html_toc::left_out(const xml_node *heading) const {
 // name of its a elements (where a browser finds a link's target). With
 // names made from the stamp only names that look like them can collide.
 void html_toc::collect_page_names() {
-  names_collected = true;
   const bool slugs = options && options->names == toc_naming::slug;
   static const krval id_key("id"), name_key("name");
   for (xml_node *n = document->first; n; n = xml_tree::next_in_order(n)) {
@@ -298,15 +301,45 @@ void html_toc::collect_page_names() {
   }
 }
 
+// Names from the stamp can only meet names that an earlier run with the
+// same stamp made (a fixed stamp, run again after the page was edited).
+// Such a run listed them in the old block, and its anchors that are still
+// in headings are met again: where neither holds the stamp, the page need
+// not be searched for names.
+bool html_toc::stamp_used_before() const {
+  char suffix[16];
+  suffix[0] = '_';
+  const int32_t length = 1 + put_decimal(static_cast<uint32_t>(stamp), suffix + 1);
+  auto ends_with_suffix = [&](const krval &name) {
+    const int32_t n = name.text_length();
+    return n > length && std::memcmp(name.c_str() + n - length, suffix, static_cast<size_t>(length)) == 0;
+  };
+  if (start_marker && end_marker) {
+    suffix[length] = '"';
+    for (xml_node *n = start_marker; n && n != end_marker; n = xml_tree::next_in_order(n))
+      if (holds_bytes(n->raw_text, suffix, static_cast<size_t>(length + 1))) return true;
+  }
+  for (const heading_place &h : headings) {
+    krval own;
+    if (h.place >= insertion_place && in_range(h.level) && find_own_name(h.node, own) &&
+        ends_with_suffix(own))
+      return true;
+  }
+  return false;
+}
+
 // The name of an anchor the heading already has: its own id (where ids
 // count), else the first a inside it with a name (or an id, where ids count).
 bool html_toc::find_own_name(xml_node *heading, krval &name) const {
   static const krval id_key("id"), name_key("name");
   const bool ids = options && options->heading_ids;
-  if (ids && heading->attributes.get(id_key, name) && name.text_length() > 0) return true;
+  // Reading a tag's attributes makes its map: only where one may be named.
+  if (ids && may_hold_a_name(heading->raw_text) && heading->attributes.get(id_key, name) &&
+      name.text_length() > 0)
+    return true;
   xml_node *const after = xml_tree::next_after_subtree(heading);
   for (xml_node *d = heading->first_child; d && d != after; d = xml_tree::next_in_order(d)) {
-    if (d->kind != XML_START_TAG || !is_named(d, "a", 1)) continue;
+    if (d->kind != XML_START_TAG || !is_named(d, "a", 1) || !may_hold_a_name(d->raw_text)) continue;
     if (d->attributes.get(name_key, name) && name.text_length() > 0) return true;
     if (ids && d->attributes.get(id_key, name) && name.text_length() > 0) return true;
   }
@@ -327,7 +360,10 @@ void html_toc::make_name(const krval &entry_text, std::string &name) {
     length += put_decimal(static_cast<uint32_t>(stamp), made + length);
     name.assign(made, static_cast<size_t>(length));
   }
-  if (!names_collected) collect_page_names();
+  if (!names_collected) {
+    if (slugs || stamp_used_before()) collect_page_names();
+    names_collected = true;
+  }
   // Names from the stamp differ from each other by their counter: only the
   // page's own can be in the way.
   if (taken_names.empty() && !slugs) return;

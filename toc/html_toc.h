@@ -85,6 +85,7 @@ private:
   bool left_out(const xml_node *heading) const;
   void make_name(const krval &entry_text, std::string &name);
   void collect_page_names();
+  bool stamp_used_before() const;
   bool insert_anchor(xml_node *heading, const std::string &name);
   int32_t in_range(int32_t level) const { return level >= range_from && level <= range_to; }
 
