@@ -1,0 +1,180 @@
+// The engine's options: one small page made with each option and style
+// against its golden output, readable names, settings in a page, style files,
+// and what each rejects.
+#include <gtest/gtest.h>
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+#include "html/regex_binding.h"
+#include "toc/anchor_slug.h"
+#include "toc/make_toc_file.h"
+#include "toc/page_settings.h"
+#include "toc/toc_file_test_util.h"
+#include "toc/toc_style_file.h"
+#include "toc/toc_test_util.h"
+
+namespace {
+
+using toc_test::read_file;
+using toc_test::write_file;
+
+const std::string golden_folder = QUENBY_SOURCE_DIR "/toc/golden";
+
+// A page made in memory as quenby-toc makes it: the choices as on its
+// command line, the page's TOC comment read for settings.
+struct made_page {
+  int32_t result = -1;
+  std::string output;
+  std::string message;
+};
+
+made_page make(const std::string &page, const std::vector<std::pair<std::string, std::string>> &chosen,
+               const std::string &name = "page.html") {
+  made_page made;
+  toc_choices choices;
+  std::string error;
+  for (const auto &c : chosen) EXPECT_TRUE(set_toc_choice(choices, c.first, c.second, error)) << error;
+  toc_tree tree;
+  toc_job job;
+  EXPECT_TRUE(resolve_toc_options(choices, golden_folder, job.options, error)) << error;
+  job.options.stamp = 1007136000;
+  job.chosen = &choices;
+  job.style_folder = golden_folder;
+  job.page_name = name;
+  job.tree = &tree;
+  toc_test::string_sink sink;
+  made.result = make_toc_in_memory(page.data(), page.size(), sink, job);
+  made.output = sink.text;
+  made.message = job.message.str();
+  return made;
+}
+
+class toc_options_test : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(load_regex_library()); }
+};
+
+// QUENBY_UPDATE_GOLDEN=1 writes the outputs instead: read them before
+// committing.
+void expect_golden(const std::string &output, const std::string &golden) {
+  const std::string path = golden_folder + "/" + golden;
+  if (std::getenv("QUENBY_UPDATE_GOLDEN")) ASSERT_TRUE(write_file(path, output));
+  EXPECT_TRUE(output == read_file(path)) << golden << ":\n" << output;
+}
+
+TEST_F(toc_options_test, each_option_and_style_gives_its_golden_page) {
+  const std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>> cases = {
+      {"classic", {}},
+      {"levels", {{"levels", "2-3"}}},
+      {"anchors-id", {{"anchors", "id"}}},
+      {"names-slug", {{"names", "slug"}}},
+      {"skip-class", {{"skip-class", "notoc"}, {"skip-class", "other"}}},
+      {"html5", {{"style", "html5"}}},
+      {"ol", {{"style", "ol"}, {"names", "slug"}}},
+      {"details", {{"style", "details"}, {"anchors", "name"}}},
+      {"style-file", {{"style", "style.txt"}, {"names", "slug"}}},
+  };
+  const std::string page = read_file(golden_folder + "/page.html");
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.first);
+    made_page made = make(page, c.second);
+    ASSERT_EQ(made.result, 0) << made.message;
+    expect_golden(made.output, "page-" + c.first + ".html");
+    // Made again, the page stays as it is.
+    EXPECT_TRUE(make(made.output, c.second).output == made.output);
+  }
+  // Without a choice the page's bytes are the window's.
+  EXPECT_TRUE(make(page, {}).output == toc_test::toc_of(page));
+}
+
+TEST_F(toc_options_test, settings_in_the_toc_comment_apply_and_the_command_line_wins) {
+  const std::string page = read_file(golden_folder + "/settings.html");
+  made_page made = make(page, {});
+  ASSERT_EQ(made.result, 0) << made.message;
+  expect_golden(made.output, "settings-out.html");
+  // The same as choosing them on the command line.
+  made_page chosen = make(page, {{"levels", "2-3"}, {"style", "details"}, {"names", "slug"},
+                                 {"skip-class", "notoc"}});
+  EXPECT_TRUE(chosen.output == made.output);
+  // Choices on the command line win, one by one.
+  made_page over = make(page, {{"style", "classic"}});
+  EXPECT_EQ(over.output.find("<details"), std::string::npos);
+  EXPECT_NE(over.output.find("<li><a href=\"#setup\""), std::string::npos);   // levels 2-3 still
+  EXPECT_NE(over.output.find("<h3><a name=\"caf\xc3\xa9-1-2\" class=\"header_item\">"),
+            std::string::npos);   // the classic style's anchors, the page's names
+}
+
+TEST_F(toc_options_test, bad_settings_in_a_page_name_its_line_and_write_nothing) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"<!-- toc levels=3-1 -->", "page.html:3: levels must be FROM-TO or one level, from 1 to 9, "
+                                  "the lower first: '3-1' in the TOC comment\r\n"},
+      {"<!-- toc\r\n  style=details\r\n  colour=red -->",
+       "page.html:5: unknown setting 'colour' in the TOC comment\r\n"},
+      {"<!-- toc names=readable -->",
+       "page.html:3: names must be stamp or slug, not 'readable' in the TOC comment\r\n"},
+      {"<!-- toc style=fancy -->", "page.html:3: " + golden_folder +
+                                       "/fancy: can't read the style file: No such file or directory\r\n"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.first);
+    made_page made = make("<html><body>\r\n<p>x</p>\r\n" + c.first + "\r\n<h1>A</h1></body></html>", {});
+    EXPECT_EQ(made.result, 1);
+    EXPECT_EQ(made.message, c.second);
+    EXPECT_EQ(made.output, "");
+  }
+  // A word without "=" makes no TOC comment: the page is made as ever.
+  const std::string plain = "<body><!-- toc here --><h1>A</h1>";
+  EXPECT_EQ(make(plain, {}).output, toc_test::toc_of(plain));
+  EXPECT_FALSE(is_settings_comment("<!-- toc here -->", 17));
+  EXPECT_FALSE(is_settings_comment("<!-- tocs a=b -->", 17));
+  EXPECT_TRUE(is_settings_comment("<!--TOC a=b-->", 14));
+}
+
+TEST_F(toc_options_test, style_files_name_the_line_that_is_wrong) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"list_start = \"<ol>\"\ncolour = \"red\"\n", "s.txt:2: unknown key 'colour'"},
+      {"\n# note\nitem_start = <li>\n", "s.txt:3: the value must stand in double quotes"},
+      {"item_end = \"</li>\\q\"\n", "s.txt:1: unknown escape \\q"},
+      {"item_end = \"</li>\n", "s.txt:1: the closing double quote is missing"},
+      {"range_from = 0\n", "s.txt:1: range_from must be a level from 1 to 9, not '0'"},
+      {"range_from = 4\nrange_to = 2\n", "s.txt: range_from is above range_to"},
+      {"nested = maybe\n", "s.txt:1: nested must be yes or no, not 'maybe'"},
+      {"just words\n", "s.txt:1: expected KEY = VALUE"},
+      {"process_decimal_notation = 1\n", "s.txt:1: process_decimal_notation can only be 0"},
+  };
+  for (const auto &c : cases) {
+    toc_style style;
+    toc_layout layout;
+    std::string error;
+    EXPECT_FALSE(read_style_text(c.first, "s.txt", style, layout, error)) << c.first;
+    EXPECT_EQ(error, c.second);
+    EXPECT_EQ(style.list_start.str(), "<ul>\r\n");   // untouched
+  }
+  toc_style style;
+  toc_layout layout;
+  std::string error;
+  ASSERT_TRUE(read_style_text("item_start = \"<li class=\\\"a\\\\b\\\">\\t\"\r\nnested = yes\r\n",
+                              "s.txt", style, layout, error))
+      << error;
+  EXPECT_EQ(style.item_start.str(), "<li class=\"a\\b\">\t");
+  EXPECT_TRUE(layout.nested);
+}
+
+TEST_F(toc_options_test, readable_names_from_heading_text) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"Getting Started", "getting-started"},
+      {"  Intro &amp; more!  ", "intro-more"},
+      {"Caf&eacute; &Eacute;T&Eacute;", "caf\xc3\xa9-\xc3\xa9t\xc3\xa9"},
+      {"caf\xe9 au lait", "caf\xe9-au-lait"},                  // a single-byte page's letters
+      {"\xe6\x97\xa5\xe6\x9c\xac", "\xe6\x97\xa5\xe6\x9c\xac"},  // UTF-8 as it stands
+      {"A&#66;&#x43;&nbsp;d&mdash;e", "abc-d-e"},
+      {"1.2.3 Step_one", "1-2-3-step-one"},
+      {"&bogus; x", "bogus-x"},
+      {"&amp;&lt;&gt;", "section"},
+      {"", "section"},
+  };
+  for (const auto &c : cases) EXPECT_EQ(anchor_slug(c.first.data(), c.first.size()), c.second) << c.first;
+}
+
+}  // namespace
