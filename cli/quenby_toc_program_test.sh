@@ -17,13 +17,18 @@ cp "$work/a.html" "$work/b.html"
 cp "$work/a.html" "$work/original.html"
 
 check "help exits 0" test "$(status_of "$program" --help)" = 0
-check "help names the options" sh -c "'$program' --help | grep -q -- '--check'"
+for option in --check --diff --levels --anchors --names --skip-class --style; do
+  check "help names $option" sh -c "'$program' --help | grep -q -- '$option'"
+  check "manual page names $option" grep -q -- "$(echo "$option" | sed 's/-/\\\\-/g')" "$source/cli/quenby-toc.1"
+done
 check "no FILE is bad usage" test "$(status_of "$program")" = 2
 check "unknown option is bad usage" test "$(status_of "$program" --nope a)" = 2
 
 SOURCE_DATE_EPOCH=42 "$program" - < "$work/a.html" > "$work/piped.html"
 check "stdin to stdout" grep -q 'kryn_link_1_42' "$work/piped.html"
-check "stdin leaves no temporary files" test -z "$(ls "${TMPDIR:-/tmp}" | grep '^quenby-toc-.*-in.html$')"
+check "stdin leaves no temporary files" test -z "$(ls "${TMPDIR:-/tmp}" | grep '^quenby-toc-')"
+"$program" --stamp 42 -s details --names slug - < "$work/a.html" > "$work/details.html"
+check "options through a pipe" grep -q '<h1 id="intro" data-kryn-toc>Intro</h1>' "$work/details.html"
 
 "$program" --stamp 42 "$work/b.html"
 check "in place equals piped" cmp -s "$work/b.html" "$work/piped.html"

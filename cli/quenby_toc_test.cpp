@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 #include "fs/fs_test_hooks.h"
@@ -252,5 +253,80 @@ TEST_F(quenby_toc_test, unreadable_file_is_one_clear_line) {
   EXPECT_EQ(read_file(a), page);
 }
 #endif
+
+TEST_F(quenby_toc_test, options_that_are_wrong_stop_the_run_with_status_2) {
+  const std::string a = folder.file("a.html"), style = folder.file("s.txt");
+  ASSERT_TRUE(write_file(a, page));
+  ASSERT_TRUE(write_file(style, "list_start = \"<ol>\"\nlist_end = </ol>\n"));
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"--levels", "3-1", a}, "--levels: levels must be FROM-TO"},
+      {{"--anchors=names", a}, "--anchors: anchors must be name or id, not 'names'"},
+      {{"--names", "pretty", a}, "--names: names must be stamp or slug"},
+      {{"-s", folder.file("none.txt"), a}, folder.file("none.txt") + ": can't read the style file"},
+      {{"--style", style, a}, style + ":2: the value must stand in double quotes"},
+      {{"--diff", "-o", "x", a}, "--diff writes nothing, so it takes no --output"},
+  };
+  for (const auto &c : cases) {
+    cli_run r;
+    EXPECT_EQ(r.run(c.first), 2);
+    EXPECT_EQ(r.errors().rfind("quenby-toc: " + c.second, 0), 0u) << r.errors();
+  }
+  EXPECT_EQ(read_file(a), page);
+}
+
+TEST_F(quenby_toc_test, options_and_page_settings_reach_the_engine) {
+  const std::string a = folder.file("a.html");
+  ASSERT_TRUE(write_file(a, "<body>\r\n<h1>Intro</h1><h2 class=\"x notoc\">No</h2><h3>Deep</h3>"));
+  cli_run r;
+  EXPECT_EQ(r.run({"--stamp", "1", "-s", "ol", "--names=slug", "--levels", "1-2",
+                   "--skip-class", "notoc", a}),
+            0);
+  EXPECT_EQ(r.errors(), "");
+  const std::string made = read_file(a);
+  EXPECT_NE(made.find("<nav class=\"toc\">\r\n<ol>\r\n<li><a href=\"#intro\" class=\"toc_item\">Intro</a></li>"),
+            std::string::npos)
+      << made;
+  EXPECT_NE(made.find("<h1 id=\"intro\" data-kryn-toc>Intro</h1><h2 class=\"x notoc\">No</h2><h3>Deep</h3>"),
+            std::string::npos)
+      << made;
+
+  // Settings in the page, and a wrong one: its line, nothing written.
+  const std::string b = folder.file("b.html");
+  const std::string wrong = "<body>\r\n\r\n<!-- toc anchors=id colour=red -->\r\n<h1>A</h1>";
+  ASSERT_TRUE(write_file(b, wrong));
+  cli_run r2;
+  EXPECT_EQ(r2.run({b, a}), 1);
+  EXPECT_EQ(r2.errors(), "quenby-toc: " + b + ":3: unknown setting 'colour' in the TOC comment\n");
+  EXPECT_EQ(read_file(b), wrong);
+  ASSERT_TRUE(write_file(b, "<body><!-- toc anchors=id names=slug --><h1>A</h1>"));
+  cli_run r3("<body><!-- toc anchors=id names=slug --><h1>A</h1>");
+  EXPECT_EQ(r3.run({"-"}), 0);
+  EXPECT_NE(r3.output().find("<h1 id=\"a\" data-kryn-toc>A</h1>"), std::string::npos);
+  cli_run r4;
+  EXPECT_EQ(r4.run({"--anchors", "name", b}), 0);
+  EXPECT_NE(read_file(b).find("<h1><a name=\"a\" class=\"header_item\">A</a></h1>"), std::string::npos);
+}
+
+TEST_F(quenby_toc_test, diff_prints_what_would_change_and_writes_nothing) {
+  const std::string a = folder.file("a.html");
+  ASSERT_TRUE(write_file(a, page));
+  cli_run r;
+  EXPECT_EQ(r.run({"--stamp", "7", "--diff", a}), 1);
+  EXPECT_EQ(read_file(a), page);
+  EXPECT_EQ(r.errors(), "");
+  const std::string diff = r.output();
+  EXPECT_EQ(diff.rfind("--- " + a + "\n+++ " + a + "\n@@ -1,3 +1,", 0), 0u) << diff;
+  // patch makes the page from it that a run would make.
+  ASSERT_TRUE(write_file(folder.file("changes.diff"), diff));
+  const std::string command = "patch -s -o " + folder.file("patched.html") + " " + a + " < " +
+                              folder.file("changes.diff");
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(read_file(folder.file("patched.html")), with_toc("7"));
+
+  cli_run done;
+  ASSERT_TRUE(write_file(a, with_toc("7")));
+  EXPECT_EQ(done.run({"--diff", a}), 0);
+  EXPECT_EQ(done.output(), "");
+}
 
 }  // namespace

@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev googletest g++-mingw-w64-i686-posix
-          wine wine32:i386 fonts-wine xvfb x11-utils imagemagick clang libclang-rt-14-dev)
+          wine wine32:i386 fonts-wine xvfb x11-utils imagemagick clang libclang-rt-14-dev
+          python3-html5lib patch)
 
 missing=()
 for p in "${packages[@]}"; do
