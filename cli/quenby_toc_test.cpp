@@ -316,12 +316,14 @@ TEST_F(quenby_toc_test, diff_prints_what_would_change_and_writes_nothing) {
   EXPECT_EQ(r.errors(), "");
   const std::string diff = r.output();
   EXPECT_EQ(diff.rfind("--- " + a + "\n+++ " + a + "\n@@ -1,3 +1,", 0), 0u) << diff;
+#ifndef _WIN32
   // patch makes the page from it that a run would make.
   ASSERT_TRUE(write_file(folder.file("changes.diff"), diff));
   const std::string command = "patch -s -o " + folder.file("patched.html") + " " + a + " < " +
                               folder.file("changes.diff");
   ASSERT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(read_file(folder.file("patched.html")), with_toc("7"));
+#endif
 
   cli_run done;
   ASSERT_TRUE(write_file(a, with_toc("7")));

@@ -265,7 +265,6 @@ const char made_name_prefix[] = "kryn_link_";
 // A heading's class words against the words to leave out.
 bool html_toc::left_out(const xml_node *heading) const {
   if (!options || options->skip_classes.empty()) return false;
-  static const krval class_key("class");
   krval value;
   if (!heading->attributes.get(class_key, value)) return false;
   const std::string classes = value.str();
@@ -288,7 +287,6 @@ bool html_toc::left_out(const xml_node *heading) const {
 // names made from the stamp only names that look like them can collide.
 void html_toc::collect_page_names() {
   const bool slugs = options && options->names == toc_naming::slug;
-  static const krval id_key("id"), name_key("name");
   for (xml_node *n = document->first; n; n = xml_tree::next_in_order(n)) {
     if (n->kind != XML_START_TAG && n->kind != XML_ELEMENT) continue;
     if (slugs ? !may_hold_a_name(n->raw_text)
@@ -331,7 +329,6 @@ bool html_toc::stamp_used_before() const {
 // The name of an anchor the heading already has: its own id (where ids
 // count), else the first a inside it with a name (or an id, where ids count).
 bool html_toc::find_own_name(xml_node *heading, krval &name) const {
-  static const krval id_key("id"), name_key("name");
   const bool ids = options && options->heading_ids;
   // Reading a tag's attributes makes its map: only where one may be named.
   if (ids && may_hold_a_name(heading->raw_text) && heading->attributes.get(id_key, name) &&

@@ -87,7 +87,11 @@ private:
   void collect_page_names();
   bool stamp_used_before() const;
   bool insert_anchor(xml_node *heading, const std::string &name);
-  int32_t in_range(int32_t level) const { return level >= range_from && level <= range_to; }
+  bool in_range(int32_t level) const { return level >= range_from && level <= range_to; }
+
+  // Attribute names looked up for every heading; a run's own, so that runs
+  // on several threads share nothing.
+  const krval id_key{"id"}, name_key{"name"}, class_key{"class"};
 
   // Filled by the first pass; the second goes through these alone.
   std::vector<heading_place> headings;

@@ -1,11 +1,5 @@
 #include "toc/toc_options.h"
 
-bool toc_layout::operator==(const toc_layout &other) const {
-  return toc_start == other.toc_start && toc_end == other.toc_end && nested == other.nested &&
-         branch_start == other.branch_start && branch_link_end == other.branch_link_end &&
-         branch_end == other.branch_end;
-}
-
 bool predefined_style(const std::string &name, toc_style &style, toc_layout &layout,
                       bool &prefers_ids) {
   style = toc_style();

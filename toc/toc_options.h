@@ -31,7 +31,6 @@ struct toc_layout {
   std::string branch_start;         // after a branch's item start
   std::string branch_link_end;      // after a branch's link, before its sub-list
   std::string branch_end;           // after a branch's sub-list, before its item end
-  bool operator==(const toc_layout &other) const;
 };
 
 struct toc_options {

@@ -189,6 +189,7 @@ std::string shape(const toc_node *n) {
   return out;
 }
 
+#ifndef _WIN32
 // html5lib's strict parser reads each page (any parse error fails it), and
 // the script prints the nesting it finds inside the nav, checking that every
 // list holds items alone and every item its link and at most one list.
@@ -227,5 +228,6 @@ TEST_F(toc_options_properties, html5_ol_and_details_markup_is_valid_html) {
   EXPECT_EQ(pclose(pipe), 0) << printed;
   EXPECT_EQ(printed, expected);
 }
+#endif
 
 }  // namespace

@@ -59,7 +59,9 @@ protected:
 // committing.
 void expect_golden(const std::string &output, const std::string &golden) {
   const std::string path = golden_folder + "/" + golden;
-  if (std::getenv("QUENBY_UPDATE_GOLDEN")) ASSERT_TRUE(write_file(path, output));
+  if (std::getenv("QUENBY_UPDATE_GOLDEN")) {
+    ASSERT_TRUE(write_file(path, output));
+  }
   EXPECT_TRUE(output == read_file(path)) << golden << ":\n" << output;
 }
 
