@@ -10,7 +10,6 @@
 #include "html/regex_binding.h"
 #include "toc/destination_file.h"
 #include "toc/make_toc_file.h"
-#include "toc/run_stamp.h"
 #include "toc/toc_file_test_util.h"
 
 #ifdef _WIN32
@@ -28,16 +27,16 @@ using toc_test::read_file;
 using toc_test::scratch_folder;
 using toc_test::write_file;
 
-// One run of the job: 0, or the result with its message.
-int32_t run_job(const std::string &source, const std::string &destination, std::string *message = nullptr) {
-  toc_style style;
+// One run of the window's job with a fixed stamp: 0, or the result with its
+// message.
+int32_t run_job(const std::string &source, const std::string &destination,
+                std::string *message = nullptr, int32_t stamp = 1007136000) {
   toc_tree tree;
-  toc_node *last = nullptr;
-  toc_node *first = nullptr;
-  krval said("");
-  int32_t result = make_toc_file(krval(source.c_str()), krval(destination.c_str()), 1, style, tree, last,
-                                 first, said, nullptr, nullptr);
-  if (message) *message = said.str();
+  toc_job job;
+  job.options.stamp = stamp;
+  job.tree = &tree;
+  int32_t result = make_toc_with_options(krval(source.c_str()), krval(destination.c_str()), job);
+  if (message) *message = job.message.str();
   return result;
 }
 
@@ -56,16 +55,12 @@ const std::string page = "<html><body>\r\n<h1>Intro</h1>\r\n<h2>Setup</h2>\r\n</
 class destination_safety : public ::testing::Test {
 protected:
   static void SetUpTestSuite() { ASSERT_TRUE(load_regex_library()); }
-  void SetUp() override { fix_run_stamp(1007136000); }
-  void TearDown() override {
-    unfix_run_stamp();
-    fs_restore_hooks();
-  }
+  void TearDown() override { fs_restore_hooks(); }
   // What a run makes of text, written to a file of its own.
-  std::string result_of(const std::string &text) {
+  std::string result_of(const std::string &text, int32_t stamp = 1007136000) {
     const std::string path = folder.file("result-of.html");
     EXPECT_TRUE(write_file(path, text));
-    EXPECT_EQ(run_job(path, path), 0);
+    EXPECT_EQ(run_job(path, path, nullptr, stamp), 0);
     std::string bytes = read_file(path);
     std::filesystem::remove(path);
     return bytes;
@@ -205,12 +200,9 @@ TEST_F(destination_safety, TwoRunsAtOnceBothFinishWithOneWholeResult) {
   std::string big = "<html><body>\r\n";
   for (int i = 0; i < 4000; ++i) big += "<h2>Part " + std::to_string(i) + "</h2><p>text of the part</p>\r\n";
   big += "</body></html>";
-  fix_run_stamp(1000);
-  const std::string by_first = result_of(big);
-  fix_run_stamp(2000);
-  const std::string by_second = result_of(big), second_after_first = result_of(by_first);
-  fix_run_stamp(1000);
-  const std::string first_after_second = result_of(by_second);
+  const std::string by_first = result_of(big, 1000);
+  const std::string by_second = result_of(big, 2000), second_after_first = result_of(by_first, 2000);
+  const std::string first_after_second = result_of(by_second, 1000);
   ASSERT_NE(by_first, by_second);
   const std::string a = folder.file("a.html"), b = folder.file("b.html");
   for (bool linked : {false, true}) {
@@ -224,8 +216,7 @@ TEST_F(destination_safety, TwoRunsAtOnceBothFinishWithOneWholeResult) {
         children[k] = ::fork();
         ASSERT_GE(children[k], 0);
         if (children[k] == 0) {
-          fix_run_stamp(k == 0 ? 1000 : 2000);
-          ::_exit(run_job(a, a) == 0 ? 0 : 1);
+          ::_exit(run_job(a, a, nullptr, k == 0 ? 1000 : 2000) == 0 ? 0 : 1);
         }
       }
       for (pid_t child : children) {
