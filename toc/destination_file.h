@@ -51,7 +51,3 @@ replace_outcome replace_with(const krval &temporary, const krval &target);
 // already keep writers out while a file is read, it does nothing.
 void wait_for_writers(krfile source);
 
-// Test seam: when set, asked before each step; false makes the step fail as
-// a failing device would. (Failing writes come from the file layer's seams.)
-enum class destination_step { flush, move };
-extern bool (*destination_step_allowed)(destination_step step);

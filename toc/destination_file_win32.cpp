@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-bool (*destination_step_allowed)(destination_step) = nullptr;
 
 namespace {
 
@@ -94,8 +93,6 @@ bool take_attributes_of(const krval &, krfile) { return true; }
 void start_write_back(krfile) {}
 
 bool flush_to_disk(krfile handle) {
-  if (destination_step_allowed && !destination_step_allowed(destination_step::flush))
-    return false;
   return FlushFileBuffers(as_handle(handle)) != 0;
 }
 
@@ -103,8 +100,6 @@ bool flush_to_disk(krfile handle) {
 // and attributes (hidden, archive...), but never more than the old file
 // allowed: a read-only destination is refused and stays as it was.
 replace_outcome replace_with(const krval &temporary, const krval &target) {
-  if (destination_step_allowed && !destination_step_allowed(destination_step::move))
-    return replace_outcome::untouched;
   const DWORD old = GetFileAttributesA(target.c_str());
   if (old == INVALID_FILE_ATTRIBUTES)
     return MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) ? replace_outcome::replaced

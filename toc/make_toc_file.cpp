@@ -256,7 +256,8 @@ int32_t read_source(page_bytes &in, const krval &source_name, xml_tree &document
 // is freed on the way.
 int32_t write_destination(const krval &destination_name, xml_tree &document,
                           uint8_t insert_toc, toc_tree &tree, toc_node *first_entry,
-                          const html_toc &transform, krval &message) {
+                          const html_toc &transform, destination_step_check step_allowed,
+                          krval &message) {
   krval target = destination_target(destination_name);
   krval temporary;
   krfile out = create_temporary_beside(target, temporary);
@@ -273,9 +274,10 @@ int32_t write_destination(const krval &destination_name, xml_tree &document,
   {
     background_release release(document);
     written = written && take_attributes_of(target, out);
-    written = written && flush_to_disk(out);
+    auto allowed = [step_allowed](destination_step step) { return !step_allowed || step_allowed(step); };
+    written = written && allowed(destination_step::flush) && flush_to_disk(out);
     written = close_file(out) && written;
-    if (written) outcome = replace_with(temporary, target);
+    if (written && allowed(destination_step::move)) outcome = replace_with(temporary, target);
   }
   if (outcome == replace_outcome::replaced) return 0;
   if (outcome == replace_outcome::copy_kept) {
@@ -391,7 +393,7 @@ int32_t run_page(page_bytes &source, const krval &source_name, html_sink *sink,
                         transform.start_marker, transform.end_marker, transform.insertion_node);
   } else {
     result = write_destination(destination_name, document, job.insert_toc, *job.tree,
-                               job.first_entry, transform, job.message);
+                               job.first_entry, transform, job.step_allowed, job.message);
     if (result != 0) return result;
   }
   report(job.progress, job.context, 100);

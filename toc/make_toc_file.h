@@ -27,6 +27,11 @@ int32_t make_toc_file(const krval &source, const krval &destination, uint8_t ins
                       toc_node *&first_entry, krval &message,
                       toc_progress_callback progress, void *context);
 
+// The last two steps of writing a destination, which a test may make fail
+// as a failing device would (failing writes come from the file layer's seams).
+enum class destination_step { flush, move };
+using destination_step_check = bool (*)(destination_step step);
+
 // One page's run with options: what the caller gives and gets back.
 struct toc_job {
   toc_options options;            // the run's options, stamp included
@@ -42,6 +47,8 @@ struct toc_job {
   krval message;                  // the reason of a failure, ending in "\r\n"
   toc_progress_callback progress = nullptr;
   void *context = nullptr;
+  // Tests only: asked before each step; false makes it fail.
+  destination_step_check step_allowed = nullptr;
 };
 
 // The job from file to file, as make_toc_file; the same results.

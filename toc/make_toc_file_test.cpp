@@ -48,6 +48,7 @@ std::string whole_expected() {
 struct job {
   toc_style style;
   int32_t stamp = 1007136000;
+  destination_step_check step_allowed = nullptr;
   toc_tree tree;
   toc_node *last = nullptr;
   toc_node *first = nullptr;
@@ -67,6 +68,7 @@ struct job {
     j.last_entry = last;
     j.progress = record;
     j.context = this;
+    j.step_allowed = step_allowed;
     result = make_toc_with_options(krval(source.c_str()), krval(destination.c_str()), j);
     if (result != 0) {
       message = j.message;
@@ -87,7 +89,6 @@ protected:
     EXPECT_EQ(xml_node_pool::live_nodes(), 0u);
     EXPECT_EQ(node_text_store::blocks(), 0u);
     fs_restore_hooks();
-    destination_step_allowed = nullptr;
   }
   scratch_folder folder;
 };
@@ -273,8 +274,8 @@ TEST_F(make_toc_file_test, failed_flush_or_move_leaves_the_destination_intact) {
   for (destination_step failing : {destination_step::flush, destination_step::move}) {
     static destination_step fail;
     fail = failing;
-    destination_step_allowed = [](destination_step step) { return step != fail; };
     job j;
+    j.step_allowed = [](destination_step step) { return step != fail; };
     EXPECT_EQ(j.run(path, path), 1);
     EXPECT_EQ(j.message.str(), "Can't write file: " + path + "\r\n");
     EXPECT_EQ(read_file(path), whole_source);
