@@ -7,6 +7,9 @@ const char quenby_toc_usage[] =
     "  -o, --output DEST       write the result to DEST (one FILE only)\n"
     "  -c, --check             write nothing; exit 1 when a FILE would change\n"
     "      --diff              as --check, and print the changes as a unified diff\n"
+    "  -N, --number            number the headings and their entries: 1., 1.1., ...\n"
+    "  -R, --remove            take out the TOC and the anchors, ids and numbers\n"
+    "                          it made\n"
     "      --levels FROM-TO    heading levels taken (default 1-6; \"2\" for one)\n"
     "      --anchors name|id   an <a name> inside each heading (default), or an id\n"
     "                          in its start tag\n"
@@ -24,7 +27,8 @@ const char quenby_toc_usage[] =
     "The TOC goes where the page has a <!-- toc --> comment, else right after\n"
     "<body>, between <!--KRYN_HTML_TOC_START--> and <!--KRYN_HTML_TOC_END-->.\n"
     "The comment may carry settings for its page, which the options above win\n"
-    "over: <!-- toc levels=2-3 style=details anchors=id names=slug skip-class=notoc -->\n"
+    "over: <!-- toc levels=2-3 style=details anchors=id names=slug skip-class=notoc\n"
+    "number=yes -->\n"
     "Exit status: 0 all done, 1 a FILE failed (or would change with --check or\n"
     "--diff), 2 bad usage or a bad style file.\n";
 
@@ -134,6 +138,10 @@ bool parse_cli_options(const std::vector<std::string> &args, cli_options &option
         options.check = true;
       } else if (name == "--diff") {
         options.diff = true;
+      } else if (name == "--remove") {
+        options.remove = true;
+      } else if (name == "--number") {
+        set_toc_choice(options.choices, "number", "yes", error);
       } else if (name == "--quiet") {
         options.quiet = true;
       } else if (name == "--help") {
@@ -153,6 +161,10 @@ bool parse_cli_options(const std::vector<std::string> &args, cli_options &option
         options.check = true;
       } else if (c == 'q') {
         options.quiet = true;
+      } else if (c == 'R') {
+        options.remove = true;
+      } else if (c == 'N') {
+        set_toc_choice(options.choices, "number", "yes", error);
       } else if (c == 'h') {
         options.help = true;
       } else if (c == 'V') {

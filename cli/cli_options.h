@@ -11,7 +11,8 @@ struct cli_options {
   bool has_output = false;
   bool check = false;
   bool diff = false;           // as check, and print what would change
-  toc_choices choices;         // --levels, --anchors, --names, --skip-class, --style
+  bool remove = false;         // take out what the tool inserted
+  toc_choices choices;         // --levels, --anchors, --names, --skip-class, --style, --number
   bool quiet = false;
   bool help = false;
   bool version = false;

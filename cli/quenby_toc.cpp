@@ -107,6 +107,7 @@ bool run_job(const std::string &file, const std::string *bytes, const std::strin
   job.style_folder = folder_of(file);
   job.page_name = name;
   job.tree = &tree;
+  job.remove = setup.options.remove;
   progress_display display{&setup.io, &name};
   if (setup.io.err_is_terminal && !setup.options.quiet) {
     job.progress = show_progress;

@@ -58,6 +58,11 @@ public:
   int32_t transform();
   int32_t find_places();        // first pass
   int32_t anchor_headings();    // the rest
+  // Instead of the rest: takes out of every heading the anchor or id this
+  // tool put there (as the options' style makes them), leaving the page's
+  // own; no entries are made, so the writer leaves out the old block and
+  // writes no new one. 0, or 3 when out of memory.
+  int32_t remove_insertions();
   // Links a new entry after the current one, nested by level.
   void add_entry(toc_node *entry);
 
@@ -87,6 +92,11 @@ private:
   void collect_page_names();
   bool stamp_used_before() const;
   bool insert_anchor(xml_node *heading, const std::string &name);
+  bool remove_made_id(xml_node *heading);
+  void remove_made_anchor(xml_node *heading);
+  void remove_number(xml_node *heading);
+  bool is_number(const xml_node *n) const;
+  bool insert_number(xml_node *heading, toc_node *entry);
   bool in_range(int32_t level) const { return level >= range_from && level <= range_to; }
 
   // Attribute names looked up for every heading; a run's own, so that runs

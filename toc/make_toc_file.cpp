@@ -362,7 +362,7 @@ int32_t transform_page(xml_tree &document, std::vector<xml_node *> &landmarks, t
   job.tree->take_markup(style, options->layout);
 
   toc_node *const earlier_last = job.last_entry;
-  if (transform.anchor_headings() != 0) {
+  if ((job.remove ? transform.remove_insertions() : transform.anchor_headings()) != 0) {
     job.message = memory_error;
     return 1;
   }

@@ -41,6 +41,8 @@ struct toc_job {
   std::string style_folder;       // where a style file named by a page is looked for
   std::string page_name;          // the page as messages name it
   uint8_t insert_toc = 1;         // 0: anchors only, old block and markers untouched
+  // Takes out what this tool inserted (block, anchors, ids) instead.
+  bool remove = false;
   toc_tree *tree = nullptr;       // receives the entries; the caller's
   toc_node *last_entry = nullptr;   // in: of an earlier run on the tree; out: the last added
   toc_node *first_entry = nullptr;  // out: the first added

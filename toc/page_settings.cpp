@@ -4,7 +4,7 @@
 #include "toc/toc_style_file.h"
 
 bool toc_choices::any() const {
-  return has_levels || !style.empty() || has_anchors || has_names || has_skip_classes;
+  return has_levels || !style.empty() || has_anchors || has_names || has_skip_classes || has_number;
 }
 
 void toc_choices::fill_from(const toc_choices &under) {
@@ -25,6 +25,10 @@ void toc_choices::fill_from(const toc_choices &under) {
   if (!has_skip_classes && under.has_skip_classes) {
     has_skip_classes = true;
     skip_classes = under.skip_classes;
+  }
+  if (!has_number && under.has_number) {
+    has_number = true;
+    number = under.number;
   }
 }
 
@@ -111,6 +115,13 @@ bool set_toc_choice(toc_choices &choices, const std::string &key, const std::str
     }
     choices.has_skip_classes = true;
     choices.skip_classes.push_back(value);
+  } else if (key == "number") {
+    if (value != "yes" && value != "no") {
+      error = "number must be yes or no, not '" + value + "'";
+      return false;
+    }
+    choices.has_number = true;
+    choices.number = value == "yes";
   } else {
     error = "unknown setting '" + key + "'";
     return false;
@@ -169,5 +180,7 @@ bool resolve_toc_options(const toc_choices &choices, const std::string &style_fo
   options.names = choices.names;
   options.skip_classes = choices.skip_classes;
   options.heading_ids = choices.any();
+  options.number = choices.number;
+  options.numbers_known = true;
   return true;
 }

@@ -31,6 +31,10 @@ struct toc_layout {
   std::string branch_start;         // after a branch's item start
   std::string branch_link_end;      // after a branch's link, before its sub-list
   std::string branch_end;           // after a branch's sub-list, before its item end
+  // Around the number a heading gets at the start of its content; the start
+  // marks it as this tool's, so that a remake finds it again.
+  std::string number_start = "<span class=\"toc_number\">";
+  std::string number_end = "</span>";
 };
 
 struct toc_options {
@@ -44,6 +48,12 @@ struct toc_options {
   bool heading_ids = false;
   std::vector<std::string> skip_classes;    // headings with one of these class words stay out
   int32_t stamp = 0;                        // of this run's new names
+  // Decimal numbers ("1.4.2. ") at the start of every listed heading and in
+  // its TOC item.
+  bool number = false;
+  // Numbers this tool put into headings are known again: replaced, or taken
+  // out where numbering is off. Off for the window's run, which knows none.
+  bool numbers_known = false;
 };
 
 // The predefined styles by name ("classic", "html5", "ol", "details"):

@@ -58,10 +58,12 @@ bool set_text_field(toc_style &style, toc_layout &layout, const std::string &key
       *fields[k] = text;
       return true;
     }
-  std::string *layout_fields[] = {&layout.toc_start, &layout.toc_end, &layout.branch_start,
-                                  &layout.branch_link_end, &layout.branch_end};
-  const char *layout_names[] = {"toc_start", "toc_end", "branch_start", "branch_link_end",
-                                "branch_end"};
+  std::string *layout_fields[] = {&layout.toc_start,       &layout.toc_end,
+                                  &layout.branch_start,    &layout.branch_link_end,
+                                  &layout.branch_end,      &layout.number_start,
+                                  &layout.number_end};
+  const char *layout_names[] = {"toc_start",  "toc_end",      "branch_start", "branch_link_end",
+                                "branch_end", "number_start", "number_end"};
   for (size_t k = 0; k < sizeof layout_names / sizeof *layout_names; ++k)
     if (key == layout_names[k]) {
       *layout_fields[k] = value;
@@ -142,6 +144,10 @@ bool read_style_text(const std::string &text, const std::string &name, toc_style
       if (apply_line(key, rest, read, read_layout, why)) continue;
     }
     error = name + ":" + std::to_string(line_number) + ": " + why;
+    return false;
+  }
+  if (read_layout.number_start.empty() || read_layout.number_end.empty()) {
+    error = name + ": number_start and number_end mark this tool's numbers: neither may be empty";
     return false;
   }
   if (read.range_from.as_int() > read.range_to.as_int()) {
