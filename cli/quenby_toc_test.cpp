@@ -307,6 +307,22 @@ TEST_F(quenby_toc_test, options_and_page_settings_reach_the_engine) {
   EXPECT_NE(read_file(b).find("<h1><a name=\"a\" class=\"header_item\">A</a></h1>"), std::string::npos);
 }
 
+TEST_F(quenby_toc_test, remove_gives_the_page_back) {
+  const std::string a = folder.file("a.html");
+  ASSERT_TRUE(write_file(a, page));
+  cli_run make;
+  EXPECT_EQ(make.run({"-N", "-s", "html5", a}), 0);
+  cli_run check;
+  EXPECT_EQ(check.run({"-R", "--check", "-s", "html5", a}), 1);
+  EXPECT_NE(check.errors().find(a + ": would change"), std::string::npos);
+  cli_run remove;
+  EXPECT_EQ(remove.run({"--remove", "-s", "html5", a}), 0);
+  EXPECT_EQ(read_file(a), page);
+  cli_run again;
+  EXPECT_EQ(again.run({"-R", "--diff", a}), 0);
+  EXPECT_EQ(again.output(), "");
+}
+
 TEST_F(quenby_toc_test, diff_prints_what_would_change_and_writes_nothing) {
   const std::string a = folder.file("a.html");
   ASSERT_TRUE(write_file(a, page));

@@ -1,7 +1,7 @@
 // The properties of the transform for every combination of options, on
 // generated pages: a remake is a fixed point, taking out what was inserted
-// gives the page back, every link of the block resolves, and no name the
-// tool made is used twice. And the markup of the html5, ol and details styles
+// (by hand, and with --remove) gives the page back, every link of the block
+// resolves, and no name the tool made is used twice. And the markup of the html5, ol and details styles
 // is valid HTML, as a real HTML parser reads it.
 #include <gtest/gtest.h>
 #include <cstdio>
@@ -112,14 +112,20 @@ std::vector<std::string> block_targets(const std::string &html) {
   return targets;
 }
 
-void check_properties(const std::string &input, const toc_options &options) {
+// strip_by_hand: the page closes its own anchors with "</A>" alone, so that
+// the hand-made removal can tell them from the tool's.
+void check_properties(const std::string &input, const toc_options &options,
+                      bool strip_by_hand = true) {
   auto first = toc_test::transform_with(input, options);
   ASSERT_EQ(first->result, 0);
   const std::string &output = first->output;
   toc_options next_day = options;
   next_day.stamp += 86400;
   EXPECT_EQ(toc_test::transform_with(output, next_day)->output, output);
-  EXPECT_EQ(strip_insertions(output, options), input);
+  if (strip_by_hand && !options.number) {
+    EXPECT_EQ(strip_insertions(output, options), input);
+  }
+  EXPECT_EQ(toc_test::removed_from(output, options), input);
 
   std::map<std::string, int> names = page_names(output);
   std::vector<std::string> targets = block_targets(output);
@@ -138,7 +144,8 @@ TEST_F(toc_options_properties, hold_for_every_combination_of_options) {
     for (toc_anchor_mode anchors : {toc_anchor_mode::name, toc_anchor_mode::id})
       for (toc_naming names : {toc_naming::stamp, toc_naming::slug})
         for (int levels = 0; levels < 2; ++levels)
-          for (int skip = 0; skip < 2; ++skip) {
+          for (int skip_and_number = 0; skip_and_number < 4; ++skip_and_number) {
+            const bool skip = skip_and_number & 1, number = skip_and_number & 2;
             toc_options options;
             bool prefers_ids = false;
             ASSERT_TRUE(predefined_style(style, options.style, options.layout, prefers_ids));
@@ -150,15 +157,67 @@ TEST_F(toc_options_properties, hold_for_every_combination_of_options) {
               options.style.range_to = int32_t(4);
             }
             if (skip) options.skip_classes = {"notoc"};
+            options.number = number;
+            options.numbers_known = true;
             options.stamp = 1007136000;
             const std::string label = std::string(style) + (anchors == toc_anchor_mode::id ? " id" : " name") +
                                       (names == toc_naming::slug ? " slug" : " stamp") +
-                                      (levels ? " 2-4" : "") + (skip ? " skip" : "");
+                                      (levels ? " 2-4" : "") + (skip ? " skip" : "") +
+                                      (number ? " number" : "");
             for (uint32_t seed = 1; seed <= 60; ++seed) {
               SCOPED_TRACE(label + ", seed " + std::to_string(seed));
               check_properties(page_for_options(seed), options);
             }
           }
+}
+
+// The bundled pages, real HTML, made and taken apart again with each style.
+TEST_F(toc_options_properties, hold_on_real_pages) {
+  for (const char *file : {"/samples/sample.html", "/dist/help.html"}) {
+    const std::string page = toc_test::read_file(std::string(QUENBY_SOURCE_DIR) + file);
+    ASSERT_NE(page, "<missing>");
+    // help.html carries its TOC already: the page as it was before it.
+    toc_options plain;
+    plain.numbers_known = true;
+    const std::string original = toc_test::removed_from(page, plain);
+    ASSERT_GT(original.size(), 3000u);
+    EXPECT_EQ(original.find("<!--KRYN_HTML_TOC_START-->"), std::string::npos);
+    for (const char *style : {"classic", "html5", "details"})
+      for (bool number : {false, true}) {
+        SCOPED_TRACE(std::string(file) + " " + style + (number ? " number" : ""));
+        toc_options options;
+        bool prefers_ids = false;
+        ASSERT_TRUE(predefined_style(style, options.style, options.layout, prefers_ids));
+        options.anchors = prefers_ids ? toc_anchor_mode::id : toc_anchor_mode::name;
+        options.names = toc_naming::slug;
+        options.heading_ids = true;
+        options.number = number;
+        options.numbers_known = true;
+        check_properties(original, options, false);
+      }
+  }
+}
+
+// What the page's author wrote is never taken out, however much it looks
+// like what this tool makes.
+TEST_F(toc_options_properties, removal_keeps_the_authors_markup) {
+  toc_options options;
+  options.numbers_known = true;
+  const char *const pages[] = {
+      "<h1><a name=\"intro\">Intro</a></h1><h2 id=\"setup\">Setup</h2>",
+      "<h2 id=\"x\" data-kryn-toc=\"1\">A</h2><h2 id=\"y\"data-kryn-toc>B</h2>",
+      "<h2><b><span class=\"toc_number\">1. </span></b>A</h2><p><span class=\"toc_number\">2. </span></p>",
+      "<h2><span class=\"toc_number\">1. <b>x</b></span>A</h2><h3><span class=toc_number>1. </span>B</h3>",
+      "<p><a name=\"kryn_link_1_5\" class=\"header_item\">out of a heading</a></p>",
+      "<h2>text <a name=\"kryn_link_1_5\" class=\"header_item\">later</a></h2>",
+      "<h2><a name=\"own\" class=\"header_item\" title=\"t\">A</a></h2>",
+      "<!--KRYN_HTML_TOC_START--> only a start marker <h1>A</h1>",
+  };
+  for (const char *page : pages) EXPECT_EQ(toc_test::removed_from(page, options), page);
+  for (uint32_t seed = 1; seed <= 200; ++seed) {
+    const std::string page = page_for_options(seed);
+    EXPECT_EQ(toc_test::removed_from(page, options), page) << seed;
+  }
 }
 
 // A remake with the same stamp after the page was edited: the names made

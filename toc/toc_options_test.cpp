@@ -30,7 +30,7 @@ struct made_page {
 };
 
 made_page make(const std::string &page, const std::vector<std::pair<std::string, std::string>> &chosen,
-               const std::string &name = "page.html") {
+               const std::string &name = "page.html", bool remove = false) {
   made_page made;
   toc_choices choices;
   std::string error;
@@ -43,6 +43,7 @@ made_page make(const std::string &page, const std::vector<std::pair<std::string,
   job.style_folder = golden_folder;
   job.page_name = name;
   job.tree = &tree;
+  job.remove = remove;
   toc_test::string_sink sink;
   made.result = make_toc_in_memory(page.data(), page.size(), sink, job);
   made.output = sink.text;
@@ -75,7 +76,8 @@ TEST_F(toc_options_test, each_option_and_style_gives_its_golden_page) {
       {"html5", {{"style", "html5"}}},
       {"ol", {{"style", "ol"}, {"names", "slug"}}},
       {"details", {{"style", "details"}, {"anchors", "name"}}},
-      {"style-file", {{"style", "style.txt"}, {"names", "slug"}}},
+      {"style-file", {{"style", "style.txt"}}},
+      {"number", {{"number", "yes"}, {"style", "details"}, {"levels", "1-4"}}},
   };
   const std::string page = read_file(golden_folder + "/page.html");
   for (const auto &c : cases) {
@@ -83,11 +85,49 @@ TEST_F(toc_options_test, each_option_and_style_gives_its_golden_page) {
     made_page made = make(page, c.second);
     ASSERT_EQ(made.result, 0) << made.message;
     expect_golden(made.output, "page-" + c.first + ".html");
-    // Made again, the page stays as it is.
+    // Made again, the page stays as it is; taken out, it is as it was.
     EXPECT_TRUE(make(made.output, c.second).output == made.output);
+    EXPECT_TRUE(make(made.output, c.second, "page.html", true).output == page);
   }
   // Without a choice the page's bytes are the window's.
   EXPECT_TRUE(make(page, {}).output == toc_test::toc_of(page));
+}
+
+// Numbers follow the TOC's nesting, whatever levels a heading skips; a
+// section added in the middle renumbers those after it; a number the
+// author typed stays text of the heading; without numbering a remake takes
+// the numbers out.
+TEST_F(toc_options_test, numbers_follow_the_nesting_and_are_made_anew) {
+  const std::string page =
+      "<body>\r\n<h1>A</h1>\r\n<h4>Deep</h4>\r\n<h2>1.5 Typed</h2>\r\n<h1>B</h1>\r\n<h3>C</h3>\r\n";
+  const auto number = std::vector<std::pair<std::string, std::string>>{{"number", "yes"}, {"anchors", "id"}};
+  const std::string once = make(page, number).output;
+  auto heading = [](const std::string &tag, const std::string &id, const std::string &n,
+                    const std::string &text) {
+    return "<" + tag + " id=\"" + id + "\" data-kryn-toc><span class=\"toc_number\">" + n + "</span>" +
+           text + "</" + tag + ">";
+  };
+  EXPECT_NE(once.find(heading("h1", "kryn_link_1_1007136000", "1. ", "A") + "\r\n" +
+                      heading("h4", "kryn_link_2_1007136000", "1.1. ", "Deep") + "\r\n" +
+                      heading("h2", "kryn_link_3_1007136000", "1.2. ", "1.5 Typed") + "\r\n" +
+                      heading("h1", "kryn_link_4_1007136000", "2. ", "B") + "\r\n" +
+                      heading("h3", "kryn_link_5_1007136000", "2.1. ", "C")),
+            std::string::npos)
+      << once;
+  EXPECT_NE(once.find("<li>1.2. <a href=\"#kryn_link_3_1007136000\" class=\"toc_item\">1.5 Typed</a></li>"),
+            std::string::npos);
+
+  std::string edited = once;
+  edited.insert(edited.find("<h1 id=\"kryn_link_4"), "<h1>Inserted</h1>\r\n");
+  const std::string again = make(edited, number).output;
+  EXPECT_NE(again.find("<span class=\"toc_number\">2. </span>Inserted</h1>"), std::string::npos);
+  EXPECT_NE(again.find(heading("h1", "kryn_link_4_1007136000", "3. ", "B")), std::string::npos);
+  EXPECT_NE(again.find("<li>3.1. <a href=\"#kryn_link_5_1007136000\""), std::string::npos);
+
+  const std::string unnumbered = make(again, {{"anchors", "id"}}).output;
+  EXPECT_EQ(unnumbered.find("toc_number"), std::string::npos);
+  EXPECT_NE(unnumbered.find("<h2 id=\"kryn_link_3_1007136000\" data-kryn-toc>1.5 Typed</h2>"),
+            std::string::npos);
 }
 
 TEST_F(toc_options_test, settings_in_the_toc_comment_apply_and_the_command_line_wins) {

@@ -46,7 +46,8 @@ inline void copy_style(const toc_style &style, toc_tree &tree, html_toc &transfo
 // without the TOC block. The transform looks at the parser's landmarks, as in
 // the file job, or else walks every node.
 inline std::unique_ptr<run> transform_with(const std::string &html, const toc_options &options,
-                                           uint8_t insert_toc = 1, bool with_landmarks = true) {
+                                           uint8_t insert_toc = 1, bool with_landmarks = true,
+                                           bool remove = false) {
   auto r = std::make_unique<run>();
   r->document = parse_test::parse(html);
   copy_style(options.style, r->tree, r->transform);
@@ -55,7 +56,10 @@ inline std::unique_ptr<run> transform_with(const std::string &html, const toc_op
   r->transform.document = r->document.tree.get();
   if (with_landmarks) r->transform.landmarks = &r->document.landmarks;
   r->transform.tree = &r->tree;
-  r->result = r->transform.transform();
+  if (!remove)
+    r->result = r->transform.transform();
+  else if ((r->result = r->transform.find_places()) == 0)
+    r->result = r->transform.remove_insertions();
   r->transform.options = nullptr;
   string_sink sink;
   write_html_document(*r->document.tree, sink, insert_toc, r->tree, r->tree.first,
@@ -63,6 +67,11 @@ inline std::unique_ptr<run> transform_with(const std::string &html, const toc_op
                       r->transform.insertion_node);
   r->output = sink.text;
   return r;
+}
+
+// What --remove makes of html with the options.
+inline std::string removed_from(const std::string &html, const toc_options &options) {
+  return transform_with(html, options, 1, true, true)->output;
 }
 
 // The same with the default style and the given stamp.
