@@ -5,7 +5,10 @@
 #include <new>
 #include "html/regex_binding.h"
 #include "toc/anchor_slug.h"
+#include "toc/node_text.h"
 #include "toc/page_settings.h"
+
+using namespace toc_text;
 
 const char toc_comment_pattern_text[] = "<!--[ \t\r\n]*toc[ \t\r\n]*-->";
 
@@ -25,15 +28,6 @@ html_toc::html_toc()
 
 static bool is_comment(const xml_node *n) {
   return n->kind == XML_COMMENT || n->kind == XML_SSI;
-}
-
-static bool is_named(const xml_node *n, const char *name, int32_t length) {
-  return n->name.is_text() && n->name.text.length == length &&
-         std::memcmp(n->name.text.bytes, name, static_cast<size_t>(length)) == 0;
-}
-
-static bool is_text(const xml_node *n) {
-  return n->kind == XML_TEXT || n->kind == XML_ROOT;
 }
 
 // The pattern can only match where the letters t, o, c stand together, so
@@ -169,56 +163,6 @@ void html_toc::choose_insertion_node() {
 
 namespace {
 
-struct piece {
-  const char *bytes;
-  int32_t length;
-};
-
-piece piece_of(const krval &v) { return piece{v.c_str(), v.text_length()}; }
-
-// The pieces one after the other as v's text, with one allocation: a page
-// has thousands of headings, each needing a few such texts.
-void set_joined(krval &v, std::initializer_list<piece> pieces) {
-  int32_t total = 0;
-  for (const piece &p : pieces) total += p.length;
-  v.tag = KR_TEXT;
-  v.text.reset(total);
-  if (total > 0 && !v.text.bytes) throw std::bad_alloc();
-  char *to = v.text.bytes;
-  for (const piece &p : pieces) {
-    if (p.length > 0) std::memcpy(to, p.bytes, static_cast<size_t>(p.length));
-    to += p.length;
-  }
-}
-
-// The decimal digits of a non-negative number; returns their count.
-int32_t put_decimal(uint32_t value, char *out) {
-  char digits[10];
-  int32_t n = 0;
-  do {
-    digits[n++] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value);
-  for (int32_t i = 0; i < n; ++i) out[i] = digits[n - 1 - i];
-  return n;
-}
-
-xml_node *new_text_node() {
-  xml_node *n = new (std::nothrow) xml_node;
-  if (!n) return nullptr;
-  n->kind = XML_TEXT;
-  n->closed = 1;
-  return n;
-}
-
-// The text of every anchor's end, seen in place by the nodes that hold it.
-const char closing_anchor[] = "</a>";
-
-const toc_options &default_options() {
-  static const toc_options defaults;
-  return defaults;
-}
-
 // Whether a tag's bytes may hold an attribute named id or name: an "=" after
 // one of those words. Most tags hold neither, and their attributes are then
 // never read.
@@ -257,8 +201,6 @@ bool holds_bytes(const krval &raw, const char *needle, size_t length) {
     if (static_cast<size_t>(s + n - at) >= length && std::memcmp(at, needle, length) == 0) return true;
   return false;
 }
-
-const char made_name_prefix[] = "kryn_link_";
 
 }  // namespace
 
@@ -449,154 +391,13 @@ int32_t html_toc::anchor_heading(xml_node *heading, toc_node *entry, size_t &nex
   return 0;
 }
 
-// Names made from the stamp: "kryn_link_", digits, "_", digits, and "-"
-// and digits where the name stood in the page already.
-static bool is_stamp_name(const char *s, int32_t n) {
-  if (n < 13 || std::memcmp(s, made_name_prefix, 10) != 0) return false;
-  int32_t i = 10;
-  auto digits = [&] {
-    const int32_t from = i;
-    while (i < n && s[i] >= '0' && s[i] <= '9') ++i;
-    return i > from;
-  };
-  if (!digits() || i >= n || s[i++] != '_' || !digits()) return false;
-  if (i < n && s[i] == '-') {
-    ++i;
-    if (!digits()) return false;
-  }
-  return i == n;
-}
-
-// An id this tool added: right after the tag's name, ` id="NAME"` and the
-// mark, then what ends an attribute. The tag keeps the rest as it was.
-bool html_toc::remove_made_id(xml_node *heading) {
-  const krval &tag = heading->raw_text;
-  const char *s = tag.c_str();
-  const int32_t n = tag.text_length();
-  const int32_t mark_length = static_cast<int32_t>(sizeof toc_made_id_mark - 1);
-  if (n < 3 + 5 || s[0] != '<' || std::memcmp(s + 3, " id=\"", 5) != 0) return true;
-  const char *close = static_cast<const char *>(std::memchr(s + 8, '"', static_cast<size_t>(n - 8)));
-  if (!close) return true;
-  const int32_t end = static_cast<int32_t>(close - s) + 1;
-  if (n - end < mark_length || std::memcmp(s + end, toc_made_id_mark, static_cast<size_t>(mark_length)) != 0)
-    return true;
-  const int32_t after = end + mark_length;
-  if (after < n && s[after] != ' ' && s[after] != '\t' && s[after] != '\r' && s[after] != '\n' &&
-      s[after] != '>' && s[after] != '/')
-    return true;
-  krval without;
-  try {
-    set_joined(without, {{s, 3}, {s + after, n - after}});
-  } catch (const std::bad_alloc &) {
-    return false;
-  }
-  heading->raw_text = std::move(without);
-  return true;
-}
-
-// An anchor this tool put around a heading's content: the heading's first
-// child, exactly as the style writes it (with the style's attributes, or
-// where the style has none, a name made from the stamp), and the "</a>"
-// that closes it. Its nodes are left with no text, so they write nothing.
-void html_toc::remove_made_anchor(xml_node *heading) {
-  xml_node *anchor = heading->first_child;
-  while (anchor && is_number(anchor)) anchor = anchor->next;
-  if (!anchor || anchor->kind != XML_START_TAG || !is_named(anchor, "a", 1)) return;
-  const krval &tag = anchor->raw_text;
-  const char *s = tag.c_str();
-  const int32_t n = tag.text_length();
-  const int32_t attributes = named_anchor_attributes.text_length();
-  if (n < 11 + attributes || std::memcmp(s, "<a name=\"", 9) != 0 || s[n - 1] != '>' ||
-      std::memcmp(s + n - 1 - attributes, named_anchor_attributes.c_str(),
-                  static_cast<size_t>(attributes)) != 0 ||
-      s[n - 2 - attributes] != '"')
-    return;
-  const int32_t name_length = n - 11 - attributes;
-  if (std::memchr(s + 9, '"', static_cast<size_t>(name_length))) return;
-  if (attributes == 0 && !is_stamp_name(s + 9, name_length)) return;
-  // Its end: the end tag that closed it, else the last "</a>" of the heading.
-  xml_node *closing = nullptr;
-  xml_node *last = anchor->first_child ? xml_tree::last_sibling(anchor->first_child) : nullptr;
-  if (last && last->kind == XML_END_TAG && last->closed && last->raw_text == closing_anchor) {
-    closing = last;
-  } else {
-    xml_node *const after = xml_tree::next_after_subtree(heading);
-    for (xml_node *d = anchor; d && d != after; d = xml_tree::next_in_order(d))
-      if (d != anchor && d->raw_text == closing_anchor) closing = d;
-  }
-  if (!closing) return;
-  anchor->raw_text = krval("");
-  closing->raw_text = krval("");
-}
-
-// A number this tool put at the start of a heading: the first child, a
-// start tag exactly as the style writes the number's start, holding text
-// alone and closed by the number's end; or what is left of one taken out.
-bool html_toc::is_number(const xml_node *n) const {
-  if (n->kind != XML_START_TAG) return false;
-  const krval &tag = n->raw_text;
-  if (tag.text_length() == 0) return true;   // taken out in this run
-  const std::string &start = options->layout.number_start;
-  if (static_cast<size_t>(tag.text_length()) != start.size() ||
-      std::memcmp(tag.c_str(), start.data(), start.size()) != 0 || !n->first_child)
-    return false;
-  const xml_node *last = xml_tree::last_sibling(n->first_child);
-  const std::string &end = options->layout.number_end;
-  if (last->kind != XML_END_TAG || !last->closed ||
-      static_cast<size_t>(last->raw_text.text_length()) != end.size() ||
-      std::memcmp(last->raw_text.c_str(), end.data(), end.size()) != 0)
-    return false;
-  for (const xml_node *c = n->first_child; c != last; c = c->next)
-    if (!is_text(c) || c->first_child) return false;
-  return true;
-}
-
-// Its nodes are left with no text: they write nothing, and give the entry
-// no text.
-void html_toc::remove_number(xml_node *heading) {
-  xml_node *first = heading->first_child;
-  if (!first || !is_number(first)) return;
-  first->raw_text = krval("");
-  for (xml_node *c = first->first_child; c; c = c->next) c->raw_text = krval("");
-}
-
-// The entry's number, after its parent's: "1.", "1.2.", ... and a blank; as
-// the heading's new first child too. False when out of memory.
-bool html_toc::insert_number(xml_node *heading, toc_node *entry) {
-  const int32_t place = entry->parent ? entry->parent->child_count : tree->count;
-  std::string number;
-  if (entry->parent) {
-    const krval &above = entry->parent->number_prefix;
-    number.assign(above.c_str(), static_cast<size_t>(above.text_length() > 0 ? above.text_length() - 1 : 0));
-  }
-  number += std::to_string(place) + ". ";
-  entry->number_prefix = krval(number.data(), static_cast<int32_t>(number.size()));
-  xml_node *text = new_text_node();
-  if (!text) return false;
-  const std::string whole = options->layout.number_start + number + options->layout.number_end;
-  text->raw_text = krval(whole.data(), static_cast<int32_t>(whole.size()));
-  document->insert_first_child(text, heading);
-  return true;
-}
-
-int32_t html_toc::remove_insertions() {
-  if (!options) options = &default_options();
-  if (!document) return 0;
-  for (const heading_place &h : headings) {
-    if (options->numbers_known) remove_number(h.node);
-    if (!remove_made_id(h.node)) return 3;
-    remove_made_anchor(h.node);
-  }
-  return 0;
-}
-
 int32_t html_toc::transform() {
   if (int32_t result = find_places()) return result;
   return anchor_headings();
 }
 
 int32_t html_toc::anchor_headings() {
-  if (!options) options = &default_options();
+  if (!options) options = &default_toc_options();
   stamp = options->stamp;
   anchor_counter = 0;
   taken_names.clear();

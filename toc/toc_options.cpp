@@ -1,5 +1,10 @@
 #include "toc/toc_options.h"
 
+const toc_options &default_toc_options() {
+  static const toc_options defaults;
+  return defaults;
+}
+
 bool predefined_style(const std::string &name, toc_style &style, toc_layout &layout,
                       bool &prefers_ids) {
   style = toc_style();

@@ -56,6 +56,9 @@ struct toc_options {
   bool numbers_known = false;
 };
 
+// The window's options, with stamp 0: what a run without options uses.
+const toc_options &default_toc_options();
+
 // The predefined styles by name ("classic", "html5", "ol", "details"):
 // false for another name. Where a style prefers id anchors, prefers_ids says so.
 bool predefined_style(const std::string &name, toc_style &style, toc_layout &layout,

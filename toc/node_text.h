@@ -1,0 +1,68 @@
+// Small pieces the transform's files share: node tests, texts joined with
+// one allocation, and the texts the transform puts into pages.
+#pragma once
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <new>
+#include "html/xml_node.h"
+#include "value/krval.h"
+
+namespace toc_text {
+
+inline bool is_named(const xml_node *n, const char *name, int32_t length) {
+  return n->name.is_text() && n->name.text.length == length &&
+         std::memcmp(n->name.text.bytes, name, static_cast<size_t>(length)) == 0;
+}
+
+inline bool is_text(const xml_node *n) { return n->kind == XML_TEXT || n->kind == XML_ROOT; }
+
+struct piece {
+  const char *bytes;
+  int32_t length;
+};
+
+inline piece piece_of(const krval &v) { return piece{v.c_str(), v.text_length()}; }
+
+// The pieces one after the other as v's text, with one allocation: a page
+// has thousands of headings, each needing a few such texts.
+inline void set_joined(krval &v, std::initializer_list<piece> pieces) {
+  int32_t total = 0;
+  for (const piece &p : pieces) total += p.length;
+  v.tag = KR_TEXT;
+  v.text.reset(total);
+  if (total > 0 && !v.text.bytes) throw std::bad_alloc();
+  char *to = v.text.bytes;
+  for (const piece &p : pieces) {
+    if (p.length > 0) std::memcpy(to, p.bytes, static_cast<size_t>(p.length));
+    to += p.length;
+  }
+}
+
+// The decimal digits of a non-negative number; returns their count.
+inline int32_t put_decimal(uint32_t value, char *out) {
+  char digits[10];
+  int32_t n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value);
+  for (int32_t i = 0; i < n; ++i) out[i] = digits[n - 1 - i];
+  return n;
+}
+
+inline xml_node *new_text_node() {
+  xml_node *n = new (std::nothrow) xml_node;
+  if (!n) return nullptr;
+  n->kind = XML_TEXT;
+  n->closed = 1;
+  return n;
+}
+
+// The text of every anchor's end, seen in place by the nodes that hold it.
+constexpr char closing_anchor[] = "</a>";
+
+// What every name made from the stamp begins with.
+constexpr char made_name_prefix[] = "kryn_link_";
+
+}  // namespace toc_text
