@@ -8,43 +8,44 @@
 
 namespace {
 
-// The elements that never have content. Looked at for every start tag: the
-// length and first letter pick the few candidates.
-bool is_void_element(const krval &name) {
+// What an element holds, as browsers read it: void elements nothing;
+// script, style, xmp, iframe, noembed and noframes raw text, textarea and
+// title text with references (which stay as written here anyway), each up
+// to the element's end tag; plaintext all the rest of the page. Looked at
+// for every start tag: the length and first letter pick the few candidates.
+enum class element_content : uint8_t { markup, none, text_until_end_tag, text_to_end };
+
+element_content content_of(const krval &name) {
   const krchar &t = name.text;
   const char *s = t.bytes;
   auto is = [&](const char *v) { return same_bytes(v, s, t.length); };
+  using c = element_content;
   switch (t.length) {
-    case 2: return s[1] == 'r' && (s[0] == 'b' || s[0] == 'h');
-    case 3: return is("col") || is("img");
-    case 4: return s[0] == 'a' ? is("area") : s[0] == 'b' ? is("base") : s[0] == 'l' ? is("link") : is("meta");
-    case 5: return s[0] == 'f' ? is("frame") : s[0] == 'i' ? is("input") : is("param");
-    case 7: return is("isindex");
-    case 8: return is("basefont");
-    default: return false;
+    case 2: return s[1] == 'r' && (s[0] == 'b' || s[0] == 'h') ? c::none : c::markup;
+    case 3: return is("col") || is("img") ? c::none : is("xmp") ? c::text_until_end_tag : c::markup;
+    case 4:
+      return (s[0] == 'a' ? is("area") : s[0] == 'b' ? is("base") : s[0] == 'l' ? is("link") : is("meta"))
+                 ? c::none
+                 : c::markup;
+    case 5:
+      switch (s[0]) {
+        case 'f': return is("frame") ? c::none : c::markup;
+        case 'i': return is("input") ? c::none : c::markup;
+        case 'p': return is("param") ? c::none : c::markup;
+        case 's': return is("style") ? c::text_until_end_tag : c::markup;
+        case 't': return is("title") ? c::text_until_end_tag : c::markup;
+        default: return c::markup;
+      }
+    case 6:
+      return (s[0] == 's' ? is("script") : s[0] == 'i' && is("iframe")) ? c::text_until_end_tag : c::markup;
+    case 7: return is("isindex") ? c::none : is("noembed") ? c::text_until_end_tag : c::markup;
+    case 8:
+      return s[0] == 'b'   ? (is("basefont") ? c::none : c::markup)
+             : s[0] == 't' ? (is("textarea") ? c::text_until_end_tag : c::markup)
+                           : (is("noframes") ? c::text_until_end_tag : c::markup);
+    case 9: return is("plaintext") ? c::text_to_end : c::markup;
+    default: return c::markup;
   }
-}
-
-// How browsers read the content of an element: script, style, xmp, iframe,
-// noembed and noframes hold raw text, textarea and title text with
-// references (which stay as written here anyway), plaintext all the rest.
-enum class content_reading { markup, text_until_end_tag, text_to_end };
-
-content_reading content_of(const krval &name) {
-  const krchar &t = name.text;
-  const char *s = t.bytes;
-  auto is = [&](const char *v) { return same_bytes(v, s, t.length); };
-  bool until_end_tag;
-  switch (t.length) {
-    case 3: until_end_tag = is("xmp"); break;
-    case 5: until_end_tag = s[0] == 's' ? is("style") : is("title"); break;
-    case 6: until_end_tag = s[0] == 's' ? is("script") : is("iframe"); break;
-    case 7: until_end_tag = is("noembed"); break;
-    case 8: until_end_tag = s[0] == 't' ? is("textarea") : is("noframes"); break;
-    case 9: return is("plaintext") ? content_reading::text_to_end : content_reading::markup;
-    default: return content_reading::markup;
-  }
-  return until_end_tag ? content_reading::text_until_end_tag : content_reading::markup;
 }
 
 // Names kept by the parser are equal exactly when they are the same bytes.
@@ -151,13 +152,15 @@ int32_t krhtml::emit_token() {
   const int32_t length = token.text.length;
   element_name.text.length = 0;
   bool may_have_attributes = false;
+  element_content content = element_content::markup;
   if (k == SGML_START_TAG) {
-    if (length >= 2 && bytes[length - 2] == '/') k = XML_ELEMENT;
+    const bool slash_closed = length >= 2 && bytes[length - 2] == '/';
     may_have_attributes = tag_reader.read_name(bytes, length - 1, element_name);
+    if (element_name.text.length > 0) content = content_of(element_name);
+    if (slash_closed || content == element_content::none) k = XML_ELEMENT;
   } else if (k == SGML_END_TAG) {
     tag_reader.read(bytes, length - 1, element_name, static_cast<attribute_sink *>(nullptr));
   }
-  if (k == SGML_START_TAG && element_name.text.length > 0 && is_void_element(element_name)) k = XML_ELEMENT;
 
   xml_node *n = new (std::nothrow) xml_node;
   if (!n) return SGML_NO_MEMORY;
@@ -187,12 +190,9 @@ int32_t krhtml::emit_token() {
     match_end_tag(n);
   }
   // As in browsers, "<script/>" starts a script all the same.
-  if (kind == SGML_START_TAG && element_name.text.length > 0) {
-    const content_reading content = content_of(n->name);
-    if (content == content_reading::text_until_end_tag)
-      read_content_as_text(n->name.text.bytes, n->name.text.length);
-    else if (content == content_reading::text_to_end)
-      read_content_as_text(nullptr, 0);
+  if (content >= element_content::text_until_end_tag) {
+    if (content == element_content::text_to_end) read_content_as_text(nullptr, 0);
+    else read_content_as_text(n->name.text.bytes, n->name.text.length);
   }
   attach(n);
   if (k == XML_START_TAG) attach_mode = 1;

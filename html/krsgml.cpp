@@ -96,11 +96,6 @@ int32_t krsgml::step() {
     int32_t status = 0;
     while (p < end && status == 0) {
       if (!in_markup) {
-        if (text_mode == TEXT_TO_END) {
-          take_bytes(p, static_cast<int32_t>(end - p));
-          p = end;
-          break;
-        }
         // Tags often follow each other: the byte at hand is looked at first.
         const char *lt = *p == '<' ? p : static_cast<const char *>(std::memchr(p, '<', end - p));
         const char *stop = lt ? lt : end;
@@ -150,9 +145,12 @@ int32_t krsgml::handle_byte(const char *at) {
 }
 
 void krsgml::read_content_as_text(const char *name, int32_t length) {
-  text_mode = length > 0 ? TEXT_UNTIL_END_TAG : TEXT_TO_END;
-  end_tag_name = name;
-  end_tag_length = length;
+  // Text to the end is text up to an end tag that cannot be written: no
+  // byte or'ed with 0x20, as each is for the comparison, is 0x01.
+  static const char kNoName[] = "\x01";
+  text_mode = TEXT_UNTIL_END_TAG;
+  end_tag_name = length > 0 ? name : kNoName;
+  end_tag_length = length > 0 ? length : 1;
 }
 
 // The token holds "<" and the bytes after it that matched "/" and the
@@ -160,8 +158,9 @@ void krsgml::read_content_as_text(const char *name, int32_t length) {
 // match (a blank, "/" or ">" after the whole name: the token is the element's
 // end tag, read on as usual from this byte), or shows that the "<" starts no
 // tag: the token then stays text and the byte is read again as text, since
-// it may be the "<" of the real end tag.
-void krsgml::handle_end_tag_candidate_byte(const char *&at) {
+// it may be the "<" of the real end tag. Out of line: the fast path that
+// calls it is kept small enough to be compiled as a whole.
+[[gnu::noinline]] void krsgml::handle_end_tag_candidate_byte(const char *&at) {
   const unsigned char c = static_cast<unsigned char>(*at);
   const int32_t matched = token.text.length - 1;   // after the "<"
   if (matched == 0 ? c == '/'

@@ -67,7 +67,6 @@ public:
   enum text_mode : uint8_t {
     TEXT_MARKUP = 0,        // tags, comments and text as usual
     TEXT_UNTIL_END_TAG,     // text up to "</" + end_tag_name + a blank, "/" or ">"
-    TEXT_TO_END,            // text up to the end of the input
   };
   uint8_t text_mode = TEXT_MARKUP;
 

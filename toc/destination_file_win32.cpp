@@ -108,10 +108,18 @@ replace_outcome replace_with(const krval &temporary, const krval &target) {
   if (link_count(target) > 1) return write_into(temporary, target);
   SetFileAttributesA(temporary.c_str(), old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                                FILE_ATTRIBUTE_ARCHIVE));
-  if (ReplaceFileA(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                   nullptr))
-    return replace_outcome::replaced;
-  if (GetLastError() != ERROR_UNABLE_TO_MOVE_REPLACEMENT) return replace_outcome::untouched;
+  // Another run (or program) reading the file keeps it from being replaced
+  // for as long as it reads: a few seconds are waited for that.
+  DWORD error = 0;
+  for (int waited = 0; waited < 250; ++waited) {
+    if (ReplaceFileA(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                     nullptr))
+      return replace_outcome::replaced;
+    error = GetLastError();
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_UNABLE_TO_REMOVE_REPLACED) break;
+    Sleep(20);
+  }
+  if (error != ERROR_UNABLE_TO_MOVE_REPLACEMENT) return replace_outcome::untouched;
   // The old file is gone and the new one still stands under its own name.
   return MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
              ? replace_outcome::replaced

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "fs/fs_test_hooks.h"
 #include "html/regex_binding.h"
@@ -142,6 +143,25 @@ TEST_F(destination_safety, AReplacedFileKeepsItsAttributesAndAReadOnlyOneIsRefus
   EXPECT_EQ(read_file(path), page);
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(folder.listing(), "page.html ");
+}
+
+// Another program reading the file for a moment delays its replacement
+// but does not make it fail.
+TEST_F(destination_safety, AReaderOfTheFileDelaysTheReplacement) {
+  const std::string path = folder.file("page.html");
+  const std::string expected = result_of(page);
+  ASSERT_TRUE(write_file(path, page));
+  HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  std::thread closer([reader] {
+    Sleep(300);
+    CloseHandle(reader);
+  });
+  std::string message;
+  EXPECT_EQ(run_job(path, path, &message), 0) << message;
+  closer.join();
+  EXPECT_EQ(read_file(path), expected);
 }
 
 #else

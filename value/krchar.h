@@ -67,7 +67,7 @@ public:
 
   // Becomes a view of length bytes at data, which must stay unchanged for as
   // long as this krchar is a view of them.
-  void borrow(const char *data, int32_t length_of_view) {
+  [[gnu::always_inline]] void borrow(const char *data, int32_t length_of_view) {
     if (capacity > 0) reset(0);
     bool some = data && length_of_view > 0;
     bytes = some ? const_cast<char *>(data) : nullptr;   // never written through: see is_view
