@@ -19,7 +19,12 @@ const char quenby_toc_usage[] =
     "  -s, --style NAME|FILE   classic (default), html5, ol, details, or a style file\n"
     "      --stamp SECONDS     run stamp for new anchors (default: SOURCE_DATE_EPOCH\n"
     "                          when set, else now)\n"
-    "  -q, --quiet             no progress display\n"
+    "  -r, --recursive         a FILE that is a folder stands for every .htm, .html\n"
+    "                          and .shtml file below it\n"
+    "      --include GLOB      only files below a folder that match GLOB (repeatable)\n"
+    "      --exclude GLOB      leave out files and folders that match GLOB (repeatable)\n"
+    "  -j, --jobs N            files processed at once (default: one per processor)\n"
+    "  -q, --quiet             no progress display and no summary\n"
     "  -h, --help              show this help and exit\n"
     "  -V, --version           show the version and exit\n"
     "  FILE \"-\"                read standard input, write standard output\n"
@@ -71,6 +76,23 @@ bool set_stamp(const std::string &value, cli_options &options, std::string &erro
     return false;
   }
   options.has_stamp = true;
+  return true;
+}
+
+bool set_jobs(const std::string &value, cli_options &options, std::string &error) {
+  int jobs = 0;
+  for (char c : value) {
+    if (c < '0' || c > '9' || jobs > 1000) {
+      jobs = 0;
+      break;
+    }
+    jobs = jobs * 10 + (c - '0');
+  }
+  if (jobs < 1 || jobs > 1024) {
+    error = "--jobs needs a number of files from 1 to 1024, not '" + value + "'";
+    return false;
+  }
+  options.jobs = jobs;
   return true;
 }
 
@@ -127,6 +149,13 @@ bool parse_cli_options(const std::vector<std::string> &args, cli_options &option
         if (!take_value(args, i, inline_value, has_inline, name, value, error) ||
             !set_stamp(value, options, error))
           return false;
+      } else if (name == "--jobs") {
+        if (!take_value(args, i, inline_value, has_inline, name, value, error) ||
+            !set_jobs(value, options, error))
+          return false;
+      } else if (name == "--include" || name == "--exclude") {
+        if (!take_value(args, i, inline_value, has_inline, name, value, error)) return false;
+        (name == "--include" ? options.include : options.exclude).push_back(value);
       } else if (is_choice(name)) {
         if (!take_value(args, i, inline_value, has_inline, name, value, error) ||
             !set_choice(name.substr(2), value, options, error))
@@ -144,6 +173,8 @@ bool parse_cli_options(const std::vector<std::string> &args, cli_options &option
         set_toc_choice(options.choices, "number", "yes", error);
       } else if (name == "--quiet") {
         options.quiet = true;
+      } else if (name == "--recursive") {
+        options.recursive = true;
       } else if (name == "--help") {
         options.help = true;
       } else if (name == "--version") {
@@ -165,6 +196,15 @@ bool parse_cli_options(const std::vector<std::string> &args, cli_options &option
         options.remove = true;
       } else if (c == 'N') {
         set_toc_choice(options.choices, "number", "yes", error);
+      } else if (c == 'r') {
+        options.recursive = true;
+      } else if (c == 'j') {
+        std::string rest = arg.substr(k + 1);
+        std::string value;
+        if (!take_value(args, i, rest, !rest.empty(), "-j", value, error) ||
+            !set_jobs(value, options, error))
+          return false;
+        break;
       } else if (c == 'h') {
         options.help = true;
       } else if (c == 'V') {
@@ -196,6 +236,14 @@ bool parse_cli_options(const std::vector<std::string> &args, cli_options &option
   }
   if (options.has_output && options.files.size() != 1) {
     error = "--output takes exactly one FILE";
+    return false;
+  }
+  if (options.has_output && options.recursive) {
+    error = "--output takes exactly one FILE, so it takes no --recursive";
+    return false;
+  }
+  if (!options.recursive && !(options.include.empty() && options.exclude.empty())) {
+    error = "--include and --exclude choose files below a folder: they need --recursive";
     return false;
   }
   if (options.has_output && (options.check || options.diff)) {

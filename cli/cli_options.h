@@ -14,6 +14,9 @@ struct cli_options {
   bool remove = false;         // take out what the tool inserted
   toc_choices choices;         // --levels, --anchors, --names, --skip-class, --style, --number
   bool quiet = false;
+  bool recursive = false;      // -r: a FILE that is a folder stands for its pages
+  std::vector<std::string> include, exclude;   // globs below such a folder
+  int jobs = 0;                // -j N; 0: one per processor
   bool help = false;
   bool version = false;
   bool has_stamp = false;

@@ -4,7 +4,10 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 #include "cli/cli_options.h"
+#include "cli/file_selection.h"
+#include "cli/parallel_files.h"
 #include "cli/unified_diff.h"
 #include "fs/fs.h"
 #include "html/regex_binding.h"
@@ -19,6 +22,11 @@ const char program[] = "quenby-toc";
 
 void say(cli_io &io, const std::string &line) {
   std::fprintf(io.err, "%s: %s\n", program, line.c_str());
+}
+
+// A file's messages wait in its outcome, to be printed whole and in order.
+void note(file_outcome &outcome, const std::string &line) {
+  outcome.errors += std::string(program) + ": " + line + "\n";
 }
 
 // The job's messages end in a line end meant for a message box.
@@ -88,6 +96,7 @@ struct run_setup {
   const cli_options &options;
   cli_io &io;
   toc_options base;   // for pages whose TOC comment carries no settings
+  bool per_file_progress = false;   // a percentage for the one file of the run
 };
 
 // The folder a page's style file is named from: the page's own.
@@ -99,7 +108,8 @@ std::string folder_of(const std::string &file) {
 
 // The engine's job for one page; bytes, when given, are the page's text.
 bool run_job(const std::string &file, const std::string *bytes, const std::string *destination,
-             std::string *result, const std::string &name, run_setup &setup) {
+             std::string *result, const std::string &name, run_setup &setup,
+             file_outcome &outcome) {
   toc_tree tree;
   toc_job job;
   job.options = setup.base;
@@ -109,7 +119,7 @@ bool run_job(const std::string &file, const std::string *bytes, const std::strin
   job.tree = &tree;
   job.remove = setup.options.remove;
   progress_display display{&setup.io, &name};
-  if (setup.io.err_is_terminal && !setup.options.quiet) {
+  if (setup.per_file_progress) {
     job.progress = show_progress;
     job.context = &display;
   }
@@ -124,101 +134,119 @@ bool run_job(const std::string &file, const std::string *bytes, const std::strin
   }
   if (display.shown >= 0) std::fputc('\n', setup.io.err);
   if (status != 0) {
-    say(setup.io, without_line_end(job.message));
+    note(outcome, without_line_end(job.message));
+    outcome.kind = file_outcome::failed;
     return false;
   }
   return true;
 }
 
 // --check and --diff: whether the page would change, and how.
-int report_change(const std::string &before, const std::string &after, const std::string &name,
-                  run_setup &setup) {
-  if (before == after) return CLI_DONE;
-  if (setup.options.diff) {
-    const std::string diff = unified_diff(before, after, name);
-    if (std::fwrite(diff.data(), 1, diff.size(), setup.io.out) != diff.size()) {
-      say(setup.io, "standard output: write failed");
-      return CLI_FAILED;
-    }
-  } else {
-    say(setup.io, name + ": would change");
+void report_change(const std::string &before, const std::string &after, const std::string &name,
+                   run_setup &setup, file_outcome &outcome) {
+  if (before == after) {
+    outcome.kind = file_outcome::unchanged;
+    return;
   }
-  return CLI_FAILED;
+  outcome.kind = file_outcome::changed;
+  if (setup.options.diff)
+    outcome.output = unified_diff(before, after, name);
+  else
+    note(outcome, name + ": would change");
 }
 
 // One clear line for a FILE that cannot be a source, before anything is read.
-bool usable_source(const std::string &file, cli_io &io) {
+bool usable_source(const std::string &file, file_outcome &outcome) {
+  outcome.kind = file_outcome::failed;
   std::error_code ec;
   fsys::file_status status = fsys::status(file, ec);
   if (ec || !fsys::exists(status)) {
-    say(io, file + ": no such file");
+    note(outcome, file + ": no such file");
     return false;
   }
   if (fsys::is_directory(status)) {
-    say(io, file + ": is a directory, not an HTML file");
+    note(outcome, file + ": is a directory, not an HTML file (-r takes the pages below it)");
     return false;
   }
   if (!fsys::is_regular_file(status)) {
-    say(io, file + ": not a regular file");
+    note(outcome, file + ": not a regular file");
     return false;
   }
   uintmax_t size = fsys::file_size(file, ec);
   if (!ec && size >= static_cast<uintmax_t>(toc_source_size_limit)) {
-    say(io, file + ": too large (" + std::to_string(size) + " bytes); " + size_limit_text());
+    note(outcome, file + ": too large (" + std::to_string(size) + " bytes); " + size_limit_text());
     return false;
   }
   std::FILE *f = std::fopen(file.c_str(), "rb");
   if (!f) {
-    say(io, file + ": can't be read: " + std::strerror(errno));
+    note(outcome, file + ": can't be read: " + std::strerror(errno));
     return false;
   }
   std::fclose(f);
+  outcome.kind = file_outcome::changed;
+  outcome.bytes = ec ? 0 : static_cast<int64_t>(size);
   return true;
 }
 
 // FILE "-": the page is read whole and made in memory; the result goes to
 // standard output or to DEST.
-int process_standard_input(run_setup &setup) {
+void process_standard_input(run_setup &setup, file_outcome &outcome) {
   cli_io &io = setup.io;
   const std::string name = "standard input";
   std::string input;
+  outcome.kind = file_outcome::failed;
   switch (read_stream(io.in, input)) {
     case input_read::too_large:
-      say(io, name + ": too large; " + size_limit_text());
-      return CLI_FAILED;
+      note(outcome, name + ": too large; " + size_limit_text());
+      return;
     case input_read::failed:
-      say(io, name + ": can't be read");
-      return CLI_FAILED;
+      note(outcome, name + ": can't be read");
+      return;
     case input_read::ok:
       break;
   }
-  if (setup.options.has_output)
-    return run_job("-", &input, &setup.options.output, nullptr, name, setup) ? CLI_DONE
-                                                                              : CLI_FAILED;
-  std::string output;
-  if (!run_job("-", &input, nullptr, &output, name, setup)) return CLI_FAILED;
-  if (setup.options.check || setup.options.diff) return report_change(input, output, name, setup);
-  if (std::fwrite(output.data(), 1, output.size(), io.out) != output.size() ||
-      std::fflush(io.out) != 0) {
-    say(io, "standard output: write failed");
-    return CLI_FAILED;
+  outcome.kind = file_outcome::changed;
+  outcome.bytes = static_cast<int64_t>(input.size());
+  if (setup.options.has_output) {
+    run_job("-", &input, &setup.options.output, nullptr, name, setup, outcome);
+    return;
   }
-  return CLI_DONE;
+  std::string output;
+  if (!run_job("-", &input, nullptr, &output, name, setup, outcome)) return;
+  if (setup.options.check || setup.options.diff) {
+    report_change(input, output, name, setup, outcome);
+    return;
+  }
+  if (output == input) outcome.kind = file_outcome::unchanged;
+  outcome.output = std::move(output);
 }
 
-int process_file(const std::string &file, run_setup &setup) {
-  if (!usable_source(file, setup.io)) return CLI_FAILED;
+void process_file(const std::string &file, run_setup &setup, file_outcome &outcome) {
+  if (!usable_source(file, outcome)) return;
   if (setup.options.check || setup.options.diff) {
     std::string before, after;
     if (!read_file_bytes(file, before)) {
-      say(setup.io, file + ": can't be read: " + std::strerror(errno));
-      return CLI_FAILED;
+      note(outcome, file + ": can't be read: " + std::strerror(errno));
+      outcome.kind = file_outcome::failed;
+      return;
     }
-    if (!run_job(file, &before, nullptr, &after, file, setup)) return CLI_FAILED;
-    return report_change(before, after, file, setup);
+    if (!run_job(file, &before, nullptr, &after, file, setup, outcome)) return;
+    report_change(before, after, file, setup, outcome);
+    return;
   }
   const std::string &destination = setup.options.has_output ? setup.options.output : file;
-  return run_job(file, nullptr, &destination, nullptr, file, setup) ? CLI_DONE : CLI_FAILED;
+  run_job(file, nullptr, &destination, nullptr, file, setup, outcome);
+}
+
+// The counts of a run of several files, and what is shown while it goes.
+struct run_totals {
+  std::size_t changed = 0, unchanged = 0, failed = 0;
+  bool output_failed = false;
+};
+
+int default_jobs() {
+  const unsigned processors = std::thread::hardware_concurrency();
+  return processors > 0 ? static_cast<int>(processors) : 1;
 }
 
 int usage_error(cli_io &io, const std::string &error) {
@@ -270,10 +298,46 @@ int run_quenby_toc(const std::vector<std::string> &args, cli_io &io) {
     return CLI_FAILED;
   }
 
+  std::vector<std::string> files, problems;
+  select_files(options.files, file_selection_rules{options.recursive, options.include, options.exclude},
+               files, problems);
+  for (const std::string &problem : problems) say(io, problem);
+  setup.per_file_progress = files.size() == 1 && io.err_is_terminal && !options.quiet;
+
+  run_totals totals;
+  parallel_run run;
+  run.files = files.size();
+  run.threads = options.jobs > 0 ? options.jobs : default_jobs();
+  run.work = [&](std::size_t index, file_outcome &outcome) {
+    if (files[index] == "-")
+      process_standard_input(setup, outcome);
+    else
+      process_file(files[index], setup, outcome);
+  };
+  run.finish_window = [](std::size_t, std::size_t, file_outcome *) {};
+  run.print = [&](std::size_t, const file_outcome &outcome) {
+    if (!outcome.output.empty() &&
+        (std::fwrite(outcome.output.data(), 1, outcome.output.size(), io.out) != outcome.output.size() ||
+         std::fflush(io.out) != 0) &&
+        !totals.output_failed) {
+      say(io, "standard output: write failed");
+      totals.output_failed = true;
+    }
+    if (!outcome.errors.empty()) {
+      std::fwrite(outcome.errors.data(), 1, outcome.errors.size(), io.err);
+      std::fflush(io.err);
+    }
+    switch (outcome.kind) {
+      case file_outcome::changed: ++totals.changed; break;
+      case file_outcome::unchanged: ++totals.unchanged; break;
+      case file_outcome::failed: ++totals.failed; break;
+    }
+  };
+  run_in_parallel(run);
+
   int status = CLI_DONE;
-  for (const std::string &file : options.files) {
-    int one = file == "-" ? process_standard_input(setup) : process_file(file, setup);
-    if (one != CLI_DONE) status = CLI_FAILED;
-  }
+  if (!problems.empty() || totals.failed > 0 || totals.output_failed) status = CLI_FAILED;
+  // --check and --diff fail where a page would change.
+  if ((options.check || options.diff) && totals.changed > 0) status = CLI_FAILED;
   return status;
 }

@@ -1,4 +1,5 @@
 #include "cli/quenby_toc.h"
+#include "cli/cli_run_test_util.h"
 
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -19,6 +20,7 @@ namespace {
 using toc_test::read_file;
 using toc_test::scratch_folder;
 using toc_test::write_file;
+using cli_test::cli_run;
 
 const std::string page = "<html><body>\r\n<h1>Intro</h1>\r\n</body></html>";
 
@@ -28,40 +30,6 @@ std::string with_toc(const std::string &stamp) {
          "\" class=\"toc_item\">Intro</a></li>\r\n</ul>\r\n<!--KRYN_HTML_TOC_END-->\r\n<h1><a "
          "name=\"kryn_link_1_" + stamp + "\" class=\"header_item\">Intro</a></h1>\r\n</body></html>";
 }
-
-std::string contents(std::FILE *f) {
-  std::string text;
-  std::rewind(f);
-  char buffer[65536];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-  return text;
-}
-
-// One run of the command with three scratch streams.
-struct cli_run {
-  std::FILE *in = std::tmpfile();
-  std::FILE *out = std::tmpfile();
-  std::FILE *err = std::tmpfile();
-  cli_io io;
-  int status = -1;
-
-  explicit cli_run(const std::string &input = "") {
-    std::fwrite(input.data(), 1, input.size(), in);
-    std::rewind(in);
-    io.in = in;
-    io.out = out;
-    io.err = err;
-  }
-  ~cli_run() {
-    std::fclose(in);
-    std::fclose(out);
-    std::fclose(err);
-  }
-  int run(const std::vector<std::string> &args) { return status = run_quenby_toc(args, io); }
-  std::string output() { return contents(out); }
-  std::string errors() { return contents(err); }
-};
 
 class quenby_toc_test : public ::testing::Test {
 protected:

@@ -147,17 +147,29 @@ prefaulting::~prefaulting() {
   }
   reserve.wake.notify_one();
   if (reserve.helper.joinable()) reserve.helper.join();
+  // Pages go back only once no other thread's pool can take one: with
+  // pages already null, take_reserved hands out none.
+  char *mapping, *pages;
+  std::size_t mapping_bytes, count;
+  page_state state[kMaxReserved];
+  {
+    std::lock_guard<std::mutex> held(reserve.lock);
+    mapping = reserve.mapping;
+    mapping_bytes = reserve.mapping_bytes;
+    pages = reserve.pages;
+    count = reserve.count;
+    for (std::size_t i = 0; i < count; ++i) state[i] = reserve.state[i];
+    reserve.mapping = reserve.pages = nullptr;
+    reserve.count = 0;
+  }
   // The alignment's slack and every page not handed out go back now; the
-  // pages handed out are the pool's, given back one by one.
-  char *pages_end = reserve.pages + reserve.count * kHugeBytes;
-  char *mapping_end = reserve.mapping + reserve.mapping_bytes;
-  if (reserve.pages > reserve.mapping) munmap(reserve.mapping, reserve.pages - reserve.mapping);
+  // pages handed out are the pools', given back one by one.
+  char *pages_end = pages + count * kHugeBytes;
+  char *mapping_end = mapping + mapping_bytes;
+  if (pages > mapping) munmap(mapping, pages - mapping);
   if (mapping_end > pages_end) munmap(pages_end, mapping_end - pages_end);
-  for (std::size_t i = 0; i < reserve.count; ++i)
-    if (reserve.state[i] != TAKEN) munmap(reserve.pages + i * kHugeBytes, kHugeBytes);
-  std::lock_guard<std::mutex> held(reserve.lock);
-  reserve.mapping = reserve.pages = nullptr;
-  reserve.count = 0;
+  for (std::size_t i = 0; i < count; ++i)
+    if (state[i] != TAKEN) munmap(pages + i * kHugeBytes, kHugeBytes);
 #endif
 }
 

@@ -25,7 +25,8 @@ void give_back(void *region, std::size_t bytes, std::size_t small_bytes) noexcep
 // ready, so at most one page is cleared in vain; when it falls behind, the
 // pool takes a page it has not reached and faults that in itself rather
 // than wait. Pages not handed out are given back at the end. Regions handed
-// out stay valid afterwards and are given back as any other. One at a time;
+// out stay valid afterwards and are given back as any other; a pool on any
+// thread may take them. One at a time (a second, while one lives, does nothing);
 // does nothing where regions are small.
 class prefaulting {
 public:

@@ -6,8 +6,8 @@
 // share the node pool's regions.
 //
 // Everything stored stays until no document node is alive and no parser
-// holds the store; then it all goes back at once. One thread at a time, like
-// the pool.
+// holds the store; then it all goes back at once. Each thread has its own,
+// like the pool.
 #pragma once
 #include <cstddef>
 
@@ -32,5 +32,11 @@ void nodes_gone() noexcept;
 
 // Blocks and regions held: for tests.
 std::size_t blocks() noexcept;
+
+// For xml_node_pool::borrowed_storage: the store this thread uses, and
+// using another thread's (null: its own again); lend gives back the one
+// lent before.
+void *state_in_use() noexcept;
+void *lend(void *state) noexcept;
 
 }  // namespace node_text_store

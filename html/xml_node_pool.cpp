@@ -38,48 +38,58 @@ struct free_slot {
 // The newest region is used from both ends: text upwards from text_end,
 // nodes downwards from nodes_start. It is full where they meet. (Text grows
 // upwards so that the latest piece can be shortened in place.)
-region *regions_held = nullptr;
-std::size_t region_count = 0;
-char *text_end = nullptr;       // the start of the unused middle
-char *nodes_start = nullptr;    // its end: the lowest node slot handed out
-free_slot *free_list = nullptr;
-std::size_t live_count = 0;
+struct pool_state {
+  region *regions_held = nullptr;
+  std::size_t region_count = 0;
+  char *text_end = nullptr;       // the start of the unused middle
+  char *nodes_start = nullptr;    // its end: the lowest node slot handed out
+  free_slot *free_list = nullptr;
+  std::size_t live_count = 0;
+};
 
-std::size_t unused() {
-  return text_end ? static_cast<std::size_t>(nodes_start - text_end) : 0;
+// Each thread parses into a pool of its own, so that pages are read on
+// several threads at once without a lock per node; a thread that frees
+// another's document borrows that thread's pool meanwhile.
+thread_local pool_state own_pool;
+thread_local pool_state *lent_pool = nullptr;
+
+pool_state &pool() { return lent_pool ? *lent_pool : own_pool; }
+
+std::size_t unused(const pool_state &s) {
+  return s.text_end ? static_cast<std::size_t>(s.nodes_start - s.text_end) : 0;
 }
 
-bool add_region() {
+bool add_region(pool_state &s) {
   std::size_t bytes = 0;
-  region *r = static_cast<region *>(large_region::take(region_count, kRegionBytes, bytes));
+  region *r = static_cast<region *>(large_region::take(s.region_count, kRegionBytes, bytes));
   if (!r) return false;
-  r->next = regions_held;
+  r->next = s.regions_held;
   r->bytes = bytes;
-  regions_held = r;
-  ++region_count;
-  text_end = reinterpret_cast<char *>(r) + kHeader;
-  nodes_start = text_end + (bytes - kHeader) / kSlot * kSlot;
-  POOL_POISON(text_end, nodes_start - text_end);
+  s.regions_held = r;
+  ++s.region_count;
+  s.text_end = reinterpret_cast<char *>(r) + kHeader;
+  s.nodes_start = s.text_end + (bytes - kHeader) / kSlot * kSlot;
+  POOL_POISON(s.text_end, s.nodes_start - s.text_end);
   return true;
 }
 
-void release_all_regions() {
-  while (regions_held) {
-    region *next = regions_held->next;
-    POOL_UNPOISON(regions_held, kRegionBytes);   // ASan builds keep to small regions
-    large_region::give_back(regions_held, regions_held->bytes, kRegionBytes);
-    regions_held = next;
+void release_all_regions(pool_state &s) {
+  while (s.regions_held) {
+    region *next = s.regions_held->next;
+    POOL_UNPOISON(s.regions_held, kRegionBytes);   // ASan builds keep to small regions
+    large_region::give_back(s.regions_held, s.regions_held->bytes, kRegionBytes);
+    s.regions_held = next;
   }
-  region_count = 0;
-  text_end = nodes_start = nullptr;
-  free_list = nullptr;
+  s.region_count = 0;
+  s.text_end = s.nodes_start = nullptr;
+  s.free_list = nullptr;
 }
 
-char *text_room(std::size_t n, std::size_t alignment) {
-  if (!text_end) return nullptr;
-  std::uintptr_t a = reinterpret_cast<std::uintptr_t>(text_end);
+char *text_room(const pool_state &s, std::size_t n, std::size_t alignment) {
+  if (!s.text_end) return nullptr;
+  std::uintptr_t a = reinterpret_cast<std::uintptr_t>(s.text_end);
   char *p = reinterpret_cast<char *>((a + alignment - 1) & ~std::uintptr_t(alignment - 1));
-  if (p > nodes_start || static_cast<std::size_t>(nodes_start - p) < n) return nullptr;
+  if (p > s.nodes_start || static_cast<std::size_t>(s.nodes_start - p) < n) return nullptr;
   return p;
 }
 
@@ -89,57 +99,76 @@ bool fits(std::size_t size) noexcept { return size <= kSlot; }
 
 void *allocate(std::size_t size) noexcept {
   if (!fits(size)) return nullptr;
+  pool_state &s = pool();
   void *p;
-  if (free_list) {
-    p = free_list;
+  if (s.free_list) {
+    p = s.free_list;
     POOL_UNPOISON(p, kSlot);
-    free_list = free_list->next;
+    s.free_list = s.free_list->next;
   } else {
-    if (unused() < kSlot && !add_region()) return nullptr;
-    nodes_start -= kSlot;
-    p = nodes_start;
+    if (unused(s) < kSlot && !add_region(s)) return nullptr;
+    s.nodes_start -= kSlot;
+    p = s.nodes_start;
     POOL_UNPOISON(p, kSlot);
   }
-  ++live_count;
+  ++s.live_count;
   return p;
 }
 
 void release(void *storage) noexcept {
   if (!storage) return;
-  if (--live_count == 0 && !node_text_store::held()) {
-    release_all_regions();
+  pool_state &s = pool();
+  if (--s.live_count == 0 && !node_text_store::held()) {
+    release_all_regions(s);
     node_text_store::nodes_gone();
     return;
   }
   free_slot *f = static_cast<free_slot *>(storage);
-  f->next = free_list;
-  free_list = f;
+  f->next = s.free_list;
+  s.free_list = f;
   POOL_POISON(storage, kSlot);
 }
 
 char *allocate_text(std::size_t n, std::size_t alignment) noexcept {
   if (n + alignment > kRegionBytes / 2) return nullptr;
-  char *p = text_room(n, alignment);
+  pool_state &s = pool();
+  char *p = text_room(s, n, alignment);
   if (!p) {
-    if (!add_region()) return nullptr;
-    p = text_room(n, alignment);
+    if (!add_region(s)) return nullptr;
+    p = text_room(s, n, alignment);
   }
   POOL_UNPOISON(p, n);
-  text_end = p + n;
+  s.text_end = p + n;
   return p;
 }
 
 void shorten_latest_text(char *p, std::size_t n, std::size_t kept) noexcept {
-  if (kept >= n || p + n != text_end) return;
-  text_end = p + kept;
-  POOL_POISON(text_end, n - kept);
+  pool_state &s = pool();
+  if (kept >= n || p + n != s.text_end) return;
+  s.text_end = p + kept;
+  POOL_POISON(s.text_end, n - kept);
 }
 
 void release_if_unused() noexcept {
-  if (live_count == 0) release_all_regions();
+  pool_state &s = pool();
+  if (s.live_count == 0) release_all_regions(s);
 }
 
-std::size_t live_nodes() noexcept { return live_count; }
-std::size_t regions() noexcept { return region_count; }
+std::size_t live_nodes() noexcept { return pool().live_count; }
+std::size_t regions() noexcept { return pool().region_count; }
+
+borrowed_storage::borrowed_storage(storage_of_thread owner) noexcept
+    : pool_(lent_pool), text_(node_text_store::lend(owner.text)) {
+  lent_pool = static_cast<pool_state *>(owner.pool);
+}
+
+borrowed_storage::~borrowed_storage() {
+  lent_pool = static_cast<pool_state *>(pool_);
+  node_text_store::lend(text_);
+}
+
+storage_of_thread this_threads_storage() noexcept {
+  return storage_of_thread{&pool(), node_text_store::state_in_use()};
+}
 
 }  // namespace xml_node_pool

@@ -5,8 +5,9 @@
 // A document has hundreds of thousands of small nodes; one allocation per
 // region instead of per node makes building and freeing a tree much cheaper.
 // Freed nodes are reused; when the last node is freed and no parser holds
-// the text store, all regions go back to the system. One thread at a time
-// may use the pool.
+// the text store, all regions go back to the system. Each thread has a pool
+// (and text store) of its own; another thread may use it only while it
+// borrows it (borrowed_storage) and the owner waits.
 #pragma once
 #include <cstddef>
 
@@ -30,5 +31,27 @@ void release_if_unused() noexcept;
 // Node storage currently handed out, and regions held: for tests.
 std::size_t live_nodes() noexcept;
 std::size_t regions() noexcept;
+
+// A thread's pool and text store, as another thread borrows them.
+struct storage_of_thread {
+  void *pool;
+  void *text;
+};
+storage_of_thread this_threads_storage() noexcept;
+
+// While it lives, the calling thread allocates from and frees into the
+// owner's storage: a helper thread that frees a document does so where its
+// nodes came from. The owner touches no node meanwhile.
+class borrowed_storage {
+public:
+  explicit borrowed_storage(storage_of_thread owner) noexcept;
+  ~borrowed_storage();
+  borrowed_storage(const borrowed_storage &) = delete;
+  borrowed_storage &operator=(const borrowed_storage &) = delete;
+
+private:
+  void *pool_;   // what this thread used before
+  void *text_;
+};
 
 }  // namespace xml_node_pool

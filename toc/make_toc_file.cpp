@@ -12,6 +12,7 @@
 #include "html/krhtml.h"
 #include "html/large_region.h"
 #include "html/node_text_store.h"
+#include "html/xml_node_pool.h"
 #include "toc/destination_file.h"
 #include "toc/html_toc.h"
 #include "toc/html_writer.h"
@@ -135,7 +136,11 @@ class background_release {
 public:
   explicit background_release(xml_tree &document) {
     try {
-      thread_ = std::thread([&document] { document.clear(); });
+      const xml_node_pool::storage_of_thread owner = xml_node_pool::this_threads_storage();
+      thread_ = std::thread([&document, owner] {
+        xml_node_pool::borrowed_storage nodes_of_owner(owner);
+        document.clear();
+      });
     } catch (const std::system_error &) {
       document.clear();
     }

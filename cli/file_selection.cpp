@@ -1,0 +1,220 @@
+#include "cli/file_selection.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace fsys = std::filesystem;
+
+namespace {
+
+// One piece of a glob.
+struct glob_token {
+  enum kind_t { literal, one, set, star, any, folders } kind = literal;
+  char c = 0;                 // literal
+  bool negated = false;       // set
+  std::string members;        // set: pairs of first and last byte of each range
+};
+
+glob_token token(glob_token::kind_t kind, char c = 0) {
+  glob_token t;
+  t.kind = kind;
+  t.c = c;
+  return t;
+}
+
+std::vector<glob_token> tokens_of(const std::string &glob) {
+  std::vector<glob_token> tokens;
+  const size_t n = glob.size();
+  for (size_t i = 0; i < n; ++i) {
+    const char c = glob[i];
+    if (c == '\\' && i + 1 < n) {
+      tokens.push_back(token(glob_token::literal, glob[++i]));
+    } else if (c == '*') {
+      if (i + 1 < n && glob[i + 1] == '*') {
+        const bool starts_part = i == 0 || glob[i - 1] == '/';
+        while (i + 1 < n && glob[i + 1] == '*') ++i;
+        if (starts_part && i + 1 < n && glob[i + 1] == '/') {
+          ++i;
+          tokens.push_back(token(glob_token::folders));
+        } else {
+          tokens.push_back(token(glob_token::any));
+        }
+      } else {
+        tokens.push_back(token(glob_token::star));
+      }
+    } else if (c == '?') {
+      tokens.push_back(token(glob_token::one));
+    } else if (c == '[') {
+      glob_token set = token(glob_token::set);
+      size_t j = i + 1;
+      if (j < n && (glob[j] == '!' || glob[j] == '^')) {
+        set.negated = true;
+        ++j;
+      }
+      bool closed = false;
+      for (bool first = true; j < n; first = false) {
+        if (glob[j] == ']' && !first) {
+          closed = true;
+          break;
+        }
+        char from = glob[j];
+        if (from == '\\' && j + 1 < n) from = glob[++j];
+        char to = from;
+        if (j + 2 < n && glob[j + 1] == '-' && glob[j + 2] != ']') {
+          to = glob[j + 2];
+          if (to == '\\' && j + 3 < n) to = glob[++j + 2];
+          j += 2;
+        }
+        set.members += from;
+        set.members += to;
+        ++j;
+      }
+      if (closed) {
+        tokens.push_back(set);
+        i = j;
+      } else {
+        tokens.push_back(token(glob_token::literal, c));   // no set: a plain '['
+      }
+    } else {
+      tokens.push_back(token(glob_token::literal, c));
+    }
+  }
+  return tokens;
+}
+
+bool in_set(const glob_token &token, char c) {
+  const unsigned char u = static_cast<unsigned char>(c);
+  bool found = false;
+  for (size_t k = 0; k + 1 < token.members.size() && !found; k += 2)
+    found = static_cast<unsigned char>(token.members[k]) <= u &&
+            u <= static_cast<unsigned char>(token.members[k + 1]);
+  return found != token.negated;
+}
+
+bool is_page_name(const std::string &name) {
+  std::string lower(name);
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+  for (const char *ending : {".htm", ".html", ".shtml"}) {
+    const size_t length = std::char_traits<char>::length(ending);
+    if (lower.size() > length && lower.compare(lower.size() - length, length, ending) == 0) return true;
+  }
+  return false;
+}
+
+// A glob without '/' is matched against the name alone, wherever it stands.
+bool matches_any(const std::vector<std::string> &globs, const std::string &path, const std::string &name) {
+  for (const std::string &glob : globs) {
+    const bool by_name = glob.find('/') == std::string::npos;
+    if (glob_matches(glob, by_name ? name : path)) return true;
+  }
+  return false;
+}
+
+struct pending_entry {
+  std::string relative;   // below the folder given, '/' between parts
+  bool is_folder;
+};
+
+// The entries of one folder, those to walk or take, sorted by name.
+bool list_folder(const std::string &root, const pending_entry &folder, const file_selection_rules &rules,
+                 std::vector<pending_entry> &entries, std::string &problem) {
+  const fsys::path at = folder.relative.empty() ? fsys::path(root) : fsys::path(root) / folder.relative;
+  std::error_code ec;
+  fsys::directory_iterator it(at, ec);
+  std::vector<std::pair<std::string, bool>> found;
+  for (; !ec && it != fsys::directory_iterator(); it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.empty() || name[0] == '.') continue;   // hidden
+    std::error_code type_error;
+    const fsys::file_status own = it->symlink_status(type_error);
+    if (type_error) continue;
+    if (fsys::is_directory(own)) {
+      found.emplace_back(name, true);
+    } else if (is_page_name(name)) {
+      // A link to a page is taken (its page gets the new text); a link to
+      // a folder is not followed.
+      const fsys::file_status target = fsys::is_symlink(own) ? it->status(type_error) : own;
+      if (!type_error && fsys::is_regular_file(target)) found.emplace_back(name, false);
+    }
+  }
+  if (ec) {
+    problem = at.string() + ": can't be read: " + ec.message();
+    return false;
+  }
+  std::sort(found.begin(), found.end());
+  for (const auto &[name, is_folder] : found) {
+    const std::string relative = folder.relative.empty() ? name : folder.relative + "/" + name;
+    if (matches_any(rules.exclude, relative, name) ||
+        (is_folder && matches_any(rules.exclude, relative + "/", name)))
+      continue;
+    if (!is_folder && !rules.include.empty() && !matches_any(rules.include, relative, name)) continue;
+    entries.push_back(pending_entry{relative, is_folder});
+  }
+  return true;
+}
+
+// Walks below root without recursion: the entries still to visit stand on a
+// stack, the next one on top.
+void walk_folder(const std::string &root, const file_selection_rules &rules,
+                 std::vector<std::string> &files, std::vector<std::string> &problems) {
+  const std::string prefix = root.back() == '/' ? root : root + "/";
+  std::vector<pending_entry> stack{pending_entry{std::string(), true}};
+  std::vector<pending_entry> entries;
+  while (!stack.empty()) {
+    pending_entry next = std::move(stack.back());
+    stack.pop_back();
+    if (!next.is_folder) {
+      files.push_back(prefix + next.relative);
+      continue;
+    }
+    entries.clear();
+    std::string problem;
+    if (!list_folder(root, next, rules, entries, problem)) problems.push_back(problem);
+    stack.insert(stack.end(), std::make_move_iterator(entries.rbegin()),
+                 std::make_move_iterator(entries.rend()));
+  }
+}
+
+}  // namespace
+
+bool glob_matches(const std::string &glob, const std::string &path) {
+  const std::vector<glob_token> tokens = tokens_of(glob);
+  const size_t n = path.size();
+  // after[j]: whether the tokens after the current one match path from j.
+  std::vector<char> after(n + 1, 0), here(n + 1, 0);
+  after[n] = 1;
+  for (size_t t = tokens.size(); t-- > 0;) {
+    const glob_token &token = tokens[t];
+    bool folder_end_ahead = false;   // some '/' at or after j ends folders the rest matches after
+    for (size_t j = n + 1; j-- > 0;) {
+      const bool more = j < n;
+      const char c = more ? path[j] : '\0';
+      switch (token.kind) {
+        case glob_token::literal: here[j] = more && c == token.c && after[j + 1]; break;
+        case glob_token::one: here[j] = more && c != '/' && after[j + 1]; break;
+        case glob_token::set: here[j] = more && c != '/' && in_set(token, c) && after[j + 1]; break;
+        case glob_token::star: here[j] = after[j] || (more && c != '/' && here[j + 1]); break;
+        case glob_token::any: here[j] = after[j] || (more && here[j + 1]); break;
+        case glob_token::folders:
+          folder_end_ahead = folder_end_ahead || (more && c == '/' && after[j + 1]);
+          here[j] = after[j] || folder_end_ahead;
+          break;
+      }
+    }
+    after.swap(here);
+  }
+  return after[0] != 0;
+}
+
+void select_files(const std::vector<std::string> &given, const file_selection_rules &rules,
+                  std::vector<std::string> &files, std::vector<std::string> &problems) {
+  for (const std::string &file : given) {
+    std::error_code ec;
+    if (rules.recursive && file != "-" && !file.empty() && fsys::is_directory(file, ec))
+      walk_folder(file, rules, files, problems);
+    else
+      files.push_back(file);
+  }
+}

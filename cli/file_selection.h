@@ -1,0 +1,25 @@
+// Which files a run of quenby-toc works on: the FILEs as given, where with
+// -r a folder stands for the pages below it (sorted, hidden ones and links
+// to folders left out), narrowed by --include and --exclude.
+#pragma once
+#include <string>
+#include <vector>
+
+struct file_selection_rules {
+  bool recursive = false;
+  std::vector<std::string> include;   // globs; none: every page
+  std::vector<std::string> exclude;
+};
+
+// Whether a glob matches a path below a folder ('/' between its parts).
+// "*" and "?" stand for characters other than '/', "[a-z]" and "[!a]" for
+// one of (or none of) a set, "**/" for any folders, "**" elsewhere for any
+// characters, and "\x" for x itself.
+bool glob_matches(const std::string &glob, const std::string &path);
+
+// Appends what each FILE stands for to files, in the order given; a folder's
+// pages in the byte order of their paths, folder by folder. A folder or
+// link that cannot be read is one line in problems (its pages are left
+// out). Without recursive a folder is kept as given, for the run to refuse.
+void select_files(const std::vector<std::string> &given, const file_selection_rules &rules,
+                  std::vector<std::string> &files, std::vector<std::string> &problems);

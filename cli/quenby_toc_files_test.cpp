@@ -1,0 +1,68 @@
+// quenby-toc on many files: folders, parallel jobs, the summary, and one
+// durable step for many pages that a failure of one page does not spoil.
+#include <gtest/gtest.h>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+#include "cli/cli_run_test_util.h"
+#include "toc/toc_file_test_util.h"
+#include "toc/toc_generated_pages.h"
+
+namespace {
+
+using cli_test::cli_run;
+using toc_test::read_file;
+using toc_test::scratch_folder;
+using toc_test::write_file;
+namespace fsys = std::filesystem;
+
+// A tree of generated pages in nested folders; every seventh page carries a
+// wrong setting in its TOC comment, so that it fails.
+std::vector<std::string> make_tree(const scratch_folder &folder, int pages) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < pages; ++i) {
+    const std::string name = "tree/part" + std::to_string(i % 3) + "/s" + std::to_string(i % 5) + "/p" +
+                             std::to_string(i) + ".html";
+    fsys::create_directories(fsys::path(folder.file(name)).parent_path());
+    std::string page = toc_test::generated_page(static_cast<uint32_t>(i) + 1, true);
+    if (i % 7 == 3) page = "<html><body><!-- toc levels=9-1 -->\r\n<h1>x</h1></body></html>";
+    EXPECT_TRUE(write_file(folder.file(name), page));
+    paths.push_back(folder.file(name));
+  }
+  return paths;
+}
+
+// Every byte a run leaves behind: its status, its streams and its pages.
+std::string everything_of(const std::vector<std::string> &args, const std::vector<std::string> &pages) {
+  cli_run r;
+  const int status = r.run(args);
+  std::string all = "status " + std::to_string(status) + "\nout:\n" + r.output() + "err:\n" + r.errors();
+  for (const std::string &page : pages) all += "\n" + page + ":\n" + read_file(page);
+  return all;
+}
+
+TEST(quenby_toc_files, output_does_not_depend_on_the_number_of_jobs) {
+  std::map<std::string, std::string> by_mode;   // the first run's bytes
+  for (const char *jobs : {"1", "2", "7"}) {
+    for (const char *mode : {"--diff", "--stamp=9"}) {
+      scratch_folder folder;
+      const std::vector<std::string> pages = make_tree(folder, 60);
+      const std::string everything =
+          everything_of({"-r", "-j", jobs, "--stamp", "9", mode, folder.file("tree")}, pages);
+      const std::string name = std::string(mode) + " -j " + jobs;
+      if (std::string(jobs) == "1") {
+        EXPECT_NE(everything.find("status 1"), std::string::npos) << name;
+        EXPECT_NE(everything.find("p3.html:1: "), std::string::npos) << everything;
+      }
+      // The folder's own name differs from run to run.
+      std::string same = everything;
+      for (size_t at; (at = same.find(folder.file(""))) != std::string::npos;)
+        same.replace(at, folder.file("").size(), "<folder>/");
+      if (by_mode.count(mode) == 0) by_mode[mode] = same;
+      else EXPECT_EQ(same, by_mode[mode]) << name;
+    }
+  }
+}
+
+}  // namespace
