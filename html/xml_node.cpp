@@ -7,8 +7,9 @@
 #include <cstring>
 #include <vector>
 
+// Each thread's own: reading a Value's text may write to it (its end).
 const krval &xml_node::spare() {
-  static const krval empty("");
+  static thread_local const krval empty("");
   return empty;
 }
 
@@ -47,36 +48,47 @@ struct stored_tag {
 // last slot does.
 constexpr std::uintptr_t kTagBit = 1;
 constexpr std::uintptr_t kFreeBit = 2;
-std::vector<std::uintptr_t> slots;
-uint32_t first_free_slot = 0;   // 0: none
-std::size_t slots_in_use = 0;
+struct slot_table {
+  std::vector<std::uintptr_t> slots;
+  uint32_t first_free_slot = 0;   // 0: none
+  std::size_t slots_in_use = 0;
+};
+
+// One table per thread, borrowed with the node pool (see
+// xml_node_pool::borrowed_storage) by a thread that frees a document.
+thread_local slot_table own_table;
+thread_local slot_table *lent_table = nullptr;
+
+slot_table &table() { return lent_table ? *lent_table : own_table; }
 
 // A slot (numbered from 1) holding value, or 0 when out of memory.
 uint32_t take_slot(std::uintptr_t value) noexcept {
-  uint32_t slot = first_free_slot;
+  slot_table &t = table();
+  uint32_t slot = t.first_free_slot;
   if (slot) {
-    first_free_slot = static_cast<uint32_t>(slots[slot - 1] >> 2);
-    slots[slot - 1] = value;
+    t.first_free_slot = static_cast<uint32_t>(t.slots[slot - 1] >> 2);
+    t.slots[slot - 1] = value;
   } else {
     try {
-      slots.push_back(value);
+      t.slots.push_back(value);
     } catch (const std::bad_alloc &) {
       return 0;
     }
-    slot = static_cast<uint32_t>(slots.size());
+    slot = static_cast<uint32_t>(t.slots.size());
   }
-  ++slots_in_use;
+  ++t.slots_in_use;
   return slot;
 }
 
 void give_back_slot(uint32_t slot) noexcept {
-  if (--slots_in_use == 0) {
-    std::vector<std::uintptr_t>().swap(slots);
-    first_free_slot = 0;
+  slot_table &t = table();
+  if (--t.slots_in_use == 0) {
+    std::vector<std::uintptr_t>().swap(t.slots);
+    t.first_free_slot = 0;
     return;
   }
-  slots[slot - 1] = (static_cast<std::uintptr_t>(first_free_slot) << 2) | kFreeBit;
-  first_free_slot = slot;
+  t.slots[slot - 1] = (static_cast<std::uintptr_t>(t.first_free_slot) << 2) | kFreeBit;
+  t.first_free_slot = slot;
 }
 
 void read_attributes(const stored_tag &tag, krhash &map) {
@@ -88,7 +100,7 @@ void read_attributes(const stored_tag &tag, krhash &map) {
 }  // namespace
 
 void xml_attributes::release() {
-  std::uintptr_t state = slots[slot_ - 1];
+  std::uintptr_t state = table().slots[slot_ - 1];
   if (!(state & kTagBit)) delete reinterpret_cast<krhash *>(state);   // a tag is the store's
   give_back_slot(slot_);
   slot_ = 0;
@@ -96,7 +108,7 @@ void xml_attributes::release() {
 
 krhash *xml_attributes::existing_map() const {
   if (!slot_) return nullptr;
-  std::uintptr_t &state = slots[slot_ - 1];
+  std::uintptr_t &state = table().slots[slot_ - 1];
   if (state & kTagBit) {
     const stored_tag *tag = reinterpret_cast<const stored_tag *>(state & ~kTagBit);
     krhash *m = new krhash;
@@ -156,4 +168,12 @@ krhash &xml_attributes::map() {
     throw std::bad_alloc();
   }
   return *m;
+}
+
+void *xml_attributes::slots_in_use_by_thread() noexcept { return &table(); }
+
+void *xml_attributes::lend_slots(void *table_of_owner) noexcept {
+  void *before = lent_table;
+  lent_table = static_cast<slot_table *>(table_of_owner);
+  return before;
 }

@@ -22,6 +22,10 @@ public:
   ~xml_attributes() {
     if (slot_) release();
   }
+  // For xml_node_pool::borrowed_storage: the attribute table this thread
+  // uses, and using another thread's (null: its own again).
+  static void *slots_in_use_by_thread() noexcept;
+  static void *lend_slots(void *table_of_owner) noexcept;
 
   void set(const krval &key, const krval &value) { map().set(key, value); }
   bool get(const krval &key, krval &value) const;   // absent: value is the integer 0

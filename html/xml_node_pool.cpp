@@ -158,17 +158,20 @@ std::size_t live_nodes() noexcept { return pool().live_count; }
 std::size_t regions() noexcept { return pool().region_count; }
 
 borrowed_storage::borrowed_storage(storage_of_thread owner) noexcept
-    : pool_(lent_pool), text_(node_text_store::lend(owner.text)) {
+    : pool_(lent_pool), text_(node_text_store::lend(owner.text)),
+      attributes_(xml_attributes::lend_slots(owner.attributes)) {
   lent_pool = static_cast<pool_state *>(owner.pool);
 }
 
 borrowed_storage::~borrowed_storage() {
   lent_pool = static_cast<pool_state *>(pool_);
   node_text_store::lend(text_);
+  xml_attributes::lend_slots(attributes_);
 }
 
 storage_of_thread this_threads_storage() noexcept {
-  return storage_of_thread{&pool(), node_text_store::state_in_use()};
+  return storage_of_thread{&pool(), node_text_store::state_in_use(),
+                           xml_attributes::slots_in_use_by_thread()};
 }
 
 }  // namespace xml_node_pool

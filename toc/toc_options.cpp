@@ -1,7 +1,7 @@
 #include "toc/toc_options.h"
 
 const toc_options &default_toc_options() {
-  static const toc_options defaults;
+  static thread_local const toc_options defaults;   // each thread's: reading a Value's text writes to it
   return defaults;
 }
 
