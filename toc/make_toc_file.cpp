@@ -314,6 +314,25 @@ void set_page_error(toc_job &job, int32_t line, const std::string &error) {
   job.message = (job.page_name + ":" + std::to_string(line) + ": " + error + "\r\n").c_str();
 }
 
+// A page names style files in its own folder or below it: a page is input,
+// and must not have the program read any file it likes.
+bool style_within_page_folder(const std::string &style) {
+  toc_style style_record;
+  toc_layout layout;
+  bool prefers_ids = false;
+  if (predefined_style(style, style_record, layout, prefers_ids)) return true;
+  if (style.empty() || style[0] == '/' || style[0] == '\\' || style.find(':') != std::string::npos)
+    return false;
+  size_t at = 0;
+  while (at <= style.size()) {
+    size_t end = style.find_first_of("/\\", at);
+    if (end == std::string::npos) end = style.size();
+    if (style.compare(at, end - at, "..") == 0 && end - at == 2) return false;
+    at = end + 1;
+  }
+  return true;
+}
+
 // The options the page asks for, where its TOC comment carries settings;
 // the job's own otherwise. False with the message set.
 bool options_for_page(const xml_tree &document, const html_toc &transform, toc_job &job,
@@ -333,6 +352,12 @@ bool options_for_page(const xml_tree &document, const html_toc &transform, toc_j
   merged.fill_from(page);
   page_options.stamp = job.options.stamp;
   const std::string folder = job.chosen->style.empty() ? job.style_folder : std::string();
+  if (job.chosen->style.empty() && !style_within_page_folder(page.style)) {
+    set_page_error(job, line_of(document, transform.toc_comment),
+                   "a style file named in a page must lie in the page's folder or below it: '" +
+                       page.style + "'");
+    return false;
+  }
   if (!resolve_toc_options(merged, folder, page_options, error)) {
     set_page_error(job, line_of(document, transform.toc_comment), error);
     return false;

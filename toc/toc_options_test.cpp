@@ -157,6 +157,12 @@ TEST_F(toc_options_test, bad_settings_in_a_page_name_its_line_and_write_nothing)
        "page.html:3: names must be stamp or slug, not 'readable' in the TOC comment\r\n"},
       {"<!-- toc style=fancy -->", "page.html:3: " + golden_folder +
                                        "/fancy: can't read the style file: No such file or directory\r\n"},
+      {"<!-- toc style=../../etc/passwd -->",
+       "page.html:3: a style file named in a page must lie in the page's folder or below it: "
+       "'../../etc/passwd'\r\n"},
+      {"<!-- toc style=/etc/passwd -->",
+       "page.html:3: a style file named in a page must lie in the page's folder or below it: "
+       "'/etc/passwd'\r\n"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.first);
