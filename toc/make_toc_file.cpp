@@ -352,7 +352,8 @@ bool options_for_page(const xml_tree &document, const html_toc &transform, toc_j
   merged.fill_from(page);
   page_options.stamp = job.options.stamp;
   const std::string folder = job.chosen->style.empty() ? job.style_folder : std::string();
-  if (job.chosen->style.empty() && !style_within_page_folder(page.style)) {
+  const bool page_names_style = job.chosen->style.empty() && !page.style.empty();
+  if (page_names_style && !style_within_page_folder(page.style)) {
     set_page_error(job, line_of(document, transform.toc_comment),
                    "a style file named in a page must lie in the page's folder or below it: '" +
                        page.style + "'");
