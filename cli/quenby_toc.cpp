@@ -11,6 +11,7 @@
 #include "cli/unified_diff.h"
 #include "fs/fs.h"
 #include "html/regex_binding.h"
+#include "toc/destination_batch.h"
 #include "toc/make_toc_file.h"
 #include "value/krval.h"
 
@@ -97,6 +98,7 @@ struct run_setup {
   cli_io &io;
   toc_options base;   // for pages whose TOC comment carries no settings
   bool per_file_progress = false;   // a percentage for the one file of the run
+  destination_batch *batch = nullptr;   // where the pages written wait to be made durable
 };
 
 // The folder a page's style file is named from: the page's own.
@@ -109,7 +111,7 @@ std::string folder_of(const std::string &file) {
 // The engine's job for one page; bytes, when given, are the page's text.
 bool run_job(const std::string &file, const std::string *bytes, const std::string *destination,
              std::string *result, const std::string &name, run_setup &setup,
-             file_outcome &outcome) {
+             file_outcome &outcome, std::size_t index = 0) {
   toc_tree tree;
   toc_job job;
   job.options = setup.base;
@@ -122,6 +124,10 @@ bool run_job(const std::string &file, const std::string *bytes, const std::strin
   if (setup.per_file_progress) {
     job.progress = show_progress;
     job.context = &display;
+  }
+  if (setup.batch && !bytes) {
+    job.batch = setup.batch;
+    job.batch_key = index;
   }
   int32_t status;
   if (!bytes) {
@@ -138,6 +144,7 @@ bool run_job(const std::string &file, const std::string *bytes, const std::strin
     outcome.kind = file_outcome::failed;
     return false;
   }
+  outcome.pending = job.batch != nullptr;
   return true;
 }
 
@@ -221,7 +228,7 @@ void process_standard_input(run_setup &setup, file_outcome &outcome) {
   outcome.output = std::move(output);
 }
 
-void process_file(const std::string &file, run_setup &setup, file_outcome &outcome) {
+void process_file(const std::string &file, std::size_t index, run_setup &setup, file_outcome &outcome) {
   if (!usable_source(file, outcome)) return;
   if (setup.options.check || setup.options.diff) {
     std::string before, after;
@@ -235,7 +242,7 @@ void process_file(const std::string &file, run_setup &setup, file_outcome &outco
     return;
   }
   const std::string &destination = setup.options.has_output ? setup.options.output : file;
-  run_job(file, nullptr, &destination, nullptr, file, setup, outcome);
+  run_job(file, nullptr, &destination, nullptr, file, setup, outcome, index);
 }
 
 // The counts of a run of several files, and what is shown while it goes.
@@ -312,9 +319,27 @@ int run_quenby_toc(const std::vector<std::string> &args, cli_io &io) {
     if (files[index] == "-")
       process_standard_input(setup, outcome);
     else
-      process_file(files[index], setup, outcome);
+      process_file(files[index], index, setup, outcome);
   };
-  run.finish_window = [](std::size_t, std::size_t, file_outcome *) {};
+  // Several pages written in place are made durable a window at a time.
+  destination_batch batch;
+  batch.step_allowed = io.batch_step_allowed;
+  if (files.size() > 1 && !options.check && !options.diff && !options.has_output) setup.batch = &batch;
+  run.finish_window = [&](std::size_t first, std::size_t end, file_outcome *outcomes) {
+    std::vector<std::string> folder_problems;
+    for (const destination_batch::result &r : batch.commit(folder_problems)) {
+      file_outcome &outcome = outcomes[r.key - first];
+      outcome.pending = false;
+      if (!r.replaced) {
+        outcome.kind = file_outcome::failed;
+        note(outcome, r.message);
+      }
+    }
+    for (const std::string &problem : folder_problems) {
+      note(outcomes[end - 1 - first], problem);
+      outcomes[end - 1 - first].kind = file_outcome::failed;
+    }
+  };
   run.print = [&](std::size_t, const file_outcome &outcome) {
     if (!outcome.output.empty() &&
         (std::fwrite(outcome.output.data(), 1, outcome.output.size(), io.out) != outcome.output.size() ||

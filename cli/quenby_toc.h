@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+#include "toc/destination_batch.h"
 
 struct cli_io {
   std::FILE *in = stdin;
@@ -11,6 +12,9 @@ struct cli_io {
   std::FILE *err = stderr;
   bool err_is_terminal = false;            // progress is shown only on a terminal
   const char *source_date_epoch = nullptr; // the variable's value, or none
+  // Tests only: makes a page's flush or move fail where several are
+  // written at once.
+  destination_batch::step_check batch_step_allowed = nullptr;
 };
 
 enum cli_exit : int {

@@ -65,4 +65,33 @@ TEST(quenby_toc_files, output_does_not_depend_on_the_number_of_jobs) {
   }
 }
 
+std::string failing_page;
+bool fail_one_flush(destination_step step, const std::string &destination) {
+  return !(step == destination_step::flush && destination == failing_page);
+}
+
+// The pages of a run are made durable together; one whose flush fails is
+// named, keeps its old text, and makes the run fail, while every other page
+// is done.
+TEST(quenby_toc_files, a_page_whose_flush_fails_is_named_and_stays_old) {
+  scratch_folder folder, undisturbed;
+  const std::vector<std::string> pages = make_tree(folder, 12), done = make_tree(undisturbed, 12);
+  std::vector<std::string> before;
+  for (const std::string &p : pages) before.push_back(read_file(p));
+  EXPECT_EQ(cli_run().run({"-r", "-q", "--stamp", "9", undisturbed.file("tree")}), 1);
+  failing_page = pages[5];
+  cli_run r;
+  r.io.batch_step_allowed = fail_one_flush;
+  EXPECT_EQ(r.run({"-r", "-q", "--stamp", "9", folder.file("tree")}), 1);
+  const std::string wrong_setting = ":1: levels must be FROM-TO or one level, from 1 to 9, the lower first: "
+                                    "'9-1' in the TOC comment\n";
+  EXPECT_EQ(r.errors(), "quenby-toc: " + pages[3] + wrong_setting + "quenby-toc: " + pages[10] + wrong_setting +
+                            "quenby-toc: Can't write file: " + pages[5] + "\n");
+  for (size_t i = 0; i < pages.size(); ++i)
+    EXPECT_EQ(read_file(pages[i]), i == 5 ? before[i] : read_file(done[i])) << pages[i];
+  size_t files = 0;
+  for (const auto &entry : fsys::recursive_directory_iterator(folder.file("tree"))) files += entry.is_regular_file();
+  EXPECT_EQ(files, pages.size());   // no temporary file left
+}
+
 }  // namespace

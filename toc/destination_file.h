@@ -5,6 +5,7 @@
 // the source, with none). The replaced file keeps what is not its text: its
 // owner, group, permissions and other names.
 #pragma once
+#include <vector>
 #include "fs/fs.h"
 #include "value/krval.h"
 
@@ -32,6 +33,19 @@ void start_write_back(krfile handle);
 
 // Forces what was written to the handle onto the disk.
 bool flush_to_disk(krfile handle);
+
+// Makes closed files durable together where the system flushes a whole
+// file system in one call (Linux): marks in flushed each file it did.
+// Elsewhere, or where that call fails, it marks none, and each file is to
+// be flushed by itself.
+void flush_file_systems(const std::vector<krval> &files, std::vector<char> &flushed);
+
+// Forces a closed file's text onto the disk.
+bool flush_closed_file(const krval &path);
+
+// Forces a folder's entries (the files just moved into it) onto the disk;
+// true where the system offers no such thing.
+bool flush_folder(const krval &folder);
 
 enum class replace_outcome {
   replaced,      // target holds the new text; the temporary is gone

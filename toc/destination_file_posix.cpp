@@ -124,3 +124,50 @@ replace_outcome replace_with(const krval &temporary, const krval &target) {
   return ::rename(temporary.c_str(), target.c_str()) == 0 ? replace_outcome::replaced
                                                            : replace_outcome::untouched;
 }
+
+void flush_file_systems(const std::vector<krval> &files, std::vector<char> &flushed) {
+#if defined(__linux__)
+  // One syncfs per file system the files lie on; the first file of each
+  // opens it.
+  std::vector<dev_t> devices(files.size());
+  std::vector<char> known(files.size(), 0);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    struct stat info;
+    if (::lstat(files[i].c_str(), &info) == 0) {
+      devices[i] = info.st_dev;
+      known[i] = 1;
+    }
+  }
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (!known[i] || flushed[i]) continue;
+    bool first = true;
+    for (std::size_t k = 0; k < i && first; ++k) first = !(known[k] && devices[k] == devices[i]);
+    if (!first) continue;
+    const int fd = open_retrying(files[i].c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const bool synced = fd >= 0 && ::syncfs(fd) == 0;
+    if (fd >= 0) ::close(fd);
+    if (!synced) continue;
+    for (std::size_t k = i; k < files.size(); ++k)
+      if (known[k] && devices[k] == devices[i]) flushed[k] = 1;
+  }
+#else
+  (void)files;
+  (void)flushed;
+#endif
+}
+
+bool flush_closed_file(const krval &path) {
+  const int fd = open_retrying(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return false;
+  const bool flushed = ::fsync(fd) == 0;
+  return ::close(fd) == 0 && flushed;
+}
+
+bool flush_folder(const krval &folder) {
+  const int fd = open_retrying(folder.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECTORY);
+  if (fd < 0) return false;
+  // Some file systems cannot flush a folder: their moves are durable as made.
+  const bool flushed = ::fsync(fd) == 0 || errno == EINVAL;
+  ::close(fd);
+  return flushed;
+}

@@ -125,3 +125,19 @@ replace_outcome replace_with(const krval &temporary, const krval &target) {
              ? replace_outcome::replaced
              : replace_outcome::copy_kept;
 }
+
+// Windows has no flush of a whole volume for a program without the
+// administrator's rights: each file is flushed by itself.
+void flush_file_systems(const std::vector<krval> &, std::vector<char> &) {}
+
+bool flush_closed_file(const krval &path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool flushed = FlushFileBuffers(file) != 0;
+  return CloseHandle(file) != 0 && flushed;
+}
+
+// The moves are made with the file system's own journal (ReplaceFileA,
+// MoveFileExA with MOVEFILE_WRITE_THROUGH); a folder cannot be flushed.
+bool flush_folder(const krval &) { return true; }

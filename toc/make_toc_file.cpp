@@ -13,6 +13,7 @@
 #include "html/large_region.h"
 #include "html/node_text_store.h"
 #include "html/xml_node_pool.h"
+#include "toc/destination_batch.h"
 #include "toc/destination_file.h"
 #include "toc/html_toc.h"
 #include "toc/html_writer.h"
@@ -260,43 +261,39 @@ int32_t read_source(page_bytes &in, const krval &source_name, xml_tree &document
 // it in the destination's place once all of it is on the disk. The document
 // is freed on the way.
 int32_t write_destination(const krval &destination_name, xml_tree &document,
-                          uint8_t insert_toc, toc_tree &tree, toc_node *first_entry,
-                          const html_toc &transform, destination_step_check step_allowed,
-                          krval &message) {
+                          const html_toc &transform, toc_job &job) {
   krval target = destination_target(destination_name);
   krval temporary;
   krfile out = create_temporary_beside(target, temporary);
   if (out == krfile_invalid) {
-    set_message(message, "Can't open file for writing: ", destination_name);
+    set_message(job.message, "Can't open file for writing: ", destination_name);
     return 1;
   }
   file_sink sink(out);
-  write_html_document(document, sink, insert_toc, tree, first_entry, transform.start_marker,
-                      transform.end_marker, transform.insertion_node);
+  write_html_document(document, sink, job.insert_toc, *job.tree, job.first_entry,
+                      transform.start_marker, transform.end_marker, transform.insertion_node);
   bool written = sink.finish();
-  start_write_back(out);
-  replace_outcome outcome = replace_outcome::untouched;
-  {
+  if (job.batch) {
+    // The batch flushes and moves it with the others.
+    written = take_attributes_of(target, out) && written;
+    written = close_file(out) && written;
+    if (written) {
+      job.batch->add(job.batch_key, temporary, target, destination_name);
+      return 0;
+    }
+  } else {
+    start_write_back(out);
     background_release release(document);
     written = written && take_attributes_of(target, out);
-    auto allowed = [step_allowed](destination_step step) { return !step_allowed || step_allowed(step); };
+    auto allowed = [&job](destination_step step) { return !job.step_allowed || job.step_allowed(step); };
     written = written && allowed(destination_step::flush) && flush_to_disk(out);
     written = close_file(out) && written;
-    if (written && allowed(destination_step::move)) outcome = replace_with(temporary, target);
-  }
-  if (outcome == replace_outcome::replaced) return 0;
-  if (outcome == replace_outcome::copy_kept) {
-    // The destination may be half written: the user needs the whole text.
-    message = "Can't write file: ";
-    message.append(destination_name);
-    message.append(" (its complete new text is kept in ");
-    message.append(temporary);
-    message.append(")\r\n");
-    return 1;
+    if (written && allowed(destination_step::move))
+      return put_in_place(temporary, target, destination_name, job.message);
   }
   krval delete_name(temporary);
   delete_file(delete_name);
-  set_message(message, "Can't write file: ", destination_name);
+  set_message(job.message, "Can't write file: ", destination_name);
   return 1;
 }
 
@@ -423,8 +420,7 @@ int32_t run_page(page_bytes &source, const krval &source_name, html_sink *sink,
     write_html_document(document, *sink, job.insert_toc, *job.tree, job.first_entry,
                         transform.start_marker, transform.end_marker, transform.insertion_node);
   } else {
-    result = write_destination(destination_name, document, job.insert_toc, *job.tree,
-                               job.first_entry, transform, job.step_allowed, job.message);
+    result = write_destination(destination_name, document, transform, job);
     if (result != 0) return result;
   }
   report(job.progress, job.context, 100);

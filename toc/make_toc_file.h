@@ -32,6 +32,8 @@ int32_t make_toc_file(const krval &source, const krval &destination, uint8_t ins
 enum class destination_step { flush, move };
 using destination_step_check = bool (*)(destination_step step);
 
+class destination_batch;
+
 // One page's run with options: what the caller gives and gets back.
 struct toc_job {
   toc_options options;            // the run's options, stamp included
@@ -51,6 +53,12 @@ struct toc_job {
   void *context = nullptr;
   // Tests only: asked before each step; false makes it fail.
   destination_step_check step_allowed = nullptr;
+  // Where set, the destination's complete new text is left in a closed
+  // temporary file that the batch makes durable together with others and
+  // then moves (see destination_batch), under batch_key; the job's result
+  // 0 then says only that the text is written.
+  destination_batch *batch = nullptr;
+  std::size_t batch_key = 0;
 };
 
 // The job from file to file, as make_toc_file; the same results.

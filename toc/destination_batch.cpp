@@ -1,0 +1,114 @@
+#include "toc/destination_batch.h"
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <set>
+#include <system_error>
+#include <thread>
+
+#include "fs/fs.h"
+#include "toc/destination_file.h"
+
+namespace {
+
+// Flushes issued at once: the disk orders them, and the waits overlap.
+constexpr std::size_t flushing_threads = 8;
+
+std::string without_line_end(const krval &message) {
+  std::string text = message.str();
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
+std::string folder_of(const krval &path) {
+  const std::string folder = std::filesystem::path(path.str()).parent_path().string();
+  return folder.empty() ? "." : folder;
+}
+
+}  // namespace
+
+int32_t put_in_place(const krval &temporary, const krval &target, const krval &destination_name,
+                     krval &message) {
+  const replace_outcome outcome = replace_with(temporary, target);
+  if (outcome == replace_outcome::replaced) return 0;
+  message = "Can't write file: ";
+  message.append(destination_name);
+  if (outcome == replace_outcome::copy_kept) {
+    // The destination may be half written: the user needs the whole text.
+    message.append(" (its complete new text is kept in ");
+    message.append(temporary);
+    message.append(")\r\n");
+    return 1;
+  }
+  message.append("\r\n");
+  krval delete_name(temporary);
+  delete_file(delete_name);
+  return 1;
+}
+
+void destination_batch::add(std::size_t key, const krval &temporary, const krval &target,
+                            const krval &destination_name) {
+  std::lock_guard<std::mutex> held(lock_);
+  entries_.push_back(entry{key, temporary, target, destination_name});
+}
+
+void destination_batch::flush_all(const std::vector<entry> &entries, std::vector<char> &flushed) const {
+  if (how_ == flushing::together) {
+    std::vector<krval> files;
+    for (const entry &e : entries) files.push_back(e.temporary);
+    flush_file_systems(files, flushed);
+  }
+  std::vector<std::size_t> left;
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    if (!flushed[i]) left.push_back(i);
+  std::atomic<std::size_t> next{0};
+  auto flush_some = [&] {
+    for (std::size_t k; (k = next++) < left.size();)
+      flushed[left[k]] = flush_closed_file(entries[left[k]].temporary) ? 1 : 0;
+  };
+  std::vector<std::thread> threads;
+  for (std::size_t t = 1; t < flushing_threads && t < left.size(); ++t) {
+    try {
+      threads.emplace_back(flush_some);
+    } catch (const std::system_error &) {
+      break;   // fewer at once, the same flushes
+    }
+  }
+  flush_some();
+  for (std::thread &t : threads) t.join();
+}
+
+std::vector<destination_batch::result> destination_batch::commit(std::vector<std::string> &problems) {
+  std::vector<entry> entries;
+  {
+    std::lock_guard<std::mutex> held(lock_);
+    entries.swap(entries_);
+  }
+  std::sort(entries.begin(), entries.end(), [](const entry &a, const entry &b) { return a.key < b.key; });
+  std::vector<char> flushed(entries.size(), 0);
+  flush_all(entries, flushed);
+
+  std::vector<result> results;
+  std::set<std::string> folders;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const entry &e = entries[i];
+    auto allowed = [&](destination_step step) { return !step_allowed || step_allowed(step, e.name.str()); };
+    krval message;
+    int32_t failed = 1;
+    if (flushed[i] && allowed(destination_step::flush) && allowed(destination_step::move)) {
+      failed = put_in_place(e.temporary, e.target, e.name, message);
+    } else {
+      // Never moved: the destination stays as it was.
+      krval delete_name(e.temporary);
+      delete_file(delete_name);
+      message = "Can't write file: ";
+      message.append(e.name);
+    }
+    if (!failed) folders.insert(folder_of(e.target));
+    results.push_back(result{e.key, failed == 0, failed ? without_line_end(message) : std::string()});
+  }
+  for (const std::string &folder : folders)
+    if (!flush_folder(krval(folder.c_str()))) problems.push_back("Can't flush folder: " + folder);
+  return results;
+}
