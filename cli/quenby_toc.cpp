@@ -8,6 +8,7 @@
 #include "cli/cli_options.h"
 #include "cli/file_selection.h"
 #include "cli/parallel_files.h"
+#include "cli/run_display.h"
 #include "cli/unified_diff.h"
 #include "fs/fs.h"
 #include "html/regex_binding.h"
@@ -129,6 +130,8 @@ bool run_job(const std::string &file, const std::string *bytes, const std::strin
     job.batch = setup.batch;
     job.batch_key = index;
   }
+  // A page rewritten in place whose TOC is current is left alone.
+  job.leave_unchanged = !bytes && destination && *destination == file;
   int32_t status;
   if (!bytes) {
     status = make_toc_with_options(krval(file.c_str()), krval(destination->c_str()), job);
@@ -144,7 +147,8 @@ bool run_job(const std::string &file, const std::string *bytes, const std::strin
     outcome.kind = file_outcome::failed;
     return false;
   }
-  outcome.pending = job.batch != nullptr;
+  outcome.pending = job.batch != nullptr && !job.unchanged;
+  if (job.unchanged) outcome.kind = file_outcome::unchanged;
   return true;
 }
 
@@ -340,7 +344,15 @@ int run_quenby_toc(const std::vector<std::string> &args, cli_io &io) {
       outcomes[end - 1 - first].kind = file_outcome::failed;
     }
   };
+  // A run of more than one file shows its progress as one line, and ends
+  // with a summary.
+  const bool many = files.size() > 1 || files.size() != options.files.size();
+  run_display display(io.err, io.err_is_terminal && !options.quiet, files.size(),
+                      options.check || options.diff);
+  if (many && io.err_is_terminal && !options.quiet)
+    run.progress = [&](std::size_t done, int64_t bytes) { display.progress(done, bytes); };
   run.print = [&](std::size_t, const file_outcome &outcome) {
+    if (!outcome.errors.empty() || !outcome.output.empty()) display.clear();
     if (!outcome.output.empty() &&
         (std::fwrite(outcome.output.data(), 1, outcome.output.size(), io.out) != outcome.output.size() ||
          std::fflush(io.out) != 0) &&
@@ -359,6 +371,7 @@ int run_quenby_toc(const std::vector<std::string> &args, cli_io &io) {
     }
   };
   run_in_parallel(run);
+  if (many && !options.quiet) display.summary(totals.changed, totals.unchanged, totals.failed);
 
   int status = CLI_DONE;
   if (!problems.empty() || totals.failed > 0 || totals.output_failed) status = CLI_FAILED;

@@ -17,6 +17,7 @@
 #include "toc/destination_file.h"
 #include "toc/html_toc.h"
 #include "toc/html_writer.h"
+#include "toc/same_text_sink.h"
 
 namespace {
 
@@ -207,7 +208,7 @@ private:
 // landmarks of it; 0, or the job's result with the message set.
 int32_t read_source(page_bytes &in, const krval &source_name, xml_tree &document,
                     std::vector<xml_node *> &landmarks, toc_progress_callback progress,
-                    void *context, krval &message) {
+                    void *context, krval &message, std::vector<source_piece> *pieces) {
   const int32_t size = in.size();
   int64_t read = 0;
   krhtml parser;
@@ -226,6 +227,7 @@ int32_t read_source(page_bytes &in, const krval &source_name, xml_tree &document
     }
     int32_t got = in.read(into, read_size);
     node_text_store::shorten_latest(into, read_size, got > 0 ? got : 0);
+    if (pieces && got > 0) pieces->push_back(source_piece{into, got});
     if (got > 0) {
       for (int32_t at = 0; at < got; at += chunk_size) {
         const int32_t piece = got - at < chunk_size ? got - at : chunk_size;
@@ -407,8 +409,10 @@ int32_t run_page(page_bytes &source, const krval &source_name, html_sink *sink,
   xml_tree document;
   document.insert_first_top_level(new xml_node);
   std::vector<xml_node *> landmarks;
+  // The pieces stay where they were read while the document lives.
+  std::vector<source_piece> pieces;
   int32_t result = read_source(source, source_name, document, landmarks, job.progress,
-                               job.context, job.message);
+                               job.context, job.message, job.leave_unchanged ? &pieces : nullptr);
   source.done();
   if (result != 0) return result;
   report(job.progress, job.context, 70);
@@ -416,7 +420,16 @@ int32_t run_page(page_bytes &source, const krval &source_name, html_sink *sink,
   html_toc transform;
   result = transform_page(document, landmarks, job, transform);
   if (result != 0) return result;
-  if (sink) {
+  job.unchanged = false;
+  if (job.leave_unchanged && !sink) {
+    same_text_sink comparison(pieces);
+    write_html_document(document, comparison, job.insert_toc, *job.tree, job.first_entry,
+                        transform.start_marker, transform.end_marker, transform.insertion_node);
+    job.unchanged = comparison.same();
+  }
+  if (job.unchanged) {
+    // Nothing to write: the destination is left as it is.
+  } else if (sink) {
     write_html_document(document, *sink, job.insert_toc, *job.tree, job.first_entry,
                         transform.start_marker, transform.end_marker, transform.insertion_node);
   } else {

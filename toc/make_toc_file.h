@@ -58,6 +58,10 @@ struct toc_job {
   // then moves (see destination_batch), under batch_key; the job's result
   // 0 then says only that the text is written.
   destination_batch *batch = nullptr;
+  // Where the destination is the source: when the new text is the source's
+  // own, nothing is written (the file keeps its time), and unchanged says so.
+  bool leave_unchanged = false;
+  bool unchanged = false;
   std::size_t batch_key = 0;
 };
 
