@@ -40,11 +40,12 @@ TEST(krhtml_text_content, HeadingsInScriptsStylesAndTextAreasAreText) {
             "<script> +</script> <h1> +</h1>");
   EXPECT_EQ(markup_of("<style>/* <h3>x</h3> */</style>"), "<style> +</style>");
   EXPECT_EQ(markup_of("<textarea><h4>typed</h4></textarea>"), "<textarea> +</textarea>");
-  // The text stays with its element: the end tag closes it as usual.
-  parse_test::parsed p = parse("<script>a<b>c</script>d");
+  // The text is one node in its element, which the end tag closes as usual.
+  parse_test::parsed p = parse("<script>a<b>c</scrip<</script>d", {4, 11, 20});
   xml_node *script = p.tree->first->next;
   EXPECT_EQ(script->closed, 1);
-  EXPECT_EQ(script->child_count, 3);   // "a", "<b>c", the end tag
+  ASSERT_EQ(script->child_count, 2);
+  EXPECT_EQ(bytes_of(script->first_child->raw_text), "a<b>c</scrip<");
   EXPECT_EQ(bytes_of(script->next->raw_text), "d");
 }
 
@@ -74,6 +75,7 @@ TEST(krhtml_text_content, AnElementLeftOpenReadsToTheEnd) {
   EXPECT_EQ(markup_of("<script>x<h1>a</h1><!-- toc -->"), "<script>");
   EXPECT_EQ(markup_of("<script>x</script"), "<script>");   // an end tag cut off by the end is text
   EXPECT_EQ(markup_of("<plaintext><h1>a</h1></plaintext><p>"), "<plaintext>");
+  EXPECT_EQ(parse("<plaintext>" + std::string(5000, '<')).tree->first->next->child_count, 1);
   // As in browsers, a slash before ">" does not close it.
   EXPECT_EQ(markup_of("<script src=a.js/><h1>a</h1></script><h2>"), "<script src=a.js/> </script> <h2>");
 }

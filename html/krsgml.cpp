@@ -45,6 +45,7 @@ bool accepted(const keyword_letter (&letters)[N], unsigned char t, uint8_t candi
 krsgml::krsgml() { token.tag = KR_TEXT; }
 
 int32_t krsgml::finish() {
+  candidate_at = -1;   // an end tag cut off by the end is text
   int32_t status = emit_text();
   return status ? status : SGML_DONE;
 }
@@ -96,6 +97,10 @@ int32_t krsgml::step() {
     int32_t status = 0;
     while (p < end && status == 0) {
       if (!in_markup) {
+        if (text_mode != TEXT_MARKUP) {
+          status = read_text_content(p, end);
+          continue;
+        }
         // Tags often follow each other: the byte at hand is looked at first.
         const char *lt = *p == '<' ? p : static_cast<const char *>(std::memchr(p, '<', end - p));
         const char *stop = lt ? lt : end;
@@ -104,9 +109,6 @@ int32_t krsgml::step() {
         if (!lt) break;
         ++p;
         status = start_markup(lt);
-        // Inside an element read as text only its end tag is markup, and
-        // the bytes after the "<" are matched against it one at a time.
-        if (text_mode != TEXT_MARKUP) continue;
         // A letter or slash next decides the kind at once, as classify
         // would: most tokens of a page are tags.
         if (status == 0 && p < end) {
@@ -119,8 +121,7 @@ int32_t krsgml::step() {
           }
         }
       } else if (classifying) {
-        if (text_mode == TEXT_MARKUP) status = handle_byte(p++);
-        else handle_end_tag_candidate_byte(p);
+        status = handle_byte(p++);
       } else {
         const char *gt = *p == '>' ? p : static_cast<const char *>(std::memchr(p, '>', end - p));
         const char *stop = gt ? gt + 1 : end;
@@ -153,30 +154,63 @@ void krsgml::read_content_as_text(const char *name, int32_t length) {
   end_tag_length = length > 0 ? length : 1;
 }
 
-// The token holds "<" and the bytes after it that matched "/" and the
-// element's name so far. The byte at hand either goes on matching, ends the
-// match (a blank, "/" or ">" after the whole name: the token is the element's
-// end tag, read on as usual from this byte), or shows that the "<" starts no
-// tag: the token then stays text and the byte is read again as text, since
+// Inside an element read as text, every "<" may begin its end tag: the bytes
+// after it are matched against "/" and the name one at a time, in the text
+// token, from wherever candidate_at says the "<" stands. A byte that does not
+// match shows that the "<" starts no tag; it is then looked at again, since
 // it may be the "<" of the real end tag. Out of line: the fast path that
 // calls it is kept small enough to be compiled as a whole.
-[[gnu::noinline]] void krsgml::handle_end_tag_candidate_byte(const char *&at) {
-  const unsigned char c = static_cast<unsigned char>(*at);
-  const int32_t matched = token.text.length - 1;   // after the "<"
-  if (matched == 0 ? c == '/'
-                   : matched <= end_tag_length && (c | 0x20) == static_cast<unsigned char>(end_tag_name[matched - 1])) {
-    take_bytes(at++, 1);
-    return;
+[[gnu::noinline]] int32_t krsgml::read_text_content(const char *&p, const char *end) {
+  while (p < end) {
+    if (candidate_at < 0) {
+      const char *lt = static_cast<const char *>(std::memchr(p, '<', end - p));
+      const char *stop = lt ? lt + 1 : end;
+      take_bytes(p, static_cast<int32_t>(stop - p));
+      p = stop;
+      if (lt) candidate_at = token.text.length - 1;
+      continue;
+    }
+    const unsigned char c = static_cast<unsigned char>(*p);
+    const int32_t matched = token.text.length - candidate_at - 1;   // after the "<"
+    if (matched == 0 ? c == '/'
+                     : matched <= end_tag_length &&
+                           (c | 0x20) == static_cast<unsigned char>(end_tag_name[matched - 1])) {
+      take_bytes(p++, 1);
+      continue;
+    }
+    const bool name_ends = c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == '/' || c == '>';
+    if (matched == end_tag_length + 1 && name_ends) return start_end_tag();
+    candidate_at = -1;
   }
-  classifying = 0;
-  const bool name_ends = c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == '/' || c == '>';
-  if (matched != end_tag_length + 1 || !name_ends) {
-    in_markup = 0;
-    return;
+  return 0;
+}
+
+// The text before the matched "</name" goes out as a text node, and the
+// tokenizer reads on from the byte after the name as in an end tag.
+int32_t krsgml::start_end_tag() {
+  krchar &t = token.text;
+  const int32_t whole = t.length;
+  const int32_t tag_length = whole - candidate_at;
+  char copy[16];   // "</" and the longest name read as text
+  if (tag_length > static_cast<int32_t>(sizeof copy)) return SGML_NO_MEMORY;   // no such name is set
+  const char *tag = t.bytes + candidate_at;
+  const bool in_place = t.is_view();   // then the tag's bytes stand in the chunk
+  std::memcpy(copy, tag, static_cast<size_t>(tag_length));
+  t.length = candidate_at;
+  if (int32_t status = emit_text()) {
+    t.length = whole;   // left as it was, for a step that tries again
+    return status;
   }
+  candidate_at = -1;
+  token.tag = KR_TEXT;
+  token.text.length = 0;
+  if (in_place) token.text.borrow(tag, tag_length);   // token_source is still the chunk
+  else token.text.append(copy, tag_length);
   text_mode = TEXT_MARKUP;
+  in_markup = 1;
   kind = SGML_END_TAG;
   end_classification();
+  return 0;
 }
 
 int32_t krsgml::start_markup(const char *lt) {

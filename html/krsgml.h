@@ -98,7 +98,8 @@ private:
   // Appends n bytes read at from to the token, following where they lie.
   void take_bytes(const char *from, int32_t n);
   int32_t handle_byte(const char *at);
-  void handle_end_tag_candidate_byte(const char *&at);
+  int32_t read_text_content(const char *&p, const char *end);
+  int32_t start_end_tag();
   int32_t start_markup(const char *lt);
   int32_t end_markup_if_closed();
   void classify();
@@ -108,4 +109,5 @@ private:
   krarrnode *run_chunk = nullptr;      // the chunk step is reading
   const char *end_tag_name = nullptr;  // lower case; see text_mode
   int32_t end_tag_length = 0;
+  int32_t candidate_at = -1;           // where in the token a "<" that may start the end tag stands
 };
