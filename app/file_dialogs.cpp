@@ -2,13 +2,18 @@
 
 #include <commdlg.h>
 #include <shlobj.h>
+#include <cstddef>
 #include <cstring>
 
 namespace {
 
 // The open-file-name record of the first 32-bit systems, without the fields
-// added later.
-constexpr DWORD classic_record_size = 76;
+// added later: 76 bytes in a 32-bit program, 136 in a 64-bit one, where its
+// pointers are twice as wide. Given a size they do not know, the dialogs fail
+// without showing anything.
+constexpr DWORD classic_record_size =
+    offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(OPENFILENAMEA::lpTemplateName);
+static_assert(classic_record_size == (sizeof(void *) == 4 ? 76 : 136), "the classic record");
 
 int CALLBACK select_initial_folder(HWND browser, UINT notification, LPARAM, LPARAM data) {
   if (notification == BFFM_INITIALIZED && data) {

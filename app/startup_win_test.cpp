@@ -34,8 +34,9 @@ std::string folder_with(const std::string &name, const std::vector<std::string> 
   make_empty_folder(folder);
   for (const std::string &copy : copies)
     EXPECT_TRUE(CopyFileA(kwop().c_str(), (folder + "\\" + copy).c_str(), FALSE)) << copy;
-  if (!library.empty())
+  if (!library.empty()) {
     EXPECT_TRUE(CopyFileA(library.c_str(), (folder + "\\kr_px_regex.dll").c_str(), FALSE));
+  }
   return folder;
 }
 

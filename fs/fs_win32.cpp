@@ -1,5 +1,5 @@
-// The file layer on Win32: HANDLEs in the 32-bit handle (the program is a
-// 32-bit one), ANSI calls throughout, '/' turned into '\' in every path.
+// The file layer on Win32: HANDLEs in the 32-bit handle, ANSI calls
+// throughout, '/' turned into '\' in every path.
 #include <windows.h>
 #include <string>
 #include <vector>
@@ -7,7 +7,11 @@
 #include "fs/fs_backend.h"
 #include "fs/fs_test_hooks.h"
 
-static_assert(sizeof(HANDLE) == sizeof(krfile), "a HANDLE must fit the 32-bit file handle");
+// A 64-bit program carries its file handles in the 32-bit handle too:
+// Windows keeps kernel handle values within 32 bits, so that 32-bit and 64-bit
+// processes can share them, and sign extension gives the HANDLE back
+// (INVALID_HANDLE_VALUE included).
+static_assert(sizeof(HANDLE) >= sizeof(krfile), "a HANDLE must hold the 32-bit file handle");
 
 const char fs_separator = '\\';
 

@@ -42,7 +42,7 @@ bool schedule_self_deletion(const std::string &program) {
 
 int finish_self_deletion(const std::string &process_handle, const std::string &program) {
   HANDLE original = reinterpret_cast<HANDLE>(
-      static_cast<uintptr_t>(std::strtoul(process_handle.c_str(), nullptr, 10)));
+      static_cast<uintptr_t>(std::strtoull(process_handle.c_str(), nullptr, 10)));
   if (original) {
     WaitForSingleObject(original, INFINITE);
     CloseHandle(original);
