@@ -1,4 +1,6 @@
 # Cross build for 64-bit Windows with the posix-threads flavour of mingw-w64.
+# Not shipped (the distribution is the 32-bit build): it runs the Windows
+# tests under 64-bit Wine on machines that cannot run 32-bit programs.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 

@@ -1,11 +1,27 @@
 #!/usr/bin/env bash
-# Makes sure the Debian packages the builds and tests need are installed.
+# install-deps.sh [native|all]
+# Makes sure the Debian packages a set of builds and tests needs are installed:
+#   native  the native build (what the sample needs);
+#   all     (the default) besides those, the native tests' tools, the Windows
+#           builds and Wine of both word sizes with a virtual display, and the
+#           fuzzers.
 # As root it installs what is missing; otherwise it names what to install.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev googletest g++-mingw-w64-i686-posix
-          wine wine32:i386 fonts-wine xvfb x11-utils imagemagick clang libclang-rt-14-dev
-          python3-html5lib patch)
+native=(cmake ninja-build g++ libgtest-dev googletest)
+# The native tests' markup check and --diff's patch.
+native_tests=(python3-html5lib patch)
+# Both cross compilers and both Wines: the tests run the 32-bit build where
+# the machine runs 32-bit programs and the 64-bit build where it cannot.
+windows=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64
+         fonts-wine xvfb x11-utils imagemagick)
+fuzzers=(clang libclang-rt-14-dev)
+
+case "${1:-all}" in
+  native) packages=("${native[@]}") ;;
+  all) packages=("${native[@]}" "${native_tests[@]}" "${windows[@]}" "${fuzzers[@]}") ;;
+  *) echo "usage: install-deps.sh [native|all]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -13,15 +29,19 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
+# The 32-bit Wine comes from the i386 architecture, which must be added first.
+add_i386=
+case " ${missing[*]}" in *:i386*) add_i386=yes ;; esac
+
 if [ "$(id -u)" -ne 0 ]; then
   echo "Missing Debian packages: ${missing[*]}" >&2
   echo "Install them as root with:" >&2
-  echo "  dpkg --add-architecture i386 && apt-get update && apt-get install -y ${missing[*]}" >&2
+  echo "  ${add_i386:+dpkg --add-architecture i386 && }apt-get update && apt-get install -y ${missing[*]}" >&2
   exit 1
 fi
 
 echo "Installing: ${missing[*]}"
-dpkg --add-architecture i386
+[ -z "$add_i386" ] || dpkg --add-architecture i386
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -q
 apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null

@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh native
 if [ ! -f build/native/build.ninja ]; then
   cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
