@@ -71,7 +71,7 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml=;winemenubuilder.exe=d"}
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "Creating the $QUENBY_WINE_BITS-bit Wine prefix $WINEPREFIX ..."
+  echo "Creating the Wine prefix $WINEPREFIX for $QUENBY_WINE_BITS-bit Wine ..."
   wineboot -i >/dev/null 2>&1 || true
   wineserver -w
 fi
