@@ -159,7 +159,12 @@ bool list_folder(const std::string &root, const pending_entry &folder, const fil
 // stack, the next one on top.
 void walk_folder(const std::string &root, const file_selection_rules &rules,
                  std::vector<std::string> &files, std::vector<std::string> &problems) {
-  const std::string prefix = root.back() == '/' ? root : root + "/";
+#ifdef _WIN32
+  const bool ends_in_separator = root.back() == '/' || root.back() == '\\';
+#else
+  const bool ends_in_separator = root.back() == '/';
+#endif
+  const std::string prefix = ends_in_separator ? root : root + "/";
   std::vector<pending_entry> stack{pending_entry{std::string(), true}};
   std::vector<pending_entry> entries;
   while (!stack.empty()) {
