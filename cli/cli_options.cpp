@@ -17,6 +17,10 @@ const char quenby_toc_usage[] =
     "                          readable ones from the heading's text\n"
     "      --skip-class NAME   leave out headings of class NAME (repeatable)\n"
     "  -s, --style NAME|FILE   classic (default), html5, ol, details, or a style file\n"
+    "      --index OUT.html    also make (or remake) OUT.html, a contents page that\n"
+    "                          lists every FILE with its TOC entries\n"
+    "      --check-links       after the run, report links to names that their page\n"
+    "                          does not have, and names given twice; exit 1 if any\n"
     "      --stamp SECONDS     run stamp for new anchors (default: SOURCE_DATE_EPOCH\n"
     "                          when set, else now)\n"
     "  -r, --recursive         a FILE that is a folder stands for every .htm, .html\n"
@@ -156,6 +160,13 @@ bool parse_cli_options(const std::vector<std::string> &args, cli_options &option
       } else if (name == "--include" || name == "--exclude") {
         if (!take_value(args, i, inline_value, has_inline, name, value, error)) return false;
         (name == "--include" ? options.include : options.exclude).push_back(value);
+      } else if (name == "--index") {
+        if (!take_value(args, i, inline_value, has_inline, name, value, error)) return false;
+        if (value.empty() || value == "-") {
+          error = "--index needs a file name";
+          return false;
+        }
+        options.index = value;
       } else if (is_choice(name)) {
         if (!take_value(args, i, inline_value, has_inline, name, value, error) ||
             !set_choice(name.substr(2), value, options, error))
@@ -171,6 +182,8 @@ bool parse_cli_options(const std::vector<std::string> &args, cli_options &option
         options.remove = true;
       } else if (name == "--number") {
         set_toc_choice(options.choices, "number", "yes", error);
+      } else if (name == "--check-links") {
+        options.check_links = true;
       } else if (name == "--quiet") {
         options.quiet = true;
       } else if (name == "--recursive") {
@@ -246,6 +259,16 @@ bool parse_cli_options(const std::vector<std::string> &args, cli_options &option
     error = "--include and --exclude choose files below a folder: they need --recursive";
     return false;
   }
+  if (!options.index.empty() && options.remove) {
+    error = "--remove takes the TOCs out, so it takes no --index";
+    return false;
+  }
+  if (!options.index.empty())
+    for (const std::string &file : options.files)
+      if (file == "-") {
+        error = "--index lists files, not standard input";
+        return false;
+      }
   if (options.has_output && (options.check || options.diff)) {
     error = std::string(options.diff ? "--diff" : "--check") + " writes nothing, so it takes no --output";
     return false;

@@ -12,6 +12,8 @@ struct cli_options {
   bool check = false;
   bool diff = false;           // as check, and print what would change
   bool remove = false;         // take out what the tool inserted
+  std::string index;           // --index OUT: the contents page across the FILEs
+  bool check_links = false;    // report links to names no page has, and names given twice
   toc_choices choices;         // --levels, --anchors, --names, --skip-class, --style, --number
   bool quiet = false;
   bool recursive = false;      // -r: a FILE that is a folder stands for its pages

@@ -3,12 +3,14 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 #include <thread>
 #include "cli/cli_options.h"
 #include "cli/file_selection.h"
 #include "cli/parallel_files.h"
 #include "cli/run_display.h"
+#include "cli/site_run.h"
 #include "cli/unified_diff.h"
 #include "fs/fs.h"
 #include "html/regex_binding.h"
@@ -100,7 +102,16 @@ struct run_setup {
   toc_options base;   // for pages whose TOC comment carries no settings
   bool per_file_progress = false;   // a percentage for the one file of the run
   destination_batch *batch = nullptr;   // where the pages written wait to be made durable
+  site_run *site = nullptr;   // what the steps across pages keep of each page
 };
+
+// The record of a page for the steps across pages, or none.
+page_record *record_of(const std::string &file, const std::string &destination, run_setup &setup) {
+  if (!setup.site || !setup.site->wanted()) return nullptr;
+  page_record &record = setup.site->record_for(file);
+  record.destination = destination;
+  return &record;
+}
 
 // The folder a page's style file is named from: the page's own.
 std::string folder_of(const std::string &file) {
@@ -113,14 +124,18 @@ std::string folder_of(const std::string &file) {
 bool run_job(const std::string &file, const std::string *bytes, const std::string *destination,
              std::string *result, const std::string &name, run_setup &setup,
              file_outcome &outcome, std::size_t index = 0) {
-  toc_tree tree;
+  // Under --check the page's result would stand in its own place.
+  page_record *record =
+      record_of(file, destination ? *destination : file == "-" ? std::string() : file, setup);
+  auto tree = std::make_unique<toc_tree>();
   toc_job job;
   job.options = setup.base;
   job.chosen = &setup.options.choices;
   job.style_folder = folder_of(file);
   job.page_name = name;
-  job.tree = &tree;
+  job.tree = tree.get();
   job.remove = setup.options.remove;
+  if (record) job.title = &record->title;
   progress_display display{&setup.io, &name};
   if (setup.per_file_progress) {
     job.progress = show_progress;
@@ -149,6 +164,12 @@ bool run_job(const std::string &file, const std::string *bytes, const std::strin
   }
   outcome.pending = job.batch != nullptr && !job.unchanged;
   if (job.unchanged) outcome.kind = file_outcome::unchanged;
+  if (record) {
+    record->done = true;
+    if (setup.site->keeps_entries()) record->entries = std::move(tree);
+    if (result && setup.site->checks_links())
+      record->scanned = scan_page_links(result->data(), result->size(), record->links);
+  }
   return true;
 }
 
@@ -281,7 +302,9 @@ int run_quenby_toc(const std::vector<std::string> &args, cli_io &io) {
     return CLI_DONE;
   }
 
+  site_run site(options.index, options.check_links);
   run_setup setup{options, io, toc_options()};
+  setup.site = &site;
   if (options.has_stamp) {
     setup.base.stamp = options.stamp;
   } else if (io.source_date_epoch && *io.source_date_epoch) {
@@ -313,6 +336,7 @@ int run_quenby_toc(const std::vector<std::string> &args, cli_io &io) {
   select_files(options.files, file_selection_rules{options.recursive, options.include, options.exclude},
                files, problems);
   for (const std::string &problem : problems) say(io, problem);
+  files = without_contents_page(files, options.index);
   setup.per_file_progress = files.size() == 1 && io.err_is_terminal && !options.quiet;
 
   run_totals totals;
@@ -377,5 +401,10 @@ int run_quenby_toc(const std::vector<std::string> &args, cli_io &io) {
   if (!problems.empty() || totals.failed > 0 || totals.output_failed) status = CLI_FAILED;
   // --check and --diff fail where a page would change.
   if ((options.check || options.diff) && totals.changed > 0) status = CLI_FAILED;
+  if (site.wanted()) {
+    const site_settings settings{&setup.base, &options.choices, options.check, options.diff,
+                                 !problems.empty() || totals.failed > 0};
+    if (finish_site_run(files, site, settings, io) != CLI_DONE) status = CLI_FAILED;
+  }
   return status;
 }

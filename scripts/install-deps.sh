@@ -9,8 +9,9 @@
 set -euo pipefail
 
 native=(cmake ninja-build g++ libgtest-dev googletest)
-# The native tests' markup check and --diff's patch.
-native_tests=(python3-html5lib patch)
+# The native tests' markup check, --diff's patch, the pre-commit hooks'
+# file and the Debian package's dependencies.
+native_tests=(python3-html5lib python3-yaml patch dpkg-dev)
 # Both cross compilers and both Wines: the tests run the 32-bit build where
 # the machine runs 32-bit programs and the 64-bit build where it cannot.
 windows=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64

@@ -17,6 +17,7 @@
 #include "toc/destination_file.h"
 #include "toc/html_toc.h"
 #include "toc/html_writer.h"
+#include "toc/page_title.h"
 #include "toc/same_text_sink.h"
 
 namespace {
@@ -390,6 +391,7 @@ int32_t transform_page(xml_tree &document, std::vector<xml_node *> &landmarks, t
   transform.named_anchor_attributes = style.named_anchor_attributes;
   transform.options = options;
   job.tree->take_markup(style, options->layout);
+  if (job.entries_given) transform.range_to = transform.range_from - 1;   // no heading qualifies
 
   toc_node *const earlier_last = job.last_entry;
   if ((job.remove ? transform.remove_insertions() : transform.anchor_headings()) != 0) {
@@ -397,8 +399,12 @@ int32_t transform_page(xml_tree &document, std::vector<xml_node *> &landmarks, t
     return 1;
   }
   transform.options = nullptr;   // the page's options go with this call
-  job.first_entry = earlier_last ? toc_tree::next_in_order(earlier_last) : job.tree->first;
-  job.last_entry = transform.current_entry;
+  if (job.entries_given) {
+    job.first_entry = job.tree->first;
+  } else {
+    job.first_entry = earlier_last ? toc_tree::next_in_order(earlier_last) : job.tree->first;
+    job.last_entry = transform.current_entry;
+  }
   report(job.progress, job.context, 80);
   return 0;
 }
@@ -416,6 +422,7 @@ int32_t run_page(page_bytes &source, const krval &source_name, html_sink *sink,
   source.done();
   if (result != 0) return result;
   report(job.progress, job.context, 70);
+  if (job.title) *job.title = page_title(document);
 
   html_toc transform;
   result = transform_page(document, landmarks, job, transform);

@@ -48,6 +48,10 @@ struct toc_job {
   toc_tree *tree = nullptr;       // receives the entries; the caller's
   toc_node *last_entry = nullptr;   // in: of an earlier run on the tree; out: the last added
   toc_node *first_entry = nullptr;  // out: the first added
+  // Set for a contents page across pages: the tree already holds the entries
+  // its block lists, and the page's own headings are left as they are.
+  bool entries_given = false;
+  std::string *title = nullptr;   // where set, receives the page's title (page_title)
   krval message;                  // the reason of a failure, ending in "\r\n"
   toc_progress_callback progress = nullptr;
   void *context = nullptr;

@@ -1,0 +1,125 @@
+// The contents page across pages (--index): titles, links relative to the
+// page, the order given, remakes in place, and a fixed point.
+#include "cli/contents_page.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include "cli/cli_run_test_util.h"
+#include "toc/toc_file_test_util.h"
+
+namespace {
+
+using cli_test::cli_run;
+using toc_test::read_file;
+using toc_test::scratch_folder;
+using toc_test::write_file;
+
+TEST(contents_page, links_are_relative_and_escaped) {
+  EXPECT_EQ(relative_link("site/index.html", "site/a.html"), "a.html");
+  EXPECT_EQ(relative_link("site/index.html", "site/guide/b.html"), "guide/b.html");
+  EXPECT_EQ(relative_link("site/guide/index.html", "site/./c.html"), "../c.html");
+  EXPECT_EQ(relative_link("index.html", "odd name#1?%.html"), "odd%20name%231%3F%25.html");
+#ifndef _WIN32   // there "a:" names a drive
+  EXPECT_EQ(relative_link("index.html", "a:b\xe9.html"), "a%3Ab%E9.html");
+#endif
+}
+
+class contents_page_run : public ::testing::Test {
+protected:
+  std::string page(const std::string &name, const std::string &bytes) {
+    const std::string path = folder.file(name);
+    EXPECT_TRUE(write_file(path, bytes));
+    return path;
+  }
+  int run(std::vector<std::string> args, std::string *errors = nullptr) {
+    cli_run r;
+    args.insert(args.begin(), {"--stamp", "7"});
+    const int status = r.run(args);
+    if (errors) *errors = r.errors();
+    return status;
+  }
+  scratch_folder folder;
+};
+
+TEST_F(contents_page_run, lists_titles_and_entries_in_the_order_given) {
+  std::filesystem::create_directories(folder.file("guide"));
+  const std::string a = page("a.html", "<html><head><title>\n  Start  &amp;\n go </title></head>"
+                                       "<body>\n<h1>One</h1>\n<h2>Two</h2>\n</body></html>\n");
+  const std::string b = page("guide/b.html", "<html><body><h2>Deep</h2></body></html>");
+  const std::string c = page("c.html", "<title>x <b> y</title><body>no headings</body>");
+  const std::string index = folder.file("index.html");
+  ASSERT_EQ(run({"--index", index, b, a, c, a}), 0);
+
+  const std::string made = read_file(index);
+  const auto link = [](const std::string &indent, const std::string &href, const std::string &text) {
+    return indent + "<li><a href=\"" + href + "\" class=\"toc_item\">" + text + "</a></li>\r\n";
+  };
+  const std::string list =
+      "<ul>\r\n" + link("", "guide/b.html", "b.html") + "<ul>\r\n" +
+      link("  ", "guide/b.html#kryn_link_1_7", "Deep") + "</ul>\r\n" +
+      link("", "a.html", "Start &amp; go") + "<ul>\r\n" +
+      link("  ", "a.html#kryn_link_1_7", "One") + "<ul>\r\n" +
+      link("    ", "a.html#kryn_link_2_7", "Two") + "</ul>\r\n</ul>\r\n" +
+      link("", "c.html", "x &lt;b&gt; y") + "</ul>\r\n";
+  EXPECT_NE(made.find(list), std::string::npos) << made;
+  EXPECT_EQ(made.rfind("<!DOCTYPE html>", 0), 0u);
+  // The pages themselves are made as in a run without --index.
+  EXPECT_NE(read_file(a).find("<h1><a name=\"kryn_link_1_7\" class=\"header_item\">One</a></h1>"),
+            std::string::npos);
+
+  // Every link of the contents page names a page and a name it has.
+  cli_run check;
+  EXPECT_EQ(check.run({"--check", "--check-links", "--index", index, b, a, c}), 0)
+      << check.output() << check.errors();
+}
+
+TEST_F(contents_page_run, a_remake_with_unchanged_pages_is_a_fixed_point) {
+  const std::string a = page("a.html", "<html><body><h1>One</h1></body></html>");
+  const std::string index = page("index.html", "<html><body>\r\n<p>Mine.</p>\r\n<!-- toc -->"
+                                               "\r\n<h2>Own</h2></body></html>");
+  for (const char *style : {"classic", "details"}) {
+    ASSERT_EQ(run({"-s", style, "--index", index, a, index}), 0);
+    const std::string first_index = read_file(index), first_a = read_file(a);
+    EXPECT_NE(first_index.find("<p>Mine.</p>\r\n<!-- toc --><!--KRYN_HTML_TOC_START-->"),
+              std::string::npos) << first_index;
+    // Its own headings stay as they are, and it does not list itself.
+    EXPECT_NE(first_index.find("<!--KRYN_HTML_TOC_END-->\r\n<h2>Own</h2></body>"), std::string::npos)
+        << first_index;
+    EXPECT_EQ(first_index.find("index.html"), std::string::npos);
+
+    cli_run again;
+    EXPECT_EQ(again.run({"--stamp", "99", "-s", style, "--check", "--index", index, a}), 0)
+        << again.errors();
+    ASSERT_EQ(run({"-s", style, "--index", index, a}), 0);
+    EXPECT_EQ(read_file(index), first_index);
+    EXPECT_EQ(read_file(a), first_a);
+  }
+}
+
+TEST_F(contents_page_run, stale_failed_or_placeless_contents_are_said) {
+  const std::string a = page("a.html", "<html><body><h1>One</h1></body></html>");
+  const std::string index = folder.file("index.html");
+  std::string errors;
+  EXPECT_EQ(run({"--check", "--index", index, a}, &errors), 1);
+  EXPECT_NE(errors.find("quenby-toc: " + index + ": would change"), std::string::npos) << errors;
+  EXPECT_EQ(read_file(index), "<missing>");
+
+  // A page that fails leaves the contents page as it was.
+  ASSERT_TRUE(write_file(index, "<body><!-- toc --></body>"));
+  EXPECT_EQ(run({"--index", index, a, folder.file("none.html")}, &errors), 1);
+  EXPECT_NE(errors.find(index + ": not made, since a page failed"), std::string::npos) << errors;
+  EXPECT_EQ(read_file(index), "<body><!-- toc --></body>");
+
+  // Its only place lies within an old block, which goes: it keeps its text.
+  const std::string placeless = "<!--KRYN_HTML_TOC_START--><body><!--KRYN_HTML_TOC_END--><p>x</p>";
+  ASSERT_TRUE(write_file(index, placeless));
+  EXPECT_EQ(run({"--index", index, a}, &errors), 1);
+  EXPECT_NE(errors.find(index + ": no place for the contents"), std::string::npos) << errors;
+  EXPECT_EQ(read_file(index), placeless);
+
+  EXPECT_EQ(run({"--index", index, "-"}, &errors), 2);
+  EXPECT_NE(errors.find("--index lists files, not standard input"), std::string::npos);
+}
+
+}  // namespace

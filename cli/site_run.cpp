@@ -1,0 +1,200 @@
+#include "cli/site_run.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <system_error>
+#include "cli/contents_page.h"
+#include "cli/full_path.h"
+#include "cli/unified_diff.h"
+#include "toc/make_toc_file.h"
+
+namespace fsys = std::filesystem;
+
+page_record &site_run::record_for(const std::string &file) {
+  std::lock_guard<std::mutex> hold(lock_);
+  return records_[file];
+}
+
+page_record *site_run::find(const std::string &file) {
+  std::lock_guard<std::mutex> hold(lock_);
+  auto at = records_.find(file);
+  return at == records_.end() ? nullptr : &at->second;
+}
+
+namespace {
+
+void say(cli_io &io, const std::string &line) { std::fprintf(io.err, "quenby-toc: %s\n", line.c_str()); }
+
+std::string without_line_end(const krval &message) {
+  std::string text = message.str();
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
+bool read_whole(const std::string &path, std::string &bytes) {
+  std::FILE *f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  bytes.clear();
+  char buffer[65536];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+  const bool ok = !std::ferror(f);
+  std::fclose(f);
+  return ok;
+}
+
+bool same_file(const std::string &a, const std::string &b) {
+  std::error_code ec;
+  if (fsys::equivalent(a, b, ec)) return true;
+  return full_path(a) == full_path(b);
+}
+
+class string_sink : public html_sink {
+public:
+  explicit string_sink(std::string &text) : text_(text) {}
+  void write(const char *bytes, int32_t count) override { text_.append(bytes, static_cast<size_t>(count)); }
+
+private:
+  std::string &text_;
+};
+
+// The files in the run's order, each once.
+std::vector<std::string> distinct(const std::vector<std::string> &files) {
+  std::set<std::string> seen;
+  std::vector<std::string> out;
+  for (const std::string &file : files)
+    if (seen.insert(file).second) out.push_back(file);
+  return out;
+}
+
+// The contents page's present text; none where it does not exist yet.
+bool present_contents(const std::string &out, std::string &bytes, bool &exists, cli_io &io) {
+  std::error_code ec;
+  const fsys::file_status status = fsys::status(out, ec);
+  exists = !ec && fsys::exists(status);
+  if (!exists) {
+    bytes = fresh_contents_page;
+    return true;
+  }
+  if (!fsys::is_regular_file(status)) {
+    say(io, out + ": not a regular file");
+    return false;
+  }
+  if (!read_whole(out, bytes)) {
+    say(io, out + ": can't be read: " + std::strerror(errno));
+    return false;
+  }
+  return true;
+}
+
+// The contents page of the pages done; its result's text in made.
+int make_contents_page(const std::vector<std::string> &files, site_run &site,
+                       const site_settings &settings, cli_io &io, std::string &made) {
+  const std::string &out = site.contents_file();
+  std::vector<contents_source> sources;
+  for (const std::string &file : distinct(files)) {
+    page_record *record = site.find(file);
+    if (settings.pages_failed || !record || !record->done) {
+      say(io, out + ": not made, since a page failed");
+      return CLI_FAILED;
+    }
+    if (same_file(record->destination, out)) continue;   // the contents page lists the others
+    sources.push_back({record->destination, record->title, std::move(record->entries)});
+  }
+  std::string before;
+  bool exists = false;
+  if (!present_contents(out, before, exists, io)) return CLI_FAILED;
+
+  toc_tree contents;
+  build_contents(out, sources, contents);
+  toc_job job;
+  job.options = *settings.base;
+  job.chosen = settings.chosen;
+  job.style_folder = fsys::path(out).parent_path().string();
+  if (job.style_folder.empty()) job.style_folder = ".";
+  job.page_name = out;
+  job.tree = &contents;
+  job.entries_given = true;
+  string_sink sink(made);
+  if (make_toc_in_memory(before.data(), before.size(), sink, job) != 0) {
+    say(io, without_line_end(job.message));
+    return CLI_FAILED;
+  }
+  if (contents.first && made.find(toc_start_marker) == std::string::npos) {
+    say(io, out + ": no place for the contents (a <!-- toc --> comment or a <body> tag "
+                  "outside the old TOC block)");
+    made.clear();   // nothing to check links in either
+    return CLI_FAILED;
+  }
+  if (exists && made == before) return CLI_DONE;   // left as it is, its time too
+  if (settings.diff) {
+    const std::string diff = unified_diff(exists ? before : std::string(), made, out);
+    std::fwrite(diff.data(), 1, diff.size(), io.out);
+    return CLI_FAILED;
+  }
+  if (settings.check) {
+    say(io, out + ": would change");
+    return CLI_FAILED;
+  }
+  if (make_toc_in_memory_to_file(before.data(), before.size(), krval(out.c_str()), job) != 0) {
+    say(io, without_line_end(job.message));
+    return CLI_FAILED;
+  }
+  return CLI_DONE;
+}
+
+int check_run_links(const std::vector<std::string> &files, site_run &site, const std::string *contents,
+                    cli_io &io) {
+  std::vector<checked_page> pages;
+  page_links contents_links;
+  bool unreadable = false;
+  for (const std::string &file : distinct(files)) {
+    page_record *record = site.find(file);
+    if (!record || !record->done) continue;   // said already
+    const std::string name = file == "-" ? "standard input" : record->destination;
+    if (!record->scanned) {
+      std::string bytes;
+      if (!read_whole(record->destination, bytes) ||
+          !scan_page_links(bytes.data(), bytes.size(), record->links)) {
+        say(io, record->destination + ": can't be read for the link check");
+        unreadable = true;
+        continue;
+      }
+      record->scanned = true;
+    }
+    pages.push_back({name, file == "-" ? std::string() : record->destination, &record->links});
+  }
+  if (contents && scan_page_links(contents->data(), contents->size(), contents_links))
+    pages.push_back({site.contents_file(), site.contents_file(), &contents_links});
+  const std::vector<std::string> findings = check_links(pages);
+  for (const std::string &line : findings) std::fprintf(io.out, "%s\n", line.c_str());
+  std::fflush(io.out);
+  return findings.empty() && !unreadable ? CLI_DONE : CLI_FAILED;
+}
+
+}  // namespace
+
+std::vector<std::string> without_contents_page(const std::vector<std::string> &files,
+                                               const std::string &contents_file) {
+  if (contents_file.empty()) return files;
+  std::vector<std::string> pages;
+  for (const std::string &file : files)
+    if (file == "-" || !same_file(file, contents_file)) pages.push_back(file);
+  return pages;
+}
+
+int finish_site_run(const std::vector<std::string> &files, site_run &site,
+                    const site_settings &settings, cli_io &io) {
+  int status = CLI_DONE;
+  std::string contents;
+  bool contents_made = false;
+  if (site.keeps_entries()) {
+    status = make_contents_page(files, site, settings, io, contents);
+    contents_made = !contents.empty();
+  }
+  if (site.checks_links() && check_run_links(files, site, contents_made ? &contents : nullptr, io) != CLI_DONE)
+    status = CLI_FAILED;
+  return status;
+}
