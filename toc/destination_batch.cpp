@@ -15,6 +15,27 @@ namespace {
 // Flushes issued at once: the disk orders them, and the waits overlap.
 constexpr std::size_t flushing_threads = 8;
 
+// Calls work(i) for every i below count, from several threads at once:
+// flushes and moves wait on the disk and its journal, and their waits
+// overlap.
+template <typename work_t>
+void at_once(std::size_t count, work_t work) {
+  std::atomic<std::size_t> next{0};
+  auto some = [&] {
+    for (std::size_t i; (i = next++) < count;) work(i);
+  };
+  std::vector<std::thread> threads;
+  for (std::size_t t = 1; t < flushing_threads && t < count; ++t) {
+    try {
+      threads.emplace_back(some);
+    } catch (const std::system_error &) {
+      break;   // fewer at once, the same work
+    }
+  }
+  some();
+  for (std::thread &t : threads) t.join();
+}
+
 std::string without_line_end(const krval &message) {
   std::string text = message.str();
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
@@ -62,21 +83,9 @@ void destination_batch::flush_all(const std::vector<entry> &entries, std::vector
   std::vector<std::size_t> left;
   for (std::size_t i = 0; i < entries.size(); ++i)
     if (!flushed[i]) left.push_back(i);
-  std::atomic<std::size_t> next{0};
-  auto flush_some = [&] {
-    for (std::size_t k; (k = next++) < left.size();)
-      flushed[left[k]] = flush_closed_file(entries[left[k]].temporary) ? 1 : 0;
-  };
-  std::vector<std::thread> threads;
-  for (std::size_t t = 1; t < flushing_threads && t < left.size(); ++t) {
-    try {
-      threads.emplace_back(flush_some);
-    } catch (const std::system_error &) {
-      break;   // fewer at once, the same flushes
-    }
-  }
-  flush_some();
-  for (std::thread &t : threads) t.join();
+  at_once(left.size(), [&](std::size_t k) {
+    flushed[left[k]] = flush_closed_file(entries[left[k]].temporary) ? 1 : 0;
+  });
 }
 
 std::vector<destination_batch::result> destination_batch::commit(std::vector<std::string> &problems) {
@@ -89,9 +98,8 @@ std::vector<destination_batch::result> destination_batch::commit(std::vector<std
   std::vector<char> flushed(entries.size(), 0);
   flush_all(entries, flushed);
 
-  std::vector<result> results;
-  std::set<std::string> folders;
-  for (std::size_t i = 0; i < entries.size(); ++i) {
+  std::vector<result> results(entries.size());
+  at_once(entries.size(), [&](std::size_t i) {
     const entry &e = entries[i];
     auto allowed = [&](destination_step step) { return !step_allowed || step_allowed(step, e.name.str()); };
     krval message;
@@ -105,9 +113,11 @@ std::vector<destination_batch::result> destination_batch::commit(std::vector<std
       message = "Can't write file: ";
       message.append(e.name);
     }
-    if (!failed) folders.insert(folder_of(e.target));
-    results.push_back(result{e.key, failed == 0, failed ? without_line_end(message) : std::string()});
-  }
+    results[i] = result{e.key, failed == 0, failed ? without_line_end(message) : std::string()};
+  });
+  std::set<std::string> folders;
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    if (results[i].replaced) folders.insert(folder_of(entries[i].target));
   for (const std::string &folder : folders)
     if (!flush_folder(krval(folder.c_str()))) problems.push_back("Can't flush folder: " + folder);
   return results;

@@ -277,7 +277,9 @@ int32_t write_destination(const krval &destination_name, xml_tree &document,
                       transform.start_marker, transform.end_marker, transform.insertion_node);
   bool written = sink.finish();
   if (job.batch) {
-    // The batch flushes and moves it with the others.
+    // The batch flushes and moves it with the others; the disk starts on
+    // it now, while the next pages are made.
+    if (written) start_write_back(out);
     written = take_attributes_of(target, out) && written;
     written = close_file(out) && written;
     if (written) {
