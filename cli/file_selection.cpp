@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <system_error>
+
+#include "toc/destination_file.h"
 
 namespace fsys = std::filesystem;
 
@@ -222,4 +225,17 @@ void select_files(const std::vector<std::string> &given, const file_selection_ru
     else
       files.push_back(file);
   }
+}
+
+std::vector<std::string> each_file_once(const std::vector<std::string> &files) {
+  std::set<std::string> seen;
+  std::vector<std::string> once;
+  for (const std::string &file : files) {
+    // Standard input and a file that cannot be looked up (the job will say
+    // why) go by their names.
+    std::string identity = file == "-" ? std::string() : file_identity(krval(file.c_str()));
+    if (identity.empty()) identity = "name:" + file;
+    if (seen.insert(identity).second) once.push_back(file);
+  }
+  return once;
 }

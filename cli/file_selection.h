@@ -23,3 +23,8 @@ bool glob_matches(const std::string &glob, const std::string &path);
 // out). Without recursive a folder is kept as given, for the run to refuse.
 void select_files(const std::vector<std::string> &given, const file_selection_rules &rules,
                   std::vector<std::string> &files, std::vector<std::string> &problems);
+
+// The files in their order, each file once: a later name of a file already
+// in the list (the same name again, another spelling of its path, a link
+// to it) is dropped, so that no two jobs of a run work on one file.
+std::vector<std::string> each_file_once(const std::vector<std::string> &files);

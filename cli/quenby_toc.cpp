@@ -15,6 +15,7 @@
 #include "fs/fs.h"
 #include "html/regex_binding.h"
 #include "toc/destination_batch.h"
+#include "toc/stale_temporaries.h"
 #include "toc/make_toc_file.h"
 #include "value/krval.h"
 
@@ -281,6 +282,17 @@ int default_jobs() {
   return processors > 0 ? static_cast<int>(processors) : 1;
 }
 
+// The files a run writes: each FILE in place, or DEST, and the contents page.
+std::vector<std::string> destinations_of(const std::vector<std::string> &files, const cli_options &options) {
+  std::vector<std::string> destinations;
+  if (options.has_output) destinations.push_back(options.output);
+  else
+    for (const std::string &file : files)
+      if (file != "-") destinations.push_back(file);
+  if (!options.index.empty()) destinations.push_back(options.index);
+  return destinations;
+}
+
 int usage_error(cli_io &io, const std::string &error) {
   say(io, error);
   std::fputs(quenby_toc_usage, io.err);
@@ -336,7 +348,8 @@ int run_quenby_toc(const std::vector<std::string> &args, cli_io &io) {
   select_files(options.files, file_selection_rules{options.recursive, options.include, options.exclude},
                files, problems);
   for (const std::string &problem : problems) say(io, problem);
-  files = without_contents_page(files, options.index);
+  files = each_file_once(without_contents_page(files, options.index));
+  if (!options.check && !options.diff) remove_stale_temporaries(destinations_of(files, options));
   setup.per_file_progress = files.size() == 1 && io.err_is_terminal && !options.quiet;
 
   run_totals totals;

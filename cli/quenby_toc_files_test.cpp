@@ -7,7 +7,15 @@
 #include <vector>
 #include "cli/cli_run_test_util.h"
 #include "toc/toc_file_test_util.h"
+#include "toc/stale_temporaries.h"
 #include "toc/toc_generated_pages.h"
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -123,6 +131,77 @@ TEST(quenby_toc_files, a_page_whose_flush_fails_is_named_and_stays_old) {
   size_t files = 0;
   for (const auto &entry : fsys::recursive_directory_iterator(folder.file("tree"))) files += entry.is_regular_file();
   EXPECT_EQ(files, pages.size());   // no temporary file left
+}
+
+}  // namespace
+
+namespace {
+
+// A file named several times (again, by another spelling, through a link)
+// is made once: no two jobs of the run work on one file at once.
+TEST(quenby_toc_files, a_file_given_by_several_names_is_made_once) {
+  scratch_folder folder;
+  const std::string page = folder.file("p.html"), other = folder.file("q.html");
+  const std::string text = "<html><body>\r\n<h1>One</h1>\r\n<h2>Two</h2>\r\n</body></html>";
+  ASSERT_TRUE(write_file(page, text));
+  ASSERT_TRUE(write_file(other, text));
+  std::vector<std::string> names = {page, other, page, folder.file("./p.html")};
+#ifndef _WIN32
+  fsys::create_symlink(page, folder.file("link.html"));
+  fsys::create_hard_link(page, folder.file("hard.html"));
+  names.push_back(folder.file("link.html"));
+  names.push_back(folder.file("hard.html"));
+#endif
+  cli_run r;
+  EXPECT_EQ(r.run({"-j", "4", "--stamp", "9", names[0], names[1], names[2], names[3], names.back()}), 0)
+      << r.errors();
+  EXPECT_EQ(r.errors(), "quenby-toc: 2 changed, 0 unchanged, 0 failed\n");
+  cli_run once;
+  const std::string made = read_file(page);
+  ASSERT_TRUE(write_file(page, text));
+  EXPECT_EQ(once.run({"--stamp", "9", page}), 0);
+  EXPECT_EQ(read_file(page), made);
+}
+
+#ifdef _WIN32
+// Windows gives processes small numbers, multiples of four.
+unsigned long ended_process() { return 4000000000ul; }
+#else
+unsigned long ended_process() {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  waitpid(child, nullptr, 0);
+  return static_cast<unsigned long>(child);
+}
+#endif
+
+// A temporary file that a killed run left beside a page is removed by the
+// next run that writes the page; what may belong to a run still going, or
+// is not one of ours, stays.
+TEST(quenby_toc_files, a_killed_runs_temporary_is_removed_by_the_next_run) {
+  scratch_folder folder;
+  const std::string page = folder.file("p.html");
+  ASSERT_TRUE(write_file(page, toc_test::generated_page(5, true)));
+  const auto temporary = [&](const std::string &of, unsigned long process, const std::string &rest = "-0.tmp") {
+    const std::string name = folder.file(of + ".quenby-" + std::to_string(process) + rest);
+    EXPECT_TRUE(write_file(name, "half a page"));
+    return name;
+  };
+  const std::string stale = temporary("p.html", ended_process());
+  const std::vector<std::string> kept = {
+      temporary("p.html", static_cast<unsigned long>(getpid()), "-3.tmp"),   // this run's own
+      temporary("p.html", ended_process(), "-x.tmp"),                        // not a name of ours
+      temporary("q.html", ended_process()),                                  // no page of the run
+  };
+  EXPECT_EQ(cli_run().run({"--check", page}), 1);   // a run that writes nothing removes nothing
+  EXPECT_TRUE(fsys::exists(stale));
+  EXPECT_EQ(cli_run().run({"--stamp", "9", page}), 0);
+  EXPECT_FALSE(fsys::exists(stale));
+  for (const std::string &name : kept) EXPECT_TRUE(fsys::exists(name)) << name;
+  EXPECT_EQ(temporary_process("p.html.quenby-12-0.tmp", "p.html"), 12ul);
+  for (const char *name : {"p.html.quenby--0.tmp", "p.html.quenby-12-0.tmpx", "p.htm.quenby-12-0.tmp",
+                           "p.html.quenby-99999999999-0.tmp"})
+    EXPECT_EQ(temporary_process(name, "p.html"), 0ul) << name;
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <set>
 #include <system_error>
 #include "cli/contents_page.h"
 #include "cli/full_path.h"
@@ -60,15 +59,6 @@ private:
   std::string &text_;
 };
 
-// The files in the run's order, each once.
-std::vector<std::string> distinct(const std::vector<std::string> &files) {
-  std::set<std::string> seen;
-  std::vector<std::string> out;
-  for (const std::string &file : files)
-    if (seen.insert(file).second) out.push_back(file);
-  return out;
-}
-
 // The contents page's present text; none where it does not exist yet.
 bool present_contents(const std::string &out, std::string &bytes, bool &exists, cli_io &io) {
   std::error_code ec;
@@ -94,7 +84,7 @@ int make_contents_page(const std::vector<std::string> &files, site_run &site,
                        const site_settings &settings, cli_io &io, std::string &made) {
   const std::string &out = site.contents_file();
   std::vector<contents_source> sources;
-  for (const std::string &file : distinct(files)) {
+  for (const std::string &file : files) {
     page_record *record = site.find(file);
     if (settings.pages_failed || !record || !record->done) {
       say(io, out + ": not made, since a page failed");
@@ -150,7 +140,7 @@ int check_run_links(const std::vector<std::string> &files, site_run &site, const
   std::vector<checked_page> pages;
   page_links contents_links;
   bool unreadable = false;
-  for (const std::string &file : distinct(files)) {
+  for (const std::string &file : files) {
     page_record *record = site.find(file);
     if (!record || !record->done) continue;   // said already
     const std::string name = file == "-" ? "standard input" : record->destination;

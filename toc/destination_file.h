@@ -5,6 +5,7 @@
 // the source, with none). The replaced file keeps what is not its text: its
 // owner, group, permissions and other names.
 #pragma once
+#include <string>
 #include <vector>
 #include "fs/fs.h"
 #include "value/krval.h"
@@ -12,6 +13,21 @@
 // The file that is really replaced: a symbolic link stays a link, and its
 // target gets the new text.
 krval destination_target(const krval &destination);
+
+// The file itself, the same under each of its names (another spelling of
+// its path, a symbolic link to it, another hard link): its device and file
+// number as text. Empty when the file cannot be looked up.
+std::string file_identity(const krval &path);
+
+// What a temporary's name carries after its target's name:
+// "<target>.quenby-<process>-<n>.tmp".
+constexpr const char *temporary_infix = ".quenby-";
+
+// Whether the temporary beside target was left by a run of this program
+// that has ended: the process named is not running, and the temporary is a
+// plain file, not a link (on POSIX also one of this user or, for the
+// administrator, of target's owner, to whom a run gives its temporaries).
+bool left_by_ended_run(const krval &temporary, const krval &target, unsigned long process);
 
 // Creates a new, empty file for writing in target's folder and puts its name
 // in temporary_name. It is created exclusively, under a name no file had

@@ -1,6 +1,7 @@
 #include "toc/destination_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <cerrno>
@@ -73,8 +74,29 @@ krval destination_target(const krval &destination) {
   return krval(resolved);
 }
 
+std::string file_identity(const krval &path) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) return std::string();
+  return std::to_string(static_cast<unsigned long long>(info.st_dev)) + ":" +
+         std::to_string(static_cast<unsigned long long>(info.st_ino));
+}
+
+bool left_by_ended_run(const krval &temporary, const krval &target, unsigned long process) {
+  // No run of ours has a number beyond a process number's range.
+  if (process > static_cast<unsigned long>(INT_MAX) || process == static_cast<unsigned long>(getpid()))
+    return false;
+  struct stat info;
+  if (::lstat(temporary.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  const uid_t me = ::geteuid();
+  struct stat page;
+  const bool ours =
+      info.st_uid == me || (me == 0 && ::stat(target.c_str(), &page) == 0 && page.st_uid == info.st_uid);
+  // A process that runs but is not ours answers EPERM: it still runs.
+  return ours && ::kill(static_cast<pid_t>(process), 0) != 0 && errno == ESRCH;
+}
+
 krfile create_temporary_beside(const krval &target, krval &temporary_name) {
-  const std::string base = target.str() + ".quenby-" + std::to_string(static_cast<long>(getpid())) + "-";
+  const std::string base = target.str() + temporary_infix + std::to_string(static_cast<long>(getpid())) + "-";
   struct stat existing;
   // A new destination needs no secrecy, and gets a new file's usual mode.
   const mode_t permissions = ::stat(target.c_str(), &existing) == 0 ? 0600 : 0666;

@@ -11,15 +11,22 @@ namespace {
 HANDLE as_handle(krfile file) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(file)); }
 krfile as_krfile(HANDLE handle) { return static_cast<krfile>(reinterpret_cast<intptr_t>(handle)); }
 
+// What the system knows of an existing file, without opening it for
+// reading or writing; false when it cannot be asked.
+bool file_information(const krval &path, BY_HANDLE_FILE_INFORMATION &info) {
+  // FILE_FLAG_BACKUP_SEMANTICS lets a folder be asked too.
+  HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool known = GetFileInformationByHandle(file, &info) != 0;
+  CloseHandle(file);
+  return known;
+}
+
 // The number of names of an existing file; 0 when it cannot be asked.
 DWORD link_count(const krval &path) {
-  HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 0;
   BY_HANDLE_FILE_INFORMATION info;
-  const DWORD links = GetFileInformationByHandle(file, &info) ? info.nNumberOfLinks : 0;
-  CloseHandle(file);
-  return links;
+  return file_information(path, info) ? info.nNumberOfLinks : 0;
 }
 
 // Copies the whole of from into to, from its start, through the file layer
@@ -66,11 +73,33 @@ replace_outcome write_into(const krval &temporary, const krval &target) {
 
 krval destination_target(const krval &destination) { return destination; }
 
+std::string file_identity(const krval &path) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!file_information(path, info)) return std::string();
+  return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
+         std::to_string(info.nFileIndexLow);
+}
+
 // A source is opened sharing reading only: no writer gets in meanwhile.
 void wait_for_writers(krfile) {}
 
+bool left_by_ended_run(const krval &temporary, const krval &, unsigned long process) {
+  if (process > 0xFFFFFFFFul || process == GetCurrentProcessId()) return false;
+  const DWORD attributes = GetFileAttributesA(temporary.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES ||
+      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+    return false;
+  // A process number that names no process cannot be opened; one that has
+  // ended but is still held open by someone is signalled.
+  HANDLE running = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(process));
+  if (!running) return GetLastError() == ERROR_INVALID_PARAMETER;
+  const bool ended = WaitForSingleObject(running, 0) == WAIT_OBJECT_0;
+  CloseHandle(running);
+  return ended;
+}
+
 krfile create_temporary_beside(const krval &target, krval &temporary_name) {
-  const std::string base = target.str() + ".quenby-" + std::to_string(GetCurrentProcessId()) + "-";
+  const std::string base = target.str() + temporary_infix + std::to_string(GetCurrentProcessId()) + "-";
   // Names are taken in turn; one left behind by a run that was killed, or
   // planted by someone else, only moves us on to the next.
   for (int attempt = 0; attempt < 100000; ++attempt) {
