@@ -7,6 +7,7 @@
 #include <system_error>
 #include <thread>
 #include "cli/cli_options.h"
+#include "cli/file_bytes.h"
 #include "cli/file_selection.h"
 #include "cli/parallel_files.h"
 #include "cli/run_display.h"
@@ -15,8 +16,8 @@
 #include "fs/fs.h"
 #include "html/regex_binding.h"
 #include "toc/destination_batch.h"
-#include "toc/stale_temporaries.h"
 #include "toc/make_toc_file.h"
+#include "toc/stale_temporaries.h"
 #include "value/krval.h"
 
 namespace fsys = std::filesystem;
@@ -35,24 +36,6 @@ void note(file_outcome &outcome, const std::string &line) {
 }
 
 // The job's messages end in a line end meant for a message box.
-std::string without_line_end(const krval &message) {
-  std::string text = message.str();
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  return text;
-}
-
-bool read_file_bytes(const std::string &path, std::string &bytes) {
-  std::FILE *f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  bytes.clear();
-  char buffer[65536];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-  bool ok = !std::ferror(f);
-  std::fclose(f);
-  return ok;
-}
-
 // Reads the whole input stream, stopping once it reaches the size the engine
 // refuses: the rest would never be used.
 enum class input_read { ok, too_large, failed };
@@ -159,7 +142,7 @@ bool run_job(const std::string &file, const std::string *bytes, const std::strin
   }
   if (display.shown >= 0) std::fputc('\n', setup.io.err);
   if (status != 0) {
-    note(outcome, without_line_end(job.message));
+    note(outcome, message_line(job.message));
     outcome.kind = file_outcome::failed;
     return false;
   }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 #include "cli/contents_page.h"
+#include "cli/file_bytes.h"
 #include "cli/full_path.h"
 #include "cli/unified_diff.h"
 #include "toc/make_toc_file.h"
@@ -25,24 +26,6 @@ page_record *site_run::find(const std::string &file) {
 namespace {
 
 void say(cli_io &io, const std::string &line) { std::fprintf(io.err, "quenby-toc: %s\n", line.c_str()); }
-
-std::string without_line_end(const krval &message) {
-  std::string text = message.str();
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  return text;
-}
-
-bool read_whole(const std::string &path, std::string &bytes) {
-  std::FILE *f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  bytes.clear();
-  char buffer[65536];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-  const bool ok = !std::ferror(f);
-  std::fclose(f);
-  return ok;
-}
 
 bool same_file(const std::string &a, const std::string &b) {
   std::error_code ec;
@@ -72,7 +55,7 @@ bool present_contents(const std::string &out, std::string &bytes, bool &exists, 
     say(io, out + ": not a regular file");
     return false;
   }
-  if (!read_whole(out, bytes)) {
+  if (!read_file_bytes(out, bytes)) {
     say(io, out + ": can't be read: " + std::strerror(errno));
     return false;
   }
@@ -109,7 +92,7 @@ int make_contents_page(const std::vector<std::string> &files, site_run &site,
   job.entries_given = true;
   string_sink sink(made);
   if (make_toc_in_memory(before.data(), before.size(), sink, job) != 0) {
-    say(io, without_line_end(job.message));
+    say(io, message_line(job.message));
     return CLI_FAILED;
   }
   if (contents.first && made.find(toc_start_marker) == std::string::npos) {
@@ -129,7 +112,7 @@ int make_contents_page(const std::vector<std::string> &files, site_run &site,
     return CLI_FAILED;
   }
   if (make_toc_in_memory_to_file(before.data(), before.size(), krval(out.c_str()), job) != 0) {
-    say(io, without_line_end(job.message));
+    say(io, message_line(job.message));
     return CLI_FAILED;
   }
   return CLI_DONE;
@@ -146,7 +129,7 @@ int check_run_links(const std::vector<std::string> &files, site_run &site, const
     const std::string name = file == "-" ? "standard input" : record->destination;
     if (!record->scanned) {
       std::string bytes;
-      if (!read_whole(record->destination, bytes) ||
+      if (!read_file_bytes(record->destination, bytes) ||
           !scan_page_links(bytes.data(), bytes.size(), record->links)) {
         say(io, record->destination + ": can't be read for the link check");
         unreadable = true;

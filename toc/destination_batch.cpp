@@ -36,12 +36,6 @@ void at_once(std::size_t count, work_t work) {
   for (std::thread &t : threads) t.join();
 }
 
-std::string without_line_end(const krval &message) {
-  std::string text = message.str();
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  return text;
-}
-
 std::string folder_of(const krval &path) {
   const std::string folder = std::filesystem::path(path.str()).parent_path().string();
   return folder.empty() ? "." : folder;
@@ -113,7 +107,7 @@ std::vector<destination_batch::result> destination_batch::commit(std::vector<std
       message = "Can't write file: ";
       message.append(e.name);
     }
-    results[i] = result{e.key, failed == 0, failed ? without_line_end(message) : std::string()};
+    results[i] = result{e.key, failed == 0, failed ? message_line(message) : std::string()};
   });
   std::set<std::string> folders;
   for (std::size_t i = 0; i < entries.size(); ++i)

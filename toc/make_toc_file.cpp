@@ -503,3 +503,9 @@ int32_t make_toc_file(const krval &source, const krval &destination, uint8_t ins
   last_entry = job.last_entry;
   return 0;
 }
+
+std::string message_line(const krval &message) {
+  std::string text = message.str();
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}

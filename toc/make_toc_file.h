@@ -69,6 +69,9 @@ struct toc_job {
   std::size_t batch_key = 0;
 };
 
+// A job's message as one line, without the line end it carries.
+std::string message_line(const krval &message);
+
 // The job from file to file, as make_toc_file; the same results.
 int32_t make_toc_with_options(const krval &source, const krval &destination, toc_job &job);
 
