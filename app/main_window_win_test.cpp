@@ -169,6 +169,9 @@ protected:
     // Started from the scratch folder: help is looked for there.
     if (tool->start(bin_folder() + "\\kwop.exe", "\"" + in_folder("page.html") + "\"", folder()))
       main = wait_for_window(tool->pid(), "TkrynWOP1", nullptr, 30000);
+    // Shown is not yet answering: on a loaded machine the program may still
+    // be starting up before its message loop runs.
+    if (main) wait_until([] { return !text_of(main).empty(); }, 30000);
   }
   static void TearDownTestSuite() {
     delete tool;
