@@ -3,7 +3,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <new>
-#include "html/regex_binding.h"
+#include "regex/regex_binding.h"
 #include "toc/anchor_slug.h"
 #include "toc/node_text.h"
 #include "toc/page_settings.h"
@@ -28,6 +28,14 @@ html_toc::html_toc()
 
 static bool is_comment(const xml_node *n) {
   return n->kind == XML_COMMENT || n->kind == XML_SSI;
+}
+
+void html_toc::take_style(const toc_style &style) {
+  range_from = style.range_from.as_int();
+  range_to = style.range_to.as_int();
+  process_decimal_notation = style.process_decimal_notation.as_int();
+  process_title = style.process_title.as_int();
+  named_anchor_attributes = style.named_anchor_attributes;
 }
 
 // The pattern can only match where the letters t, o, c stand together, so

@@ -55,6 +55,9 @@ public:
   // 0, or 3 when memory for an entry or an anchor runs out. The two passes
   // may also run one after the other, with the range and options set in
   // between from what the first found (a TOC comment's settings).
+  // The style's heading range, switches and anchor attributes.
+  void take_style(const toc_style &style);
+
   int32_t transform();
   int32_t find_places();        // first pass
   int32_t anchor_headings();    // the rest

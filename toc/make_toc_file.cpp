@@ -386,11 +386,7 @@ int32_t transform_page(xml_tree &document, std::vector<xml_node *> &landmarks, t
   const toc_options *options = nullptr;
   if (!options_for_page(document, transform, job, page_options, options)) return 1;
   const toc_style &style = options->style;
-  transform.range_from = style.range_from.as_int();
-  transform.range_to = style.range_to.as_int();
-  transform.process_decimal_notation = style.process_decimal_notation.as_int();
-  transform.process_title = style.process_title.as_int();
-  transform.named_anchor_attributes = style.named_anchor_attributes;
+  transform.take_style(style);
   transform.options = options;
   job.tree->take_markup(style, options->layout);
   if (job.entries_given) transform.range_to = transform.range_from - 1;   // no heading qualifies

@@ -28,20 +28,6 @@ struct run {
   std::string output;
 };
 
-inline void copy_style(const toc_style &style, toc_tree &tree, html_toc &transform) {
-  transform.range_from = style.range_from.as_int();
-  transform.range_to = style.range_to.as_int();
-  transform.process_decimal_notation = style.process_decimal_notation.as_int();
-  transform.process_title = style.process_title.as_int();
-  transform.named_anchor_attributes = style.named_anchor_attributes;
-  tree.indentation_unit = style.item_indentation;
-  tree.list_start = style.list_start;
-  tree.list_end = style.list_end;
-  tree.item_start = style.item_start;
-  tree.item_end = style.item_end;
-  tree.toc_anchor_attributes = style.toc_anchor_attributes;
-}
-
 // Parses html, transforms it with the options, and writes it back with or
 // without the TOC block. The transform looks at the parser's landmarks, as in
 // the file job, or else walks every node.
@@ -50,8 +36,8 @@ inline std::unique_ptr<run> transform_with(const std::string &html, const toc_op
                                            bool remove = false) {
   auto r = std::make_unique<run>();
   r->document = parse_test::parse(html);
-  copy_style(options.style, r->tree, r->transform);
-  r->tree.layout = options.layout;
+  r->transform.take_style(options.style);
+  r->tree.take_markup(options.style, options.layout);
   r->transform.options = &options;
   r->transform.document = r->document.tree.get();
   if (with_landmarks) r->transform.landmarks = &r->document.landmarks;

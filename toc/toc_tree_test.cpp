@@ -8,15 +8,6 @@
 
 namespace {
 
-void copy_style(const toc_style &style, toc_tree &tree) {
-  tree.indentation_unit = style.item_indentation;
-  tree.list_start = style.list_start;
-  tree.list_end = style.list_end;
-  tree.item_start = style.item_start;
-  tree.item_end = style.item_end;
-  tree.toc_anchor_attributes = style.toc_anchor_attributes;
-}
-
 toc_node *entry(int32_t level, const char *text, const char *target) {
   toc_node *n = new toc_node;
   n->level = level;
@@ -67,7 +58,7 @@ TEST(toc_style, holds_its_twelve_defaults) {
 TEST(toc_tree, renders_the_worked_example_piece_by_piece) {
   toc_style style;
   toc_tree tree;
-  copy_style(style, tree);
+  tree.take_markup(style, toc_layout());
   toc_node *intro = entry(1, "Intro", "#kryn_link_1_1007136000");
   tree.append_top_level(intro);
   tree.append_child(entry(2, "Setup", "#kryn_link_2_1007136000"), intro);
@@ -112,7 +103,7 @@ TEST(toc_tree, no_entry_gives_no_block_at_all) {
 TEST(toc_tree, nesting_indentation_and_unescaped_text) {
   toc_style style;
   toc_tree tree;
-  copy_style(style, tree);
+  tree.take_markup(style, toc_layout());
   // h1 then h4: one level deep, whatever the level gap; then a third level.
   toc_node *h1 = entry(1, "A &amp; <b>B</b>", "#a");
   tree.append_top_level(h1);
