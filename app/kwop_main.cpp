@@ -9,7 +9,7 @@
 #include "app/module_file_name.h"
 #include "app/run_mode.h"
 #include "forms/resource_ids.h"
-#include "html/regex_binding.h"
+#include "regex/regex_binding.h"
 #include "ui/application.h"
 #include "ui/ui_exception.h"
 #include "value/krarr.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 #include "cli/quenby_toc.h"
-#include "html/regex_binding.h"
+#include "regex/regex_binding.h"
 
 #ifdef _WIN32
 #include <fcntl.h>

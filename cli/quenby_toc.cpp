@@ -14,7 +14,7 @@
 #include "cli/site_run.h"
 #include "cli/unified_diff.h"
 #include "fs/fs.h"
-#include "html/regex_binding.h"
+#include "regex/regex_binding.h"
 #include "toc/destination_batch.h"
 #include "toc/make_toc_file.h"
 #include "toc/stale_temporaries.h"

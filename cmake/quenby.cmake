@@ -4,7 +4,8 @@
 # quenby_add_test(<name> SOURCES <files...> [LIBS <targets...>] [WORKDIR <dir>])
 #   builds one GoogleTest program and registers it as one ctest test (under
 #   Wine in the cross build: starting Wine costs seconds, so one process per
-#   program, never one per case).
+#   program, never one per case). Every test links the file layer's seams for
+#   disk failures, which no program links.
 
 if(WIN32)
   set(QUENBY_WINDOWS TRUE)
@@ -15,7 +16,7 @@ endif()
 function(quenby_add_test name)
   cmake_parse_arguments(T "" "WORKDIR;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} quenby_gtest_main)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} quenby_fs_test_hooks quenby_gtest_main)
   if(NOT T_WORKDIR)
     set(T_WORKDIR ${CMAKE_CURRENT_BINARY_DIR})
   endif()

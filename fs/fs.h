@@ -11,7 +11,7 @@
 // "/". Sharing modes have no POSIX counterpart and are not imitated there.
 #pragma once
 #include <cstdint>
-#include "html/kre_tree.h"
+#include "value/kre_tree.h"
 #include "value/krval.h"
 
 // The system's file handle in 32 bits (a HANDLE in the 32-bit Windows program,

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
-#include "html/kre_tree.h"
+#include "value/kre_tree.h"
 #include "value/krhash.h"
 #include "value/krval.h"
 

@@ -1,7 +1,8 @@
 # The binding to kr_px_regex. It never links the library: the library is found
 # at run time beside the program (CMAKE_BINARY_DIR/bin), so every program that
 # uses the binding is put there, and a build of one waits for the library.
-add_library(quenby_regex_binding STATIC ${CMAKE_CURRENT_LIST_DIR}/regex_binding.cpp)
+add_library(quenby_regex_binding STATIC ${CMAKE_CURRENT_LIST_DIR}/regex_binding.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/$<IF:$<BOOL:${QUENBY_WINDOWS}>,regex_library_file_win32.cpp,regex_library_file_posix.cpp>)
 target_link_libraries(quenby_regex_binding PUBLIC quenby_value ${CMAKE_DL_LIBS})
 add_dependencies(quenby_regex_binding kr_px_regex)
 

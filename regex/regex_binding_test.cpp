@@ -1,4 +1,4 @@
-#include "html/regex_binding.h"
+#include "regex/regex_binding.h"
 
 #include <gtest/gtest.h>
 #include <string>

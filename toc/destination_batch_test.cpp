@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 #include <vector>
-#include "html/regex_binding.h"
+#include "regex/regex_binding.h"
 #include "toc/toc_file_test_util.h"
 
 namespace {

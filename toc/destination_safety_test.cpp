@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "fs/fs_test_hooks.h"
-#include "html/regex_binding.h"
+#include "regex/regex_binding.h"
 #include "toc/destination_file.h"
 #include "toc/make_toc_file.h"
 #include "toc/toc_file_test_util.h"

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <string>
 #include <vector>
-#include "html/regex_binding.h"
+#include "regex/regex_binding.h"
 #include "toc/toc_test_util.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "fs/fs_test_hooks.h"
 #include "html/node_text_store.h"
 #include "html/xml_node_pool.h"
-#include "html/regex_binding.h"
+#include "regex/regex_binding.h"
 #include "toc/destination_file.h"
 #include "toc/toc_file_test_util.h"
 #include "toc/toc_test_util.h"

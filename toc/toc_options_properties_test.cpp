@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 #include <vector>
-#include "html/regex_binding.h"
+#include "regex/regex_binding.h"
 #include "toc/toc_file_test_util.h"
 #include "toc/toc_generated_pages.h"
 #include "toc/toc_test_util.h"

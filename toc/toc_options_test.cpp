@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 #include <vector>
-#include "html/regex_binding.h"
+#include "regex/regex_binding.h"
 #include "toc/anchor_slug.h"
 #include "toc/make_toc_file.h"
 #include "toc/page_settings.h"

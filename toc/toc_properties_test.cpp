@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 #include <vector>
-#include "html/regex_binding.h"
+#include "regex/regex_binding.h"
 #include "toc/toc_file_test_util.h"
 #include "toc/toc_generated_pages.h"
 #include "toc/toc_test_util.h"

@@ -4,7 +4,7 @@
 // into the output right after the insertion node.
 #pragma once
 #include <cstdint>
-#include "html/kre_tree.h"
+#include "value/kre_tree.h"
 #include "toc/toc_options.h"
 #include "value/krarr.h"
 #include "value/krval.h"

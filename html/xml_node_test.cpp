@@ -1,0 +1,108 @@
+// xml_node: the parsed document's node record, its attributes, and the
+// pool its nodes come from.
+#include "html/xml_node.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include "html/xml_node_pool.h"
+
+namespace {
+
+TEST(xml_node, StartsAsAnEmptyRootRecord) {
+  xml_node n;
+  EXPECT_EQ(n.kind, -1);
+  EXPECT_EQ(n.closed, 0);
+  const krval *texts[] = {&n.name, &n.raw_text, &xml_node::spare()};
+  for (const krval *v : texts) {
+    EXPECT_EQ(v->tag, KR_TEXT);
+    EXPECT_EQ(v->text_length(), 0);
+  }
+  EXPECT_EQ(n.parent, nullptr);
+  EXPECT_EQ(n.child_count, 0);
+  EXPECT_EQ(n.attributes.count(), 0);
+  EXPECT_EQ(n.attributes.find_map(), nullptr);
+}
+
+TEST(xml_node, AttributesBehaveAsAnOrderedMap) {
+  xml_node n;
+  krval key("href"), value("x");
+  krval out("stale");
+  EXPECT_FALSE(n.attributes.get(key, out));
+  EXPECT_EQ(out.tag, KR_INT);
+  EXPECT_EQ(out.as_int(), 0);
+  krval k, v;
+  n.attributes.begin_iteration();
+  EXPECT_FALSE(n.attributes.next(k, v));
+
+  n.attributes.set(krval("title"), krval("t"));
+  n.attributes.set(key, value);
+  n.attributes.set(key, krval("y"));
+  EXPECT_EQ(n.attributes.count(), 2);
+  ASSERT_TRUE(n.attributes.get(key, out));
+  EXPECT_TRUE(out == "y");
+  n.attributes.begin_iteration();
+  ASSERT_TRUE(n.attributes.next(k, v));
+  EXPECT_TRUE(k == "href");
+  ASSERT_TRUE(n.attributes.next(k, v));
+  EXPECT_TRUE(k == "title");
+  EXPECT_FALSE(n.attributes.next(k, v));
+
+  krhash more;
+  more.set(krval("a"), krval("1"));
+  xml_node m;
+  m.attributes.take_entries(more);
+  EXPECT_EQ(m.attributes.count(), 1);
+  EXPECT_EQ(more.count(), 0);
+}
+
+TEST(xml_node, PooledNodesAreReusedAndReturnedWithTheLast) {
+  const size_t live_before = xml_node_pool::live_nodes();
+  {
+    xml_tree t;
+    xml_node *last = t.insert_first_top_level(new xml_node);
+    for (int i = 0; i < 200000; ++i) {
+      xml_node *n = new xml_node;
+      t.insert_after(n, last);
+      last = n;
+    }
+    EXPECT_EQ(xml_node_pool::live_nodes(), live_before + 200001);
+    // Freed storage is handed out again.
+    xml_node *second = t.first->next;
+    t.unlink_and_destroy(second);
+    xml_node *again = new xml_node;
+    EXPECT_EQ(again, second);
+    t.insert_after(again, t.first);
+  }
+  EXPECT_EQ(xml_node_pool::live_nodes(), live_before);
+  if (live_before == 0) {
+    EXPECT_EQ(xml_node_pool::regions(), 0u);   // all returned with the last node
+  }
+  xml_node *n = new (std::nothrow) xml_node;
+  ASSERT_NE(n, nullptr);
+  delete n;
+}
+
+struct larger_node : xml_node {
+  char extra[512];
+};
+
+TEST(xml_node, RecordsLargerThanANodeUseTheGeneralAllocator) {
+  const size_t live_before = xml_node_pool::live_nodes();
+  larger_node *n = new larger_node;
+  EXPECT_EQ(xml_node_pool::live_nodes(), live_before);
+  delete n;
+}
+
+TEST(xml_node, DocumentTreesFreeTheirNodes) {
+  xml_tree t;
+  xml_node *root = new xml_node;
+  t.append_top_level(root);
+  xml_node *p = new xml_node;
+  p->kind = XML_START_TAG;
+  p->attributes.set(krval("class"), krval("x"));
+  t.append_child(p, root);
+  t.append_child(new xml_node, p);
+  EXPECT_EQ(xml_tree::next_in_order(xml_tree::next_in_order(root)), p->first_child);
+}   // leak checkers see the tree's destructor free all three
+
+}  // namespace
