@@ -48,6 +48,18 @@ element_content content_of(const krval &name) {
   }
 }
 
+// The node kind of a token of this configuration.
+xml_kind node_kind(int32_t token_kind) {
+  switch (token_kind) {
+    case SGML_START_TAG: return XML_START_TAG;
+    case SGML_END_TAG: return XML_END_TAG;
+    case SGML_DECLARATION: return XML_DECLARATION;
+    case SGML_COMMENT: return XML_COMMENT;
+    case SGML_SSI: return XML_SSI;
+    default: return XML_UNCLASSIFIED;   // no other kind is enabled
+  }
+}
+
 // Names kept by the parser are equal exactly when they are the same bytes.
 bool same_name(const krval &a, const krval &b) {
   if (a.text.length != b.text.length) return false;
@@ -58,7 +70,7 @@ bool same_name(const krval &a, const krval &b) {
 
 krhtml::krhtml() {
   size_limit = kSizeLimit;
-  enable_kinds(0x2013);
+  enable_kinds(kind_bit(SGML_START_TAG) | kind_bit(SGML_END_TAG) | kind_bit(SGML_COMMENT) | kind_bit(SGML_SSI));
   table[SGML_START_TAG].closing = ">";
   table[SGML_END_TAG].closing = ">";
   table[SGML_COMMENT].closing = ">";
@@ -140,25 +152,25 @@ int32_t krhtml::emit_text() {
     return SGML_NO_MEMORY;
   }
   attach(n);
-  attach_mode = 3;
+  attach_place = place::after_current;
   current = n;
   return 0;
 }
 
 int32_t krhtml::emit_token() {
   if (!tree) return SGML_NO_MEMORY;
-  int32_t k = kind;
+  xml_kind k = node_kind(kind);
   const char *bytes = token.text.bytes;
   const int32_t length = token.text.length;
   element_name.text.length = 0;
   bool may_have_attributes = false;
   element_content content = element_content::markup;
-  if (k == SGML_START_TAG) {
+  if (k == XML_START_TAG) {
     const bool slash_closed = length >= 2 && bytes[length - 2] == '/';
     may_have_attributes = tag_reader.read_name(bytes, length - 1, element_name);
     if (element_name.text.length > 0) content = content_of(element_name);
     if (slash_closed || content == element_content::none) k = XML_ELEMENT;
-  } else if (k == SGML_END_TAG) {
+  } else if (k == XML_END_TAG) {
     tag_reader.read(bytes, length - 1, element_name, static_cast<attribute_sink *>(nullptr));
   }
 
@@ -184,7 +196,7 @@ int32_t krhtml::emit_token() {
       else
         c->raw_text.append_bytes(end.bytes, end.length);
       delete n;
-      attach_mode = 3;
+      attach_place = place::after_current;
       return 0;
     }
     match_end_tag(n);
@@ -195,23 +207,15 @@ int32_t krhtml::emit_token() {
     else read_content_as_text(n->name.text.bytes, n->name.text.length);
   }
   attach(n);
-  if (k == XML_START_TAG) attach_mode = 1;
-  else if (k == XML_END_TAG && n->closed) attach_mode = 2;
-  else attach_mode = 3;
+  if (k == XML_START_TAG) attach_place = place::as_last_child;
+  else if (k == XML_END_TAG && n->closed) attach_place = place::after_parent;
+  else attach_place = place::after_current;
   current = n;
   return note_if_landmark(n) ? 0 : SGML_NO_MEMORY;
 }
 
 bool krhtml::note_if_landmark(xml_node *n) {
-  bool landmark;
-  if (n->kind == XML_START_TAG) {
-    const krchar &name = n->name.text;
-    landmark = (name.length == 2 && (name.bytes[0] | 0x20) == 'h') ||
-               (name.length == 4 && same_bytes(name.bytes, "body", 4));
-  } else {
-    landmark = n->kind == XML_COMMENT || n->kind == XML_SSI;
-  }
-  if (!landmark) return true;
+  if (!is_landmark || !is_landmark(*n)) return true;
   try {
     landmarks_.push_back(n);
   } catch (const std::bad_alloc &) {
@@ -240,7 +244,7 @@ void krhtml::match_end_tag(xml_node *end_tag) {
   element->closed = 1;
   end_tag->closed = 1;
   current = reached;
-  attach_mode = 3;
+  attach_place = place::after_current;
 }
 
 void krhtml::enter(xml_node *ancestor) {
@@ -260,12 +264,12 @@ void krhtml::attach(xml_node *n) {
     tree->append_top_level(n);
     return;
   }
-  switch (attach_mode) {
-    case 1:
+  switch (attach_place) {
+    case place::as_last_child:
       tree->append_child(n, c);
       enter(c);
       break;
-    case 2:
+    case place::after_parent:
       if (c->parent) {
         xml_node *p = c->parent;
         tree->append_after_last_sibling(n, p);
@@ -274,7 +278,7 @@ void krhtml::attach(xml_node *n) {
         tree->append_after_last_sibling(n, c);
       }
       break;
-    default:
+    case place::after_current:
       tree->append_after_last_sibling(n, c);
       break;
   }

@@ -29,19 +29,28 @@ public:
   int32_t emit_token() override;
 
   xml_tree *tree = nullptr;
-  int32_t attach_mode = 3;   // 1: as last child, 2: after the parent, 3: after the current node
+  // Where the next node goes, relative to the current one.
+  enum class place : uint8_t {
+    as_last_child = 1,   // after a start tag: into the element it opens
+    after_parent = 2,    // after an end tag that closed its element
+    after_current = 3,
+  };
+  place attach_place = place::after_current;
   xml_node *current = nullptr;
 
   // Off, an end tag climbs towards the top even when no open element of its
   // name is there (the outcome is the same, only slower); for tests.
   bool skip_hopeless_climbs = true;
 
-  // The nodes that mark a page's structure, in document order: every start
-  // tag named body or h and one more byte (a heading of any level, as it
-  // was parsed: a later end tag may still make it a complete element), and
-  // every comment. A page has few of them among hundreds of thousands of
-  // nodes, so what looks for them need not walk the whole tree. They stay
-  // valid for as long as the tree keeps those nodes.
+  // Which nodes the caller wants listed as they are read (landmarks), asked
+  // of each node as it is attached, before a later end tag may still make
+  // a start tag a complete element. None: no node is listed.
+  using node_test = bool (*)(const xml_node &n);
+  node_test is_landmark = nullptr;
+
+  // The landmarks in document order. A page has few among hundreds of
+  // thousands of nodes, so what looks for them need not walk the whole
+  // tree. They stay valid for as long as the tree keeps those nodes.
   std::vector<xml_node *> take_landmarks() { return std::move(landmarks_); }
 
 private:

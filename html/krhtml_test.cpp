@@ -218,20 +218,23 @@ TEST(krhtml, ContentGoesAfterTheRootNode) {
   EXPECT_EQ(root->next->closed, 1);
 }
 
-// The landmarks are what the TOC transform looks for: headings and body as
-// the parser met them, and comments, in document order, wherever the chunks
-// were cut.
-TEST(krhtml, LandmarksAreHeadingAndBodyStartTagsAndCommentsInOrder) {
+// The landmarks are the nodes the caller's test accepts, asked as each is
+// attached (a start tag that a later end tag makes a complete element is
+// asked as a start tag), in document order, wherever the chunks were cut.
+TEST(krhtml, LandmarksAreTheNodesTheCallerAsksForInDocumentOrder) {
   const std::string page =
       "<!-- first --><HTML><BODY class=x><h1>A</h1><H2/><hr><br><h7>x</h7><h2></h2>"
       "<head><p>t<!--#include file=y --><hx>z<bodyx><h12>n</h12><!---->";
+  const krhtml::node_test start_tags_and_comments = [](const xml_node &n) {
+    return n.kind == XML_START_TAG || n.kind == XML_COMMENT;
+  };
   for (const std::vector<size_t> &cuts : {std::vector<size_t>{}, std::vector<size_t>{3, 20, 21, 40, 77}}) {
-    auto r = parse(page, cuts);
+    auto r = parse(page, cuts, true, start_tags_and_comments);
     ASSERT_EQ(r.status, 2);
     std::vector<std::string> seen;
     for (xml_node *n : r.landmarks) seen.push_back(parse_test::bytes_of(n->raw_text));
-    EXPECT_EQ(seen, (std::vector<std::string>{"<!-- first -->", "<BODY class=x>", "<h1>", "<h7>",
-                                              "<h2></h2>", "<!--#include file=y -->", "<hx>",
+    EXPECT_EQ(seen, (std::vector<std::string>{"<!-- first -->", "<HTML>", "<BODY class=x>", "<h1>", "<h7>",
+                                              "<h2></h2>", "<head>", "<p>", "<hx>", "<bodyx>", "<h12>",
                                               "<!---->"}));
     // Each is a node of the tree, met in the same order by a walk.
     size_t next = 0;

@@ -18,12 +18,13 @@ struct parsed {
 // Parses text as a file job does: a root node first, chunks ending at the
 // given cut positions (ascending), a step after each, then the final step.
 inline parsed parse(const std::string &text, const std::vector<size_t> &cuts = {},
-                    bool skip_hopeless_climbs = true) {
+                    bool skip_hopeless_climbs = true, krhtml::node_test is_landmark = nullptr) {
   parsed out;
   xml_node *root = new xml_node;
   out.tree->append_top_level(root);
   krhtml parser;
   parser.skip_hopeless_climbs = skip_hopeless_climbs;
+  parser.is_landmark = is_landmark;
   parser.set_tree(out.tree.get());
   size_t from = 0;
   std::vector<size_t> ends = cuts;

@@ -80,8 +80,9 @@ public:
   };
 
 protected:
-  // Enables kind k (1 to 15) for each set bit k-1 of mask.
+  // Enables kind k (1 to 15) for each set bit k-1 of mask (see kind_bit).
   void enable_kinds(uint32_t mask);
+  static constexpr uint32_t kind_bit(krsgml_kind k) { return 1u << (k - 1); }
 
   // Called by a tree builder as it takes a start tag: the content that
   // follows is text, up to the end tag of name (lower case letters, which

@@ -69,6 +69,15 @@ static int32_t heading_digit(const xml_node *n) {
   return level >= 0 && level <= 9 ? level : -1;
 }
 
+bool html_toc::is_landmark(const xml_node &n) {
+  if (n.kind == XML_START_TAG) {
+    const krchar &name = n.name.text;
+    return (name.length == 2 && (name.bytes[0] | 0x20) == 'h') ||
+           (name.length == 4 && std::memcmp(name.bytes, "body", 4) == 0);
+  }
+  return n.kind == XML_COMMENT || n.kind == XML_SSI;
+}
+
 // The first pass: the nodes in document order, numbered as they are met:
 // the landmarks where the parser listed them, else every node. It finds the
 // places of the first body, TOC comment and markers, and lists every

@@ -55,6 +55,11 @@ public:
   // 0, or 3 when memory for an entry or an anchor runs out. The two passes
   // may also run one after the other, with the range and options set in
   // between from what the first found (a TOC comment's settings).
+  // What the first pass looks at, for the parser to list as it reads
+  // (krhtml::is_landmark): every start tag named body or h and one more
+  // byte (a heading of any level), and every comment.
+  static bool is_landmark(const xml_node &n);
+
   // The style's heading range, switches and anchor attributes.
   void take_style(const toc_style &style);
 

@@ -213,6 +213,7 @@ int32_t read_source(page_bytes &in, const krval &source_name, xml_tree &document
   const int32_t size = in.size();
   int64_t read = 0;
   krhtml parser;
+  parser.is_landmark = html_toc::is_landmark;
   parser.set_tree(&document);
   // A parsed page takes about seven times its size in nodes and text; six
   // times is faulted in ahead, so that no page is cleared in vain.
@@ -251,7 +252,7 @@ int32_t read_source(page_bytes &in, const krval &source_name, xml_tree &document
     }
     parser.mark_input_complete();
     int32_t status = parser.step();
-    if (status != 2) {
+    if (status != SGML_DONE) {
       message = memory_error;
       return status;
     }

@@ -35,7 +35,7 @@ inline std::unique_ptr<run> transform_with(const std::string &html, const toc_op
                                            uint8_t insert_toc = 1, bool with_landmarks = true,
                                            bool remove = false) {
   auto r = std::make_unique<run>();
-  r->document = parse_test::parse(html);
+  r->document = parse_test::parse(html, {}, true, html_toc::is_landmark);
   r->transform.take_style(options.style);
   r->tree.take_markup(options.style, options.layout);
   r->transform.options = &options;

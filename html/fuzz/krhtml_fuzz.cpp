@@ -41,12 +41,12 @@ std::vector<size_t> cuts_for(const uint8_t *data, size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::string html(reinterpret_cast<const char *>(data), size);
   parse_test::parsed whole = parse_test::parse(html);
-  if (whole.status != 2) finding("a complete input did not finish with status 2");
+  if (whole.status != SGML_DONE) finding("a complete input did not finish with SGML_DONE");
   if (parse_test::written(*whole.tree) != html) finding("round trip of the one-chunk parse");
   if (!parse_test::links_consistent(*whole.tree)) finding("links of the one-chunk parse");
 
   parse_test::parsed cut = parse_test::parse(html, cuts_for(data, size));
-  if (cut.status != 2) finding("a chunked input did not finish with status 2");
+  if (cut.status != SGML_DONE) finding("a chunked input did not finish with SGML_DONE");
   if (parse_test::written(*cut.tree) != html) finding("round trip of the chunked parse");
   if (parse_test::describe(*cut.tree) != parse_test::describe(*whole.tree))
     finding("the chunked parse built another tree");
