@@ -37,7 +37,8 @@ const char *const kInline[] = {"b", "i", "em", "strong", "code", "span", "a"};
 
 class html_writer {
 public:
-  html_writer(size_t max_bytes, uint32_t seed) : limit(max_bytes), rng(seed) {}
+  html_writer(size_t max_bytes, uint32_t seed, page_shape shape)
+      : limit(max_bytes), rng(seed), shape(shape) {}
 
   std::string document() {
     const std::string tail = "</body>\r\n</html>\r\n";
@@ -49,7 +50,7 @@ public:
     size_t since_heading = 0;
     while (true) {
       std::string block;
-      if (since_heading > 1500 + rng.below(1500)) {
+      if (since_heading > shape.heading_gap_least + rng.below(shape.heading_gap_spread)) {
         block = heading();
         since_heading = 0;
       } else {
@@ -109,7 +110,7 @@ private:
 
   std::string heading() {
     uint32_t roll = rng.below(10);
-    const char *level = roll == 0 ? "1" : roll < 4 ? "2" : "3";
+    const char *level = roll == 0 ? "1" : roll < 4 ? "2" : roll < 7 || shape.deepest_level < 4 ? "3" : "4";
     std::string h = std::string("<h") + level;
     if (rng.chance(30)) h += " align=center";
     h += ">" + words(2, 5) + "</h" + level + ">\r\n";
@@ -154,13 +155,14 @@ private:
 
   size_t limit;
   bench_random rng;
+  page_shape shape;
   std::string out;
 };
 
 }  // namespace
 
-std::string generate_html(size_t max_bytes, uint32_t seed) {
-  html_writer writer(max_bytes, seed);
+std::string generate_html(size_t max_bytes, uint32_t seed, page_shape shape) {
+  html_writer writer(max_bytes, seed, shape);
   std::string doc = writer.document();
   if (doc.size() > max_bytes) doc.resize(max_bytes);   // only for tiny limits
   return doc;

@@ -324,8 +324,13 @@ void html_toc::make_name(const krval &entry_text, std::string &name) {
   // page's own can be in the way.
   if (taken_names.empty() && !slugs) return;
   if (taken_names.count(name)) {
+    // Names are only ever added, so a suffix found taken stays taken: the
+    // search for a base goes on where its last one ended, and a page of a
+    // hundred thousand headings of the same text costs no more per heading
+    // than one of a few.
+    uint32_t &k = next_suffix.try_emplace(name, 2).first->second;
     const std::string base = name;
-    for (uint32_t k = 2;; ++k) {
+    for (;; ++k) {
       name = base + "-" + std::to_string(k);
       if (!taken_names.count(name)) break;
     }
@@ -345,27 +350,19 @@ bool html_toc::insert_anchor(xml_node *heading, const std::string &name) {
     // "<", the two letters of the name, then the rest as it stands.
     if (length < 3 || bytes[0] != '<') return true;
     krval with_id;
-    try {
-      set_joined(with_id, {{bytes, 3}, {" id=\"", 5}, name_piece, {"\"", 1},
-                           {toc_made_id_mark, static_cast<int32_t>(sizeof toc_made_id_mark - 1)},
-                           {bytes + 3, length - 3}});
-    } catch (const std::bad_alloc &) {
+    if (!set_joined_in_store(with_id, {{bytes, 3}, {" id=\"", 5}, name_piece, {"\"", 1},
+                                       {toc_made_id_mark, static_cast<int32_t>(sizeof toc_made_id_mark - 1)},
+                                       {bytes + 3, length - 3}}))
       return false;
-    }
-    heading->raw_text = std::move(with_id);
+    heading->raw_text.tag = KR_TEXT;
+    heading->raw_text.text.borrow(with_id.text.bytes, with_id.text.length);
     return true;
   }
   xml_node *opening = new_text_node();
   xml_node *closing = new_text_node();
-  if (!opening || !closing) {
-    delete opening;
-    delete closing;
-    return false;
-  }
-  try {
-    set_joined(opening->raw_text, {{"<a name=\"", 9}, name_piece, {"\"", 1},
-                                   piece_of(named_anchor_attributes), {">", 1}});
-  } catch (const std::bad_alloc &) {
+  if (!opening || !closing ||
+      !set_joined_in_store(opening->raw_text, {{"<a name=\"", 9}, name_piece, {"\"", 1},
+                                               bytes_of(named_anchor_attributes), {">", 1}})) {
     delete opening;
     delete closing;
     return false;
@@ -384,15 +381,27 @@ bool html_toc::insert_anchor(xml_node *heading, const std::string &name) {
 // walk over its descendants passes them, and next_heading with them.
 int32_t html_toc::anchor_heading(xml_node *heading, toc_node *entry, size_t &next_heading) {
   // The heading's descendants end where the walk leaves its subtree.
+  // Its texts are measured first and then copied once: most headings hold
+  // a single text, which then costs one allocation of its exact size.
   xml_node *const after = xml_tree::next_after_subtree(heading);
-  krval text;
-  text.tag = KR_TEXT;
+  int32_t length = 0;
   for (xml_node *d = heading->first_child; d && d != after; d = xml_tree::next_in_order(d)) {
     if (next_heading < headings.size() && headings[next_heading].node == d) ++next_heading;
-    if (is_text(d)) text.append(d->raw_text);
+    if (is_text(d)) length += bytes_of(d->raw_text).length;
   }
+  krval text;
+  text.tag = KR_TEXT;
   krval own_name;
   try {
+    text.text.reset(length);
+    if (length > 0 && !text.text.bytes) return 3;
+    char *to = text.text.bytes;
+    for (xml_node *d = heading->first_child; d && d != after; d = xml_tree::next_in_order(d)) {
+      if (!is_text(d)) continue;
+      const piece bytes = bytes_of(d->raw_text);
+      if (bytes.length > 0) std::memcpy(to, bytes.bytes, static_cast<size_t>(bytes.length));
+      to += bytes.length;
+    }
     if (find_own_name(heading, own_name)) {
       set_joined(entry->link_target, {{"#", 1}, piece_of(own_name)});
     } else {
@@ -418,6 +427,7 @@ int32_t html_toc::anchor_headings() {
   stamp = options->stamp;
   anchor_counter = 0;
   taken_names.clear();
+  next_suffix.clear();
   names_collected = false;
   if (!document || !tree) return 0;
   choose_insertion_node();

@@ -6,6 +6,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 #include "html/xml_node.h"
@@ -121,6 +122,8 @@ private:
   // made in this run: a made name must be none of them. Collected when the
   // first name is made.
   std::unordered_set<std::string> taken_names;
+  // For each name met taken: the suffix to try next.
+  std::unordered_map<std::string, uint32_t> next_suffix;
   bool names_collected = false;
 };
 

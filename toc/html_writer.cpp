@@ -1,7 +1,5 @@
 #include "toc/html_writer.h"
 
-#include "value/krarr.h"
-
 namespace {
 
 // Consecutive nodes of a parsed page usually see consecutive bytes of the
@@ -68,8 +66,6 @@ void write_html_document(xml_tree &document, html_sink &sink, uint8_t insert_toc
     return;
   }
 
-  krarr block;
-  tree.write_toc(block, first_entry);
   bool writing = true;
   for (xml_node *n = document.first; n; n = xml_tree::next_in_order(n)) {
     if (n == start_marker && end_marker) {
@@ -79,9 +75,9 @@ void write_html_document(xml_tree &document, html_sink &sink, uint8_t insert_toc
     } else if (writing) {
       write_node_text(out, n->raw_text);
       if (n == insertion_node) {
-        // The block's pieces do not outlive their turn: written one by one.
-        krval piece;
-        while (block.pop_front(piece)) write_passing(out, piece);
+        // Rendered as it is written: the block is never held whole.
+        out.hand_on();
+        tree.write_toc(out.sink(), first_entry);
       }
     }
   }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <new>
+#include "html/node_text_store.h"
 #include "html/xml_node.h"
 #include "value/krval.h"
 
@@ -37,6 +38,30 @@ inline void set_joined(krval &v, std::initializer_list<piece> pieces) {
     if (p.length > 0) std::memcpy(to, p.bytes, static_cast<size_t>(p.length));
     to += p.length;
   }
+}
+
+// The pieces one after the other as the text of a document node, kept in
+// the node text store with the page's own bytes rather than in an
+// allocation of its own; false when out of memory. Only for texts of nodes
+// of a living document: the store goes when its last node does.
+inline bool set_joined_in_store(krval &v, std::initializer_list<piece> pieces) {
+  int32_t total = 0;
+  for (const piece &p : pieces) total += p.length;
+  char *to = total > 0 ? node_text_store::allocate(static_cast<std::size_t>(total)) : nullptr;
+  if (total > 0 && !to) return false;
+  v.tag = KR_TEXT;
+  v.text.borrow(to, total);
+  for (const piece &p : pieces) {
+    if (p.length > 0) std::memcpy(to, p.bytes, static_cast<size_t>(p.length));
+    to += p.length;
+  }
+  return true;
+}
+
+// A Value's text where it stands, without terminating a text Value's bytes
+// (which would copy a node's view of them).
+inline piece bytes_of(const krval &v) {
+  return v.is_text() ? piece{v.text.bytes, v.text.length} : piece_of(v);
 }
 
 // The decimal digits of a non-negative number; returns their count.

@@ -1,7 +1,14 @@
 #include "toc/toc_tree.h"
+
+#include <new>
+#include <string>
 #include "toc/kryn_site.h"
 
-toc_node::toc_node() : entry_text(""), link_target(""), number_prefix("") {}
+toc_node::toc_node() {
+  entry_text.tag = KR_TEXT;
+  link_target.tag = KR_TEXT;
+  number_prefix.tag = KR_TEXT;
+}
 
 const char toc_start_marker[] = "<!--KRYN_HTML_TOC_START-->";
 const char toc_end_marker[] = "<!--KRYN_HTML_TOC_END-->";
@@ -34,101 +41,122 @@ void toc_tree::take_markup(const toc_style &style, const toc_layout &list_layout
   layout = list_layout;
 }
 
-static void append_text(krarr &sink, const krval &text) { sink.add_copy(text); }
+namespace {
 
-static void append_text(krarr &sink, const std::string &text) {
-  if (!text.empty()) sink.add_copy(krval(text.data(), static_cast<int32_t>(text.size())));
+// Adds a Value's text, reading a text Value's bytes in place.
+template <class Text>
+void add_value(Text &text, const krval &value) {
+  if (value.is_text())
+    text.add(value.text.bytes, value.text.length);
+  else
+    text.add(value.c_str(), value.text_length());
 }
 
-void toc_tree::write_toc(krarr &sink, toc_node *first) {
+}  // namespace
+
+// The block's text gathers here and goes to the sink a few kilobytes at a
+// time: an item is put together from about ten pieces, and a page may have
+// hundreds of thousands of items, none of which needs storage of its own.
+// The room is taken once; a piece longer than it goes to the sink directly,
+// and without room every piece does.
+class toc_block_text {
+public:
+  explicit toc_block_text(html_sink &out) : out_(out) {
+    try {
+      text_.reserve(room);
+    } catch (const std::bad_alloc &) {
+    }
+  }
+  ~toc_block_text() { flush(); }
+  toc_block_text(const toc_block_text &) = delete;
+  toc_block_text &operator=(const toc_block_text &) = delete;
+
+  void add(const char *bytes, int32_t count) {
+    if (count <= 0) return;
+    const size_t n = static_cast<size_t>(count);
+    if (text_.capacity() - text_.size() < n) {
+      flush();
+      if (text_.capacity() < n) {
+        out_.write(bytes, count);
+        return;
+      }
+    }
+    text_.append(bytes, n);
+  }
+  void add(const krval &value) { add_value(*this, value); }
+  void add(const std::string &bytes) { add(bytes.data(), static_cast<int32_t>(bytes.size())); }
+
+private:
+  static constexpr size_t room = 8192;
+
+  void flush() {
+    if (!text_.empty()) out_.write(text_.data(), static_cast<int32_t>(text_.size()));
+    text_.clear();
+  }
+
+  html_sink &out_;
+  std::string text_;
+};
+
+void toc_tree::write_toc(html_sink &out, toc_node *first) {
   if (!first) return;
   indentation_length = indentation_unit.text_length();
-  append_text(sink, krval(toc_start_marker));
-  krval comment = toc_explanatory_comment();
-  sink.add(comment);
-  append_text(sink, layout.toc_start);
-  write_list(first, sink);
-  append_text(sink, layout.toc_end);
-  append_text(sink, krval(toc_end_marker));
+  toc_block_text text(out);
+  text.add(toc_start_marker, static_cast<int32_t>(sizeof toc_start_marker - 1));
+  text.add(toc_explanatory_comment());
+  text.add(layout.toc_start);
+  write_chain(first, text);
+  text.add(layout.toc_end);
+  text.add(toc_end_marker, static_cast<int32_t>(sizeof toc_end_marker - 1));
 }
 
-krval toc_tree::indentation_for(int32_t depth) const {
-  krval indentation("");
-  if (indentation_length != 0)
-    for (int32_t i = 0; i < depth; ++i) indentation.append(indentation_unit);
-  return indentation;
+void toc_tree::write_list(toc_node *first, html_sink &out) {
+  toc_block_text text(out);
+  write_chain(first, text);
 }
 
-void toc_tree::append_item(const toc_node *entry, const krval &indentation,
-                           krarr &sink) const {
-  // Room for the whole item first: it is put together from ten pieces, for
-  // every entry of a page of thousands.
-  const int32_t length = indentation.text_length() + item_start.text_length() +
-                         entry->number_prefix.text_length() + entry->link_target.text_length() +
-                         toc_anchor_attributes.text_length() + entry->entry_text.text_length() +
-                         item_end.text_length() + 15;
-  krval item("");
-  item.text.set_length(length);
-  item.text.set_length(0);
-  item.append(indentation);
-  item.append(item_start);
-  item.append(entry->number_prefix);
-  item.append("<a href=\"");
-  item.append(entry->link_target);
-  item.append("\"");
-  item.append(toc_anchor_attributes);
-  item.append(">");
-  item.append(entry->entry_text);
-  item.append("</a>");
-  item.append(item_end);
-  sink.add(item);
-}
-
-void toc_tree::append_branch_start(const toc_node *entry, const krval &indentation,
-                                   krarr &sink) const {
-  krval item(indentation);
-  item.append(item_start);
-  item.append_bytes(layout.branch_start.data(), static_cast<int32_t>(layout.branch_start.size()));
-  item.append(entry->number_prefix);
-  item.append("<a href=\"");
-  item.append(entry->link_target);
-  item.append("\"");
-  item.append(toc_anchor_attributes);
-  item.append(">");
-  item.append(entry->entry_text);
-  item.append("</a>");
-  item.append_bytes(layout.branch_link_end.data(),
-                    static_cast<int32_t>(layout.branch_link_end.size()));
-  sink.add(item);
-}
-
-void toc_tree::append_branch_end(const krval &indentation, krarr &sink) const {
-  krval end(indentation);
-  end.append_bytes(layout.branch_end.data(), static_cast<int32_t>(layout.branch_end.size()));
-  end.append(item_end);
-  sink.add(end);
+// The link of an item, as every layout writes it.
+void toc_tree::append_link(const toc_node *entry, toc_block_text &text) const {
+  text.add(entry->number_prefix);
+  text.add("<a href=\"", 9);
+  text.add(entry->link_target);
+  text.add("\"", 1);
+  text.add(toc_anchor_attributes);
+  text.add(">", 1);
+  text.add(entry->entry_text);
+  text.add("</a>", 4);
 }
 
 // A loop over the parent links rather than recursion, so that however the
-// entries nest, rendering never runs out of stack.
-void toc_tree::write_list(toc_node *first, krarr &sink) {
+// entries nest, rendering never runs out of stack. In a nested layout an
+// item whose sub-list follows starts as a branch, and ends after it.
+void toc_tree::write_chain(toc_node *first, toc_block_text &text) {
   if (!first) return;
   toc_node *const top = first->parent;
   int32_t depth = 0;
   for (const toc_node *a = first->parent; a; a = a->parent) ++depth;
 
-  krval indentation = indentation_for(depth);
-  append_text(sink, list_start);
+  // The indentation unit once per level of depth, where there is one.
+  const std::string unit = indentation_length != 0 ? indentation_unit.str() : std::string();
+  std::string indentation;
+  for (int32_t i = 0; i < depth; ++i) indentation += unit;
+  text.add(list_start);
   toc_node *entry = first;
   for (;;) {
-    if (layout.nested && entry->first_child)
-      append_branch_start(entry, indentation, sink);
-    else
-      append_item(entry, indentation, sink);
+    text.add(indentation);
+    text.add(item_start);
+    if (layout.nested && entry->first_child) {
+      text.add(layout.branch_start);
+      append_link(entry, text);
+      text.add(layout.branch_link_end);
+    } else {
+      append_link(entry, text);
+      text.add(item_end);
+    }
     if (entry->first_child) {
       entry = entry->first_child;
-      indentation = indentation_for(++depth);
-      append_text(sink, list_start);
+      indentation += unit;
+      text.add(list_start);
       continue;
     }
     for (;;) {
@@ -136,11 +164,15 @@ void toc_tree::write_list(toc_node *first, krarr &sink) {
         entry = entry->next;
         break;
       }
-      append_text(sink, list_end);
+      text.add(list_end);
       if (entry->parent == top) return;
       entry = entry->parent;
-      indentation = indentation_for(--depth);
-      if (layout.nested) append_branch_end(indentation, sink);
+      indentation.resize(indentation.size() - unit.size());
+      if (layout.nested) {
+        text.add(indentation);
+        text.add(layout.branch_end);
+        text.add(item_end);
+      }
     }
   }
 }

@@ -1,16 +1,16 @@
 // toc_tree: the TOC entries of a run, nested by heading level, with the markup
 // that renders them as a nested list between the two marker comments. The
-// block goes into a Value list piece by piece; the writer empties that list
-// into the output right after the insertion node.
+// writer has the block rendered straight into its output, right after the
+// insertion node.
 #pragma once
 #include <cstdint>
-#include "value/kre_tree.h"
+#include "toc/html_sink.h"
 #include "toc/toc_options.h"
-#include "value/krarr.h"
+#include "value/kre_tree.h"
 #include "value/krval.h"
 
 struct toc_node : krnode<toc_node> {
-  toc_node();
+  toc_node();   // empty texts, without storage: a page may have many thousands
   int32_t level = 0;     // heading level
   krval entry_text;      // the heading's text, raw HTML as collected
   krval link_target;     // "#" + anchor name
@@ -42,15 +42,11 @@ public:
 
   // The whole block for the chain from `first` (normally the first top-level
   // entry); nothing at all, not even the markers, when there is no entry.
-  void write_toc(krarr &sink, toc_node *first);
+  void write_toc(html_sink &out, toc_node *first);
   // One sibling chain from `first` on, each item followed by its sub-lists.
-  void write_list(toc_node *first, krarr &sink);
+  void write_list(toc_node *first, html_sink &out);
 
 private:
-  krval indentation_for(int32_t depth) const;
-  void append_item(const toc_node *entry, const krval &indentation, krarr &sink) const;
-  // In a nested layout: the start of an item whose sub-list follows, and
-  // its end after that sub-list.
-  void append_branch_start(const toc_node *entry, const krval &indentation, krarr &sink) const;
-  void append_branch_end(const krval &indentation, krarr &sink) const;
+  void write_chain(toc_node *first, class toc_block_text &text);
+  void append_link(const toc_node *entry, toc_block_text &text) const;
 };
