@@ -62,9 +62,9 @@ bool html_toc::is_toc_comment(const xml_node *comment) const {
 // some level, which the range may or may not take.
 static int32_t heading_digit(const xml_node *n) {
   if (n->kind != XML_START_TAG || !n->first_child) return -1;
-  const krval &name = n->name;
-  const char *s = name.c_str();
-  if (name.text_length() != 2 || (s[0] | 0x20) != 'h') return -1;
+  const piece name = bytes_of(n->name);   // in place: a copy for every start tag otherwise
+  const char *s = name.bytes;
+  if (name.length != 2 || (s[0] | 0x20) != 'h') return -1;
   int32_t level = static_cast<signed char>(s[1]) - '0';
   return level >= 0 && level <= 9 ? level : -1;
 }
@@ -304,10 +304,10 @@ bool html_toc::find_own_name(xml_node *heading, krval &name) const {
 
 // A new name, unused in the page and in this run: from the stamp and the
 // counter, or from the heading's text; "-2", "-3", ... where it is taken.
-void html_toc::make_name(const krval &entry_text, std::string &name) {
+void html_toc::make_name(const std::string &entry_text, std::string &name) {
   const bool slugs = options && options->names == toc_naming::slug;
   if (slugs) {
-    name = anchor_slug(entry_text.text.bytes, static_cast<size_t>(entry_text.text_length()));
+    name = anchor_slug(entry_text.data(), entry_text.size());
   } else {
     char made[10 + 10 + 1 + 11];
     std::memcpy(made, made_name_prefix, 10);
@@ -377,44 +377,40 @@ bool html_toc::insert_anchor(xml_node *heading, const std::string &name) {
   return true;
 }
 
-// The listed headings inside this one are part of its entry's text: the
-// walk over its descendants passes them, and next_heading with them.
-int32_t html_toc::anchor_heading(xml_node *heading, toc_node *entry, size_t &next_heading) {
+// The entry of a heading, once the heading has its anchor: its link and its
+// text in one allocation. The listed headings inside this one are part of
+// its text: the walk over its descendants passes them, and next_heading
+// with them. Null when out of memory.
+toc_node *html_toc::anchor_heading(xml_node *heading, size_t &next_heading) {
   // The heading's descendants end where the walk leaves its subtree.
-  // Its texts are measured first and then copied once: most headings hold
-  // a single text, which then costs one allocation of its exact size.
   xml_node *const after = xml_tree::next_after_subtree(heading);
-  int32_t length = 0;
+  std::string &text = heading_text;
+  text.clear();
   for (xml_node *d = heading->first_child; d && d != after; d = xml_tree::next_in_order(d)) {
     if (next_heading < headings.size() && headings[next_heading].node == d) ++next_heading;
-    if (is_text(d)) length += bytes_of(d->raw_text).length;
-  }
-  krval text;
-  text.tag = KR_TEXT;
-  krval own_name;
-  try {
-    text.text.reset(length);
-    if (length > 0 && !text.text.bytes) return 3;
-    char *to = text.text.bytes;
-    for (xml_node *d = heading->first_child; d && d != after; d = xml_tree::next_in_order(d)) {
-      if (!is_text(d)) continue;
+    if (is_text(d)) {
       const piece bytes = bytes_of(d->raw_text);
-      if (bytes.length > 0) std::memcpy(to, bytes.bytes, static_cast<size_t>(bytes.length));
-      to += bytes.length;
+      if (bytes.length > 0) text.append(bytes.bytes, static_cast<size_t>(bytes.length));
     }
-    if (find_own_name(heading, own_name)) {
-      set_joined(entry->link_target, {{"#", 1}, piece_of(own_name)});
-    } else {
-      std::string name;
-      make_name(text, name);
-      if (!insert_anchor(heading, name)) return 3;
-      set_joined(entry->link_target, {{"#", 1}, {name.data(), static_cast<int32_t>(name.size())}});
-    }
-  } catch (const std::bad_alloc &) {
-    return 3;
   }
-  entry->entry_text = std::move(text);
-  return 0;
+  krval own_name;
+  piece name;
+  if (find_own_name(heading, own_name)) {
+    name = bytes_of(own_name);
+  } else {
+    make_name(text, made_name);
+    if (!insert_anchor(heading, made_name)) return nullptr;
+    name = piece{made_name.data(), static_cast<int32_t>(made_name.size())};
+  }
+  const int32_t text_length = static_cast<int32_t>(text.size());
+  char *room = nullptr;
+  toc_node *entry = toc_node::with_room(1 + name.length + text_length, room);
+  if (!entry) return nullptr;
+  room[0] = '#';
+  if (name.length > 0) std::memcpy(room + 1, name.bytes, static_cast<size_t>(name.length));
+  if (text_length > 0) std::memcpy(room + 1 + name.length, text.data(), text.size());
+  entry->view_texts(room, 1 + name.length, room + 1 + name.length, text_length);
+  return entry;
 }
 
 int32_t html_toc::transform() {
@@ -444,11 +440,14 @@ int32_t html_toc::anchor_headings() {
     if (h.place < insertion_place && h.node != insertion_node) continue;
     if (!in_range(h.level) || left_out(h.node)) continue;
     ++anchor_counter;
-    toc_node *entry = new (std::nothrow) toc_node;
+    toc_node *entry = nullptr;
+    try {
+      entry = anchor_heading(h.node, next);
+    } catch (const std::bad_alloc &) {
+    }
     if (!entry) return 3;
     entry->level = h.level;
     add_entry(entry);
-    if (anchor_heading(h.node, entry, next) != 0) return 3;
     if (options->number && !insert_number(h.node, entry)) return 3;
   }
   return 0;

@@ -94,10 +94,10 @@ private:
   void look_at(xml_node *n, uint32_t place);
   void choose_insertion_node();
   bool is_toc_comment(const xml_node *comment) const;
-  int32_t anchor_heading(xml_node *heading, toc_node *entry, size_t &next_heading);
+  toc_node *anchor_heading(xml_node *heading, size_t &next_heading);
   bool find_own_name(xml_node *heading, krval &name) const;
   bool left_out(const xml_node *heading) const;
-  void make_name(const krval &entry_text, std::string &name);
+  void make_name(const std::string &entry_text, std::string &name);
   void collect_page_names();
   bool stamp_used_before() const;
   bool insert_anchor(xml_node *heading, const std::string &name);
@@ -125,6 +125,9 @@ private:
   // For each name met taken: the suffix to try next.
   std::unordered_map<std::string, uint32_t> next_suffix;
   bool names_collected = false;
+  // A heading's text and its made name, kept from heading to heading for
+  // their room.
+  std::string heading_text, made_name;
 };
 
 // The TOC comment pattern: a comment holding only the word toc.

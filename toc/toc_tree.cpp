@@ -1,5 +1,6 @@
 #include "toc/toc_tree.h"
 
+#include <cstdlib>
 #include <new>
 #include <string>
 #include "toc/kryn_site.h"
@@ -8,6 +9,33 @@ toc_node::toc_node() {
   entry_text.tag = KR_TEXT;
   link_target.tag = KR_TEXT;
   number_prefix.tag = KR_TEXT;
+}
+
+void *toc_node::operator new(std::size_t size) {
+  if (void *p = std::malloc(size)) return p;
+  throw std::bad_alloc();
+}
+
+void *toc_node::operator new(std::size_t size, const std::nothrow_t &) noexcept {
+  return std::malloc(size);
+}
+
+void toc_node::operator delete(void *p) noexcept { std::free(p); }
+
+toc_node *toc_node::with_room(int32_t bytes, char *&room) noexcept {
+  void *memory = std::malloc(sizeof(toc_node) + static_cast<std::size_t>(bytes > 0 ? bytes : 0));
+  if (!memory) return nullptr;
+  toc_node *entry = ::new (memory) toc_node;
+  room = reinterpret_cast<char *>(entry + 1);
+  return entry;
+}
+
+void toc_node::view_texts(const char *target, int32_t target_length, const char *text,
+                          int32_t text_length) {
+  link_target.tag = KR_TEXT;
+  link_target.text.borrow(target, target_length);
+  entry_text.tag = KR_TEXT;
+  entry_text.text.borrow(text, text_length);
 }
 
 const char toc_start_marker[] = "<!--KRYN_HTML_TOC_START-->";

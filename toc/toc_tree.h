@@ -3,7 +3,9 @@
 // writer has the block rendered straight into its output, right after the
 // insertion node.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <new>
 #include "toc/html_sink.h"
 #include "toc/toc_options.h"
 #include "value/kre_tree.h"
@@ -15,6 +17,18 @@ struct toc_node : krnode<toc_node> {
   krval entry_text;      // the heading's text, raw HTML as collected
   krval link_target;     // "#" + anchor name
   krval number_prefix;   // always empty
+
+  // An entry with room for bytes in the same allocation, where its link
+  // target and text can be viewed (view_texts): one allocation for the
+  // entry of a heading instead of three. Either text may still be set anew,
+  // which gives it storage of its own. Null when out of memory.
+  static toc_node *with_room(int32_t bytes, char *&room) noexcept;
+  void view_texts(const char *target, int32_t target_length, const char *text, int32_t text_length);
+
+  // Every entry is allocated with malloc, with or without room.
+  static void *operator new(std::size_t size);
+  static void *operator new(std::size_t size, const std::nothrow_t &) noexcept;
+  static void operator delete(void *p) noexcept;
 };
 
 extern const char toc_start_marker[];   // "<!--KRYN_HTML_TOC_START-->"
