@@ -5,60 +5,19 @@
 // median wall times, their ratio and quenby-toc's peak memory.
 //
 //   tree_bench [--runs N] [--pages N] [--jobs N] [--dir DIR]
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <fcntl.h>
-#include <spawn.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 #include "bench/gen_html.h"
-
-extern char **environ;
+#include "bench/sampling.h"
 
 namespace {
-
-std::string own_folder() {
-  char buffer[4096];
-  ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  std::string path(buffer, n > 0 ? static_cast<size_t>(n) : 0);
-  return path.substr(0, path.rfind('/') + 1);
-}
-
-// Runs a command; its wall time and peak resident size. False when it failed.
-bool run(const std::vector<std::string> &command, double *seconds = nullptr, long *peak_kib = nullptr) {
-  std::vector<char *> argv;
-  for (const std::string &a : command) argv.push_back(const_cast<char *>(a.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  const auto started = std::chrono::steady_clock::now();
-  pid_t pid;
-  const int error = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (error != 0) return false;
-  int status = 0;
-  struct rusage usage;
-  if (wait4(pid, &status, 0, &usage) != pid) return false;
-  if (seconds) *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  if (peak_kib) *peak_kib = usage.ru_maxrss;
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-bool write_file(const std::string &path, const std::string &bytes) {
-  FILE *f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return std::fclose(f) == 0 && ok;
-}
 
 // Pages of 2 to 50 KB, three folders deep, the same bytes on every run.
 bool make_tree(const std::string &root, int pages, long long &bytes) {
@@ -78,11 +37,6 @@ bool make_tree(const std::string &root, int pages, long long &bytes) {
     bytes += static_cast<long long>(page.size());
   }
   return true;
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values.empty() ? 0 : values[values.size() / 2];
 }
 
 }  // namespace
@@ -126,7 +80,7 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "tree_bench: cannot make the tree in %s\n", source.c_str());
     return 1;
   }
-  run({"sh", "-c", "du -sb '" + source + "' | cut -f1 > '" + folder + "/size'"});
+  run_command({"sh", "-c", "du -sb '" + source + "' | cut -f1 > '" + folder + "/size'"});
   if (FILE *f = std::fopen((folder + "/size").c_str(), "r")) {
     if (std::fscanf(f, "%lld", &bytes) != 1) bytes = 0;
     std::fclose(f);
@@ -135,38 +89,23 @@ int main(int argc, char **argv) {
   std::vector<std::string> ours = {quenby, "-q", "-r", "--stamp", "1700000000"};
   if (!jobs.empty()) ours.insert(ours.end(), {"-j", jobs});
   ours.push_back(work);
-  std::vector<double> our_times, copy_times;
-  long peak_kib = 0;
-  bool failed = false;
-  for (int i = 0; i < runs && !failed; ++i) {
-    for (int turn = 0; turn < 2 && !failed; ++turn) {
-      // Each goes first every other time.
-      if ((turn == 0) == (i % 2 == 0)) {
-        double seconds = 0;
-        long peak = 0;
-        failed = !run({"rm", "-rf", work}) || !run({"cp", "-r", source, work}) || !run({"sync"}) ||
-                 !run(ours, &seconds, &peak);
-        our_times.push_back(seconds);
-        peak_kib = std::max(peak_kib, peak);
-      } else {
-        double seconds = 0;
-        failed = !run({"rm", "-rf", copy}) || !run({"sync"}) ||
-                 !run({"sh", "-c", "cp -r '" + source + "' '" + copy + "' && sync"}, &seconds);
-        copy_times.push_back(seconds);
-      }
-    }
-  }
-  run({"rm", "-rf", folder});
-  if (failed) {
+  sampler mine(ours, {{"rm", "-rf", work}, {"cp", "-r", source, work}, {"sync"}});
+  sampler copying({"sh", "-c", "cp -r '" + source + "' '" + copy + "' && sync"}, {{"rm", "-rf", copy}, {"sync"}});
+  take_turns(mine, copying, runs);
+  run_command({"rm", "-rf", folder});
+  const measurement ours_measured = mine.result(), copy_measured = copying.result();
+  if (ours_measured.failed || copy_measured.failed) {
     std::fprintf(stderr, "tree_bench: a run failed\n");
     return 1;
   }
-  const double mine = median(our_times), floor = median(copy_times), ratio = floor > 0 ? mine / floor : 0;
+  const long peak_kib = ours_measured.peak_kib;
+  const double ours_seconds = ours_measured.seconds, floor = copy_measured.seconds,
+               ratio = floor > 0 ? ours_seconds / floor : 0;
   std::printf("quenby-toc -r on %d pages (%.1f MB) in nested folders, median of %d runs, taking turns; "
               "%s jobs\n",
               pages, bytes / 1e6, runs, jobs.empty() ? "default" : jobs.c_str());
   std::printf("  cp -r + sync  %9.1f ms\n", floor * 1e3);
-  std::printf("  quenby-toc -r %9.1f ms  %.2fx cp -r + sync (<= 2.5) %s; peak %.1f MiB (< 64) %s\n", mine * 1e3,
+  std::printf("  quenby-toc -r %9.1f ms  %.2fx cp -r + sync (<= 2.5) %s; peak %.1f MiB (< 64) %s\n", ours_seconds * 1e3,
               ratio, ratio <= 2.5 ? "met" : "NOT met", peak_kib / 1024.0, peak_kib < 64 * 1024 ? "met" : "NOT met");
   return ratio <= 2.5 && peak_kib < 64 * 1024 ? 0 : 3;
 }
