@@ -343,37 +343,52 @@ void html_toc::make_name(const std::string &entry_text, std::string &name) {
 // memory.
 bool html_toc::insert_anchor(xml_node *heading, const std::string &name) {
   const piece name_piece{name.data(), static_cast<int32_t>(name.size())};
+  const piece tag = bytes_of(heading->raw_text);
   if (options && options->anchors == toc_anchor_mode::id) {
-    const krval &tag = heading->raw_text;
-    const char *bytes = tag.c_str();
-    const int32_t length = tag.text_length();
     // "<", the two letters of the name, then the rest as it stands.
-    if (length < 3 || bytes[0] != '<') return true;
+    if (tag.length < 3 || tag.bytes[0] != '<') return true;
     krval with_id;
-    if (!set_joined_in_store(with_id, {{bytes, 3}, {" id=\"", 5}, name_piece, {"\"", 1},
+    if (!set_joined_in_store(with_id, {{tag.bytes, 3}, {" id=\"", 5}, name_piece, {"\"", 1},
                                        {toc_made_id_mark, static_cast<int32_t>(sizeof toc_made_id_mark - 1)},
-                                       {bytes + 3, length - 3}}))
+                                       {tag.bytes + 3, tag.length - 3}}))
       return false;
     heading->raw_text.tag = KR_TEXT;
     heading->raw_text.text.borrow(with_id.text.bytes, with_id.text.length);
     return true;
   }
-  xml_node *opening = new_text_node();
-  xml_node *closing = new_text_node();
-  if (!opening || !closing ||
-      !set_joined_in_store(opening->raw_text, {{"<a name=\"", 9}, name_piece, {"\"", 1},
-                                               bytes_of(named_anchor_attributes), {">", 1}})) {
-    delete opening;
-    delete closing;
+  const piece opening[] = {{"<a name=\"", 9}, name_piece, {"\"", 1}, bytes_of(named_anchor_attributes),
+                           {">", 1}};
+  xml_node *last = xml_tree::last_sibling(heading->first_child);
+  // Where the heading's own end tag closes it, the anchor's start is written
+  // with the heading's start tag and its end with that end tag: two nodes a
+  // heading fewer, the same bytes. Not where a number goes first in the
+  // heading: it is a node of its own, before the anchor.
+  if (last->kind == XML_END_TAG && last->closed && !(options && options->number)) {
+    krval start, end;
+    if (!set_joined_in_store(start, {tag, opening[0], opening[1], opening[2], opening[3], opening[4]}) ||
+        !set_joined_in_store(end, {{closing_anchor, 4}, bytes_of(last->raw_text)}))
+      return false;
+    heading->raw_text.tag = KR_TEXT;
+    heading->raw_text.text.borrow(start.text.bytes, start.text.length);
+    last->raw_text.tag = KR_TEXT;
+    last->raw_text.text.borrow(end.text.bytes, end.text.length);
+    return true;
+  }
+  xml_node *opening_node = new_text_node();
+  xml_node *closing_node = new_text_node();
+  if (!opening_node || !closing_node ||
+      !set_joined_in_store(opening_node->raw_text,
+                           {opening[0], opening[1], opening[2], opening[3], opening[4]})) {
+    delete opening_node;
+    delete closing_node;
     return false;
   }
-  closing->raw_text.text.borrow(closing_anchor, 4);
-  document->insert_first_child(opening, heading);
-  xml_node *last = xml_tree::last_sibling(heading->first_child);
+  closing_node->raw_text.text.borrow(closing_anchor, 4);
+  document->insert_first_child(opening_node, heading);
   if (last->kind == XML_END_TAG && last->closed)
-    document->insert_before(closing, last);
+    document->insert_before(closing_node, last);
   else
-    document->insert_after(closing, last);
+    document->insert_after(closing_node, last);
   return true;
 }
 

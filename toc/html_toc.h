@@ -1,8 +1,10 @@
 // html_toc: one run of the document transform. It finds where the TOC goes
 // and where an old one stands, gives every qualifying heading after that place
 // an anchor (or keeps the one it has), and records one toc_node per heading
-// in the toc_tree, nested by level. It only ever inserts text nodes, or an id
-// into a heading's start tag; the old block is left out later, by the writer.
+// in the toc_tree, nested by level. It only ever adds text: an anchor's start
+// and end joined to a heading's start and end tags (or as text nodes where
+// the heading has no end tag of its own), or an id in its start tag; the old
+// block is left out later, by the writer.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -64,13 +64,15 @@ TEST_F(html_toc_test, body_heading_gets_an_anchor_around_its_content) {
   EXPECT_EQ(r->transform.insertion_node, r->transform.body_node);
   xml_node *h1 = r->transform.first_heading;
   ASSERT_NE(h1, nullptr);
+  EXPECT_EQ(h1->raw_text.str(), "<h1><a name=\"kryn_link_1_1007136000\" class=\"header_item\">");
   ASSERT_NE(h1->first_child, nullptr);
-  EXPECT_EQ(h1->first_child->kind, XML_TEXT);
-  EXPECT_EQ(h1->first_child->raw_text.str(),
-            "<a name=\"kryn_link_1_1007136000\" class=\"header_item\">");
   xml_node *last = xml_tree::last_sibling(h1->first_child);
   EXPECT_EQ(last->kind, XML_END_TAG);
-  EXPECT_EQ(last->previous->raw_text.str(), "</a>");
+  EXPECT_EQ(last->raw_text.str(), "</a></h1>");
+  // A heading without an end tag of its own gets its anchor as two text nodes.
+  auto open = transform_text("<body><h2>A<p>B");
+  EXPECT_EQ(open->output, "<body>" + block("<ul>\r\n" + item("", link_name(1), "AB") + "</ul>\r\n") +
+                              "<h2>" + anchor(1, "A<p>B"));
   ASSERT_NE(r->tree.first, nullptr);
   EXPECT_EQ(r->tree.first->entry_text.str(), "A");
   EXPECT_EQ(r->tree.first->link_target.str(), "#kryn_link_1_1007136000");

@@ -1,6 +1,8 @@
 #include "toc/toc_tree.h"
 
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 #include "toc/kryn_site.h"
@@ -89,41 +91,39 @@ void add_value(Text &text, const krval &value) {
 // and without room every piece does.
 class toc_block_text {
 public:
-  explicit toc_block_text(html_sink &out) : out_(out) {
-    try {
-      text_.reserve(room);
-    } catch (const std::bad_alloc &) {
-    }
-  }
+  explicit toc_block_text(html_sink &out)
+      : out_(out), room_(new (std::nothrow) char[room_size]), capacity_(room_ ? room_size : 0) {}
   ~toc_block_text() { flush(); }
   toc_block_text(const toc_block_text &) = delete;
   toc_block_text &operator=(const toc_block_text &) = delete;
 
   void add(const char *bytes, int32_t count) {
     if (count <= 0) return;
-    const size_t n = static_cast<size_t>(count);
-    if (text_.capacity() - text_.size() < n) {
+    if (capacity_ - used_ < count) {
       flush();
-      if (text_.capacity() < n) {
+      if (capacity_ < count) {
         out_.write(bytes, count);
         return;
       }
     }
-    text_.append(bytes, n);
+    std::memcpy(room_.get() + used_, bytes, static_cast<size_t>(count));
+    used_ += count;
   }
   void add(const krval &value) { add_value(*this, value); }
   void add(const std::string &bytes) { add(bytes.data(), static_cast<int32_t>(bytes.size())); }
 
 private:
-  static constexpr size_t room = 8192;
+  static constexpr int32_t room_size = 8192;
 
   void flush() {
-    if (!text_.empty()) out_.write(text_.data(), static_cast<int32_t>(text_.size()));
-    text_.clear();
+    if (used_ > 0) out_.write(room_.get(), used_);
+    used_ = 0;
   }
 
   html_sink &out_;
-  std::string text_;
+  std::unique_ptr<char[]> room_;
+  const int32_t capacity_;
+  int32_t used_ = 0;
 };
 
 void toc_tree::write_toc(html_sink &out, toc_node *first) {
