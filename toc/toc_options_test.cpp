@@ -225,4 +225,24 @@ TEST_F(toc_options_test, readable_names_from_heading_text) {
   for (const auto &c : cases) EXPECT_EQ(anchor_slug(c.first.data(), c.first.size()), c.second) << c.first;
 }
 
+// A name taken by the page or by an earlier heading gets the first free
+// suffix from 2 on, and a run of many headings of one text numbers them in
+// turn (each search goes on from where the last for that name ended).
+TEST_F(toc_options_test, readable_names_given_twice_take_the_next_free_suffix) {
+  std::string page = "<body><p id=a-3>p</p><h1>A</h1><h1>A-2</h1><h1>A</h1><h1>A</h1>";
+  for (int i = 0; i < 3000; ++i) page += "<h2>x</h2>";
+  page += "<h1>A</h1></body>";
+  const made_page made = make(page, {{"names", "slug"}});
+  ASSERT_EQ(made.result, 0) << made.message;
+  std::vector<std::string> targets;
+  for (size_t at = 0; (at = made.output.find("<a href=\"#", at)) != std::string::npos; at += 10)
+    targets.push_back(made.output.substr(at + 10, made.output.find('"', at + 10) - at - 10));
+  ASSERT_EQ(targets.size(), 3005u);
+  EXPECT_EQ(std::vector<std::string>(targets.begin(), targets.begin() + 4),
+            (std::vector<std::string>{"a", "a-2", "a-4", "a-5"}));
+  EXPECT_EQ(targets[4], "x");
+  EXPECT_EQ(targets[3003], "x-3000");
+  EXPECT_EQ(targets[3004], "a-6");
+}
+
 }  // namespace
