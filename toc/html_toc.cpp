@@ -321,21 +321,30 @@ void html_toc::make_name(const std::string &entry_text, std::string &name) {
     names_collected = true;
   }
   // Names from the stamp differ from each other by their counter: only the
-  // page's own can be in the way.
-  if (taken_names.empty() && !slugs) return;
-  if (taken_names.count(name)) {
-    // Names are only ever added, so a suffix found taken stays taken: the
-    // search for a base goes on where its last one ended, and a page of a
-    // hundred thousand headings of the same text costs no more per heading
-    // than one of a few.
-    uint32_t &k = next_suffix.try_emplace(name, 2).first->second;
-    const std::string base = name;
-    for (;; ++k) {
-      name = base + "-" + std::to_string(k);
-      if (!taken_names.count(name)) break;
-    }
+  // page's own can be in the way. A readable name is taken as it is made.
+  if (!slugs) {
+    if (!taken_names.empty() && taken_names.count(name)) give_free_suffix(name, false);
+  } else if (!taken_names.insert(name).second) {
+    give_free_suffix(name, true);
   }
-  if (slugs) taken_names.insert(name);
+}
+
+// A taken name becomes base-k, for the first k from 2 on that is free (and,
+// with take, is taken at once). Names are only ever added, so a suffix found
+// taken stays taken: the search for a base goes on where its last one ended,
+// and a page of a hundred thousand headings of the same text costs no more
+// per heading than one of a few.
+void html_toc::give_free_suffix(std::string &name, bool take) {
+  uint32_t &k = next_suffix.try_emplace(name, 2).first->second;
+  const size_t base_length = name.size();
+  for (;; ++k) {
+    char digits[10];
+    const int32_t count = put_decimal(k, digits);
+    name.resize(base_length);
+    name += '-';
+    name.append(digits, static_cast<size_t>(count));
+    if (take ? taken_names.insert(name).second : !taken_names.count(name)) return;
+  }
 }
 
 // The anchor of a heading that has none: an <a name> around its content,

@@ -100,6 +100,7 @@ private:
   bool find_own_name(xml_node *heading, krval &name) const;
   bool left_out(const xml_node *heading) const;
   void make_name(const std::string &entry_text, std::string &name);
+  void give_free_suffix(std::string &name, bool take);
   void collect_page_names();
   bool stamp_used_before() const;
   bool insert_anchor(xml_node *heading, const std::string &name);
