@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 #include "cli/cli_run_test_util.h"
-#include "toc/toc_file_test_util.h"
+#include "test_support/scratch_folder.h"
 
 namespace {
 
 using cli_test::cli_run;
-using toc_test::read_file;
-using toc_test::scratch_folder;
-using toc_test::write_file;
+using test_support::read_file;
+using test_support::scratch_folder;
+using test_support::write_file;
 
 TEST(contents_page, links_are_relative_and_escaped) {
   EXPECT_EQ(relative_link("site/index.html", "site/a.html"), "a.html");

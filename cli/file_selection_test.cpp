@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <string>
 #include <vector>
-#include "toc/toc_file_test_util.h"
+#include "test_support/scratch_folder.h"
 
 namespace {
 
-using toc_test::scratch_folder;
-using toc_test::write_file;
+using test_support::scratch_folder;
+using test_support::write_file;
 namespace fsys = std::filesystem;
 
 TEST(glob_matches, stars_sets_and_folders) {

@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 #include "cli/cli_run_test_util.h"
-#include "toc/toc_file_test_util.h"
+#include "test_support/scratch_folder.h"
 
 namespace {
 
 using cli_test::cli_run;
-using toc_test::read_file;
-using toc_test::scratch_folder;
-using toc_test::write_file;
+using test_support::read_file;
+using test_support::scratch_folder;
+using test_support::write_file;
 
 TEST(link_references, attributes_decode_as_in_a_browser) {
   const struct {

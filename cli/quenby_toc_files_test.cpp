@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 #include "cli/cli_run_test_util.h"
-#include "toc/toc_file_test_util.h"
+#include "test_support/scratch_folder.h"
 #include "toc/stale_temporaries.h"
 #include "toc/toc_generated_pages.h"
 #ifdef _WIN32
@@ -20,9 +20,9 @@
 namespace {
 
 using cli_test::cli_run;
-using toc_test::read_file;
-using toc_test::scratch_folder;
-using toc_test::write_file;
+using test_support::read_file;
+using test_support::scratch_folder;
+using test_support::write_file;
 namespace fsys = std::filesystem;
 
 // A tree of generated pages in nested folders; every seventh page carries a

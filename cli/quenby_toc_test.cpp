@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 #include "fs/fs_test_hooks.h"
-#include "toc/toc_file_test_util.h"
+#include "test_support/scratch_folder.h"
 #include "toc/toc_tree.h"
 
 #ifndef _WIN32
@@ -17,9 +17,9 @@
 
 namespace {
 
-using toc_test::read_file;
-using toc_test::scratch_folder;
-using toc_test::write_file;
+using test_support::read_file;
+using test_support::scratch_folder;
+using test_support::write_file;
 using cli_test::cli_run;
 
 const std::string page = "<html><body>\r\n<h1>Intro</h1>\r\n</body></html>";

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <string>
-#include "toc/toc_file_test_util.h"
+#include "test_support/scratch_folder.h"
 
 namespace {
 
-using toc_test::read_file;
-using toc_test::write_file;
+using test_support::read_file;
+using test_support::write_file;
 
 TEST(unified_diff, a_small_change_with_three_lines_of_context) {
   const std::string before = "1\n2\n3\n4\n5\n6\n7\n8\n9\n";
@@ -22,7 +22,7 @@ TEST(unified_diff, a_small_change_with_three_lines_of_context) {
 #ifndef _WIN32
 // Any two texts: patch makes the second from the first and the diff.
 TEST(unified_diff, patch_applies_it_to_random_texts) {
-  toc_test::scratch_folder folder;
+  test_support::scratch_folder folder;
   uint32_t state = 12345;
   auto next = [&](uint32_t n) {
     state ^= state << 13;

@@ -7,9 +7,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include "fs/fs.h"
 #include "fs/fs_test_hooks.h"
+#include "test_support/scratch_folder.h"
 
 namespace fs_testing {
 
@@ -34,25 +36,20 @@ class scratch_test : public ::testing::Test {
 protected:
   void SetUp() override {
     start_directory = stdfs::current_path();
-    static int serial = 0;
-    const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder = stdfs::temp_directory_path() /
-             ("quenby_fs_" + std::string(info->name()) + "_" + std::to_string(++serial) + "_" +
-              std::to_string(static_cast<long long>(unix_time_now())));
-    stdfs::remove_all(folder);
-    stdfs::create_directories(folder);
+    scratch = std::make_unique<test_support::scratch_folder>();
+    folder = scratch->path();
   }
   void TearDown() override {
     fs_restore_hooks();
     stdfs::current_path(start_directory);
-    std::error_code ignored;
-    stdfs::remove_all(folder, ignored);
+    scratch.reset();
   }
   // The path of a name in the scratch folder, as a Value.
   krval at(const std::string &name) const { return krval((folder / name).string().c_str()); }
   stdfs::path file(const std::string &name) const { return folder / name; }
 
   stdfs::path start_directory;
+  std::unique_ptr<test_support::scratch_folder> scratch;
   stdfs::path folder;
 };
 

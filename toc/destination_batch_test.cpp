@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 #include "regex/regex_binding.h"
-#include "toc/toc_file_test_util.h"
+#include "test_support/scratch_folder.h"
 
 namespace {
 
-using toc_test::read_file;
-using toc_test::scratch_folder;
-using toc_test::write_file;
+using test_support::read_file;
+using test_support::scratch_folder;
+using test_support::write_file;
 
 std::string page(int i) {
   return "<html><body>\r\n<h1>Page " + std::to_string(i) + "</h1>\r\n<h2>Part</h2>\r\n</body></html>";

@@ -11,7 +11,7 @@
 #include "regex/regex_binding.h"
 #include "toc/destination_file.h"
 #include "toc/make_toc_file.h"
-#include "toc/toc_file_test_util.h"
+#include "test_support/scratch_folder.h"
 
 #ifdef _WIN32
 #include <process.h>
@@ -24,9 +24,9 @@
 
 namespace {
 
-using toc_test::read_file;
-using toc_test::scratch_folder;
-using toc_test::write_file;
+using test_support::read_file;
+using test_support::scratch_folder;
+using test_support::write_file;
 
 // One run of the window's job with a fixed stamp: 0, or the result with its
 // message.

@@ -10,7 +10,7 @@
 #include "html/xml_node_pool.h"
 #include "regex/regex_binding.h"
 #include "toc/destination_file.h"
-#include "toc/toc_file_test_util.h"
+#include "test_support/scratch_folder.h"
 #include "toc/toc_test_util.h"
 
 #ifndef _WIN32
@@ -21,9 +21,9 @@
 
 namespace {
 
-using toc_test::read_file;
-using toc_test::scratch_folder;
-using toc_test::write_file;
+using test_support::read_file;
+using test_support::scratch_folder;
+using test_support::write_file;
 
 const std::string S = "1007136000";
 const std::string whole_source =

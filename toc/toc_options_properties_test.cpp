@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 #include "regex/regex_binding.h"
-#include "toc/toc_file_test_util.h"
+#include "test_support/scratch_folder.h"
 #include "toc/toc_generated_pages.h"
 #include "toc/toc_test_util.h"
 
@@ -174,7 +174,7 @@ TEST_F(toc_options_properties, hold_for_every_combination_of_options) {
 // The bundled pages, real HTML, made and taken apart again with each style.
 TEST_F(toc_options_properties, hold_on_real_pages) {
   for (const char *file : {"/samples/sample.html", "/dist/help.html"}) {
-    const std::string page = toc_test::read_file(std::string(QUENBY_SOURCE_DIR) + file);
+    const std::string page = test_support::read_file(std::string(QUENBY_SOURCE_DIR) + file);
     ASSERT_NE(page, "<missing>");
     // help.html carries its TOC already: the page as it was before it.
     toc_options plain;
@@ -253,7 +253,7 @@ std::string shape(const toc_node *n) {
 // the script prints the nesting it finds inside the nav, checking that every
 // list holds items alone and every item its link and at most one list.
 TEST_F(toc_options_properties, html5_ol_and_details_markup_is_valid_html) {
-  toc_test::scratch_folder folder;
+  test_support::scratch_folder folder;
   std::string command = std::string(QUENBY_PYTHON) + " " + QUENBY_SOURCE_DIR "/toc/check_toc_markup.py";
   std::string expected;
   int file_number = 0;
@@ -274,7 +274,7 @@ TEST_F(toc_options_properties, html5_ol_and_details_markup_is_valid_html) {
       options.names = seed % 2 ? toc_naming::slug : toc_naming::stamp;
       auto made = toc_test::transform_with(page, options);
       const std::string file = folder.file(std::to_string(++file_number) + ".html");
-      ASSERT_TRUE(toc_test::write_file(file, made->output));
+      ASSERT_TRUE(test_support::write_file(file, made->output));
       command += " " + file;
       expected += file + " " + shape(made->tree.first) + "\n";
     }

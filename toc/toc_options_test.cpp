@@ -10,14 +10,14 @@
 #include "toc/anchor_slug.h"
 #include "toc/make_toc_file.h"
 #include "toc/page_settings.h"
-#include "toc/toc_file_test_util.h"
+#include "test_support/scratch_folder.h"
 #include "toc/toc_style_file.h"
 #include "toc/toc_test_util.h"
 
 namespace {
 
-using toc_test::read_file;
-using toc_test::write_file;
+using test_support::read_file;
+using test_support::write_file;
 
 const std::string golden_folder = QUENBY_SOURCE_DIR "/toc/golden";
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 #include "regex/regex_binding.h"
-#include "toc/toc_file_test_util.h"
+#include "test_support/scratch_folder.h"
 #include "toc/toc_generated_pages.h"
 #include "toc/toc_test_util.h"
 
@@ -153,12 +153,12 @@ TEST_F(toc_properties, the_parsers_landmarks_give_the_walks_result) {
       "<!--KRYN_HTML_TOC_START--><h1>in</h1><!--KRYN_HTML_TOC_END--><h1>out</h1>",
       "<h2></h2><h3/><h1>only</h1>", "<body><body><h1>a</h1></body>", "no headings at all"};
   for (const char *page : edge_cases) check_landmarks_find_what_the_walk_finds(page, page);
-  std::string sample = toc_test::read_file(QUENBY_SOURCE_DIR "/samples/sample.html");
+  std::string sample = test_support::read_file(QUENBY_SOURCE_DIR "/samples/sample.html");
   check_landmarks_find_what_the_walk_finds(sample, "sample.html");
 }
 
 TEST_F(toc_properties, hold_on_the_bundled_sample) {
-  std::string sample = toc_test::read_file(QUENBY_SOURCE_DIR "/samples/sample.html");
+  std::string sample = test_support::read_file(QUENBY_SOURCE_DIR "/samples/sample.html");
   ASSERT_NE(sample, "<missing>");
   check_properties(sample, "sample.html");
   // Every heading of the sample comes after its TOC comment.

@@ -1,13 +1,14 @@
-// Scratch folders and whole files for the file job's tests.
+// A scratch folder that a test leaves nothing of, and whole files read and
+// written around the code under test, for every suite that works on files.
 #pragma once
 #include <cstdio>
 #include <filesystem>
-#include <random>
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
-namespace toc_test {
+namespace test_support {
 
 class scratch_folder {
 public:
@@ -24,6 +25,7 @@ public:
   scratch_folder(const scratch_folder &) = delete;
   scratch_folder &operator=(const scratch_folder &) = delete;
 
+  const std::filesystem::path &path() const { return path_; }
   std::string file(const std::string &name) const { return (path_ / name).string(); }
   // The names of the files in the folder, sorted.
   std::string listing() const {
@@ -58,4 +60,4 @@ inline std::string read_file(const std::string &path) {
   return bytes;
 }
 
-}  // namespace toc_test
+}  // namespace test_support
