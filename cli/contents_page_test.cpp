@@ -7,6 +7,7 @@
 #include <vector>
 #include "cli/cli_run_test_util.h"
 #include "test_support/scratch_folder.h"
+#include "test_support/toc_markup.h"
 
 namespace {
 
@@ -52,9 +53,7 @@ TEST_F(contents_page_run, lists_titles_and_entries_in_the_order_given) {
   ASSERT_EQ(run({"--index", index, b, a, c, a}), 0);
 
   const std::string made = read_file(index);
-  const auto link = [](const std::string &indent, const std::string &href, const std::string &text) {
-    return indent + "<li><a href=\"" + href + "\" class=\"toc_item\">" + text + "</a></li>\r\n";
-  };
+  const auto link = toc_markup::item;
   const std::string list =
       "<ul>\r\n" + link("", "guide/b.html", "b.html") + "<ul>\r\n" +
       link("  ", "guide/b.html#kryn_link_1_7", "Deep") + "</ul>\r\n" +

@@ -8,6 +8,7 @@
 #include <vector>
 #include "fs/fs_test_hooks.h"
 #include "test_support/scratch_folder.h"
+#include "test_support/toc_markup.h"
 #include "toc/toc_tree.h"
 
 #ifndef _WIN32
@@ -25,10 +26,10 @@ using cli_test::cli_run;
 const std::string page = "<html><body>\r\n<h1>Intro</h1>\r\n</body></html>";
 
 std::string with_toc(const std::string &stamp) {
-  return "<html><body><!--KRYN_HTML_TOC_START-->" + toc_explanatory_comment().str() +
-         "<ul>\r\n<li><a href=\"#kryn_link_1_" + stamp +
-         "\" class=\"toc_item\">Intro</a></li>\r\n</ul>\r\n<!--KRYN_HTML_TOC_END-->\r\n<h1><a "
-         "name=\"kryn_link_1_" + stamp + "\" class=\"header_item\">Intro</a></h1>\r\n</body></html>";
+  using namespace toc_markup;
+  const std::string name = link_name(1, stamp);
+  return "<html><body>" + block("<ul>\r\n" + item("", "#" + name, "Intro") + "</ul>\r\n") + "\r\n<h1>" +
+         anchor(name, "Intro") + "</h1>\r\n</body></html>";
 }
 
 class quenby_toc_test : public ::testing::Test {

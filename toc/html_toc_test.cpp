@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 #include "regex/regex_binding.h"
+#include "test_support/toc_markup.h"
 #include "toc/toc_test_util.h"
 
 namespace {
@@ -14,20 +15,13 @@ using toc_test::transform_text;
 
 const std::string start = "<!--KRYN_HTML_TOC_START-->";
 const std::string end = "<!--KRYN_HTML_TOC_END-->";
+using toc_markup::block;
 
 std::string item(const std::string &indent, const std::string &target, const std::string &text) {
-  return indent + "<li><a href=\"#" + target + "\" class=\"toc_item\">" + text + "</a></li>\r\n";
+  return toc_markup::item(indent, "#" + target, text);
 }
-
-std::string link_name(int n) { return "kryn_link_" + std::to_string(n) + "_1007136000"; }
-
-std::string anchor(int n, const std::string &content) {
-  return "<a name=\"" + link_name(n) + "\" class=\"header_item\">" + content + "</a>";
-}
-
-std::string block(const std::string &list) {
-  return start + toc_explanatory_comment().str() + list + end;
-}
+std::string link_name(int n) { return toc_markup::link_name(n); }
+std::string anchor(int n, const std::string &content) { return toc_markup::anchor(link_name(n), content); }
 
 // The entries of a tree as "level:text" in document order, with nesting shown
 // by brackets around each sub-chain.

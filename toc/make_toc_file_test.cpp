@@ -11,6 +11,7 @@
 #include "regex/regex_binding.h"
 #include "toc/destination_file.h"
 #include "test_support/scratch_folder.h"
+#include "test_support/toc_markup.h"
 #include "toc/toc_test_util.h"
 
 #ifndef _WIN32
@@ -30,18 +31,12 @@ const std::string whole_source =
     "<html><body>\r\n<h1>Intro</h1>\r\n<h2>Setup</h2>\r\n</body></html>";
 
 std::string whole_expected() {
-  return "<html><body>"
-         "<!--KRYN_HTML_TOC_START-->" +
-         toc_explanatory_comment().str() +
-         "<ul>\r\n"
-         "<li><a href=\"#kryn_link_1_" + S + "\" class=\"toc_item\">Intro</a></li>\r\n"
-         "<ul>\r\n"
-         "  <li><a href=\"#kryn_link_2_" + S + "\" class=\"toc_item\">Setup</a></li>\r\n"
-         "</ul>\r\n</ul>\r\n"
-         "<!--KRYN_HTML_TOC_END-->"
-         "\r\n<h1><a name=\"kryn_link_1_" + S + "\" class=\"header_item\">Intro</a></h1>"
-         "\r\n<h2><a name=\"kryn_link_2_" + S + "\" class=\"header_item\">Setup</a></h2>"
-         "\r\n</body></html>";
+  using namespace toc_markup;
+  return "<html><body>" +
+         block("<ul>\r\n" + item("", "#" + link_name(1), "Intro") + "<ul>\r\n" +
+               item("  ", "#" + link_name(2), "Setup") + "</ul>\r\n</ul>\r\n") +
+         "\r\n<h1>" + anchor(link_name(1), "Intro") + "</h1>\r\n<h2>" + anchor(link_name(2), "Setup") +
+         "</h2>\r\n</body></html>";
 }
 
 // The window's job with a fixed stamp, so that its bytes can be compared.

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 #include "toc/kryn_site.h"
+#include "test_support/toc_markup.h"
 #include "toc/toc_style.h"
 
 namespace {
@@ -30,8 +31,7 @@ std::string joined(const std::vector<std::string> &pieces) {
 }
 
 std::string link(const char *indent, int n, const char *text) {
-  return std::string(indent) + "<li><a href=\"#kryn_link_" + std::to_string(n) +
-         "_1007136000\" class=\"toc_item\">" + text + "</a></li>\r\n";
+  return toc_markup::item(indent, "#" + toc_markup::link_name(n), text);
 }
 
 TEST(toc_style, holds_its_twelve_defaults) {

@@ -1,0 +1,32 @@
+// What the classic style writes, piece by piece, for tests to build the
+// pages and blocks they expect.
+#pragma once
+#include <string>
+#include "toc/toc_tree.h"
+
+namespace toc_markup {
+
+// The stamp the engine's tests make their names with.
+const std::string test_stamp = "1007136000";
+
+// The name of the n-th anchor a run with that stamp makes.
+inline std::string link_name(int n, const std::string &stamp = test_stamp) {
+  return "kryn_link_" + std::to_string(n) + "_" + stamp;
+}
+
+// One item of the list, with its line end.
+inline std::string item(const std::string &indent, const std::string &href, const std::string &text) {
+  return indent + "<li><a href=\"" + href + "\" class=\"toc_item\">" + text + "</a></li>\r\n";
+}
+
+// A heading's anchor around its content.
+inline std::string anchor(const std::string &name, const std::string &content) {
+  return "<a name=\"" + name + "\" class=\"header_item\">" + content + "</a>";
+}
+
+// The whole block around a list.
+inline std::string block(const std::string &list) {
+  return "<!--KRYN_HTML_TOC_START-->" + toc_explanatory_comment().str() + list + "<!--KRYN_HTML_TOC_END-->";
+}
+
+}  // namespace toc_markup
