@@ -1,6 +1,7 @@
 #include "app/about_box.h"
 
 #include "forms/forms.h"
+#include "product/product.h"
 
 TAboutBox *AboutBox = nullptr;
 

@@ -9,6 +9,7 @@
 #include "app/module_file_name.h"
 #include "app/run_mode.h"
 #include "forms/resource_ids.h"
+#include "product/product.h"
 #include "regex/regex_binding.h"
 #include "ui/application.h"
 #include "ui/ui_exception.h"
@@ -49,7 +50,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
   }
 
   try {
-    Application.set_title(application_title);
+    Application.set_title(product_title);
     Application.icon_resource = QUENBY_ICON_RESOURCE;
     Application.initialize();
     create_forms(mode, command_line ? command_line : "");

@@ -1,17 +1,16 @@
 #include "app/main_window.h"
 
 #include "app/about_box.h"
-#include "app/center_on_screen.h"
-#include "app/shell.h"
+#include "winservices/center_on_screen.h"
+#include "winservices/shell.h"
 #include "forms/forms.h"
 #include "fs/fs.h"
-#include "toc/kryn_site.h"
+#include "product/product.h"
 #include "toc/make_toc_file.h"
 #include "toc/toc_tree.h"
 #include "ui/application.h"
 
 TkrynWOP1 *krynWOP1 = nullptr;
-const char application_title[] = "Quenby 1.0";
 
 namespace {
 
@@ -62,7 +61,7 @@ TkrynWOP1::TkrynWOP1() : TForm(krynWOP1_description()) {
 
   source_file = "";
   result_file = "";
-  set_caption(application_title);
+  set_caption(product_title);
 
   // Help is looked for where the tool was started from, not beside the program.
   get_current_directory(help_file);
@@ -138,7 +137,7 @@ void TkrynWOP1::Button3Click() { CreateorremakeTOC1Click(); }
 void TkrynWOP1::CreateorremakeTOC1Click() {
   source_file = Edit1->text();
   if (source_file.empty()) {
-    Application.message_box(handle, "Source file must be specified", application_title, problem_style);
+    Application.message_box(handle, "Source file must be specified", product_title, problem_style);
     return;
   }
   if (CheckBox1->checked()) {
@@ -146,7 +145,7 @@ void TkrynWOP1::CreateorremakeTOC1Click() {
   } else {
     result_file = Edit2->text();
     if (result_file.empty()) {
-      Application.message_box(handle, "Destination file must be specified", application_title,
+      Application.message_box(handle, "Destination file must be specified", product_title,
                               problem_style);
       return;
     }
@@ -162,12 +161,12 @@ void TkrynWOP1::CreateorremakeTOC1Click() {
                                  first_entry, message, show_progress, this);
   ProgressBar1->set_visible(false);
   if (result != 0) {
-    Application.message_box(handle, message.c_str(), application_title, problem_style);
+    Application.message_box(handle, message.c_str(), product_title, problem_style);
     return;
   }
   Viewresultfile1->set_enabled(true);
   Button5->set_enabled(true);
-  Application.message_box(handle, "HTML TOC is created", application_title, success_style);
+  Application.message_box(handle, "HTML TOC is created", product_title, success_style);
 }
 
 void TkrynWOP1::Viewresultfile1Click() { open_with_shell(result_file); }

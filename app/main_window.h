@@ -3,7 +3,7 @@
 // shows its progress and tells the outcome.
 #pragma once
 #include <cstdint>
-#include "app/file_dialogs.h"
+#include "winservices/file_dialogs.h"
 #include "toc/toc_style.h"
 #include "ui/form.h"
 #include "value/krval.h"
@@ -62,6 +62,3 @@ public:
 };
 
 extern TkrynWOP1 *krynWOP1;
-
-// The application title, also the main window's caption and its message boxes'.
-extern const char application_title[];

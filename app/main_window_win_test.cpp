@@ -6,13 +6,23 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <string>
-#include "app/gui_test_driver_win.h"
 #include "forms/control_ids.h"
+#include "wintest/gui_driver.h"
+#include "wintest/test_files.h"
+#include "wintest/test_registry.h"
 
 using namespace gui_test;
 namespace id = krynWOP1_ids;
 
 namespace {
+
+std::string bin_folder() { return windows_path(QUENBY_BIN_DIR); }
+std::string work_folder() { return windows_path(QUENBY_SCRATCH_DIR); }
+
+void screenshot(HWND window, const std::string &name) {
+  std::string path = windows_path(QUENBY_SCREENSHOT_DIR) + "\\" + name + ".png";
+  EXPECT_TRUE(save_screenshot(window, path)) << path;
+}
 
 const char sample_page[] =
     "<html>\r\n<head><title>Sample</title></head>\r\n<body>\r\n"
@@ -23,52 +33,25 @@ const char sample_page[] =
 const char recorder_class[] = "QuenbyTest.Recorder";
 const char saved_html_key[] = "Software\\QuenbyTest\\GuiTest";
 
-std::string folder() { return scratch_folder() + "\\main-window"; }
+std::string folder() { return work_folder() + "\\main-window"; }
 std::string in_folder(const std::string &name) { return folder() + "\\" + name; }
 std::string marker() { return in_folder("opened.txt"); }
-
-void set_default_value(HKEY root, const std::string &key, const std::string &value) {
-  HKEY k;
-  if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) != ERROR_SUCCESS)
-    return;
-  RegSetValueExA(k, "", 0, REG_SZ, reinterpret_cast<const BYTE *>(value.c_str()),
-                 static_cast<DWORD>(value.size() + 1));
-  RegCloseKey(k);
-}
-
-bool get_value(HKEY root, const std::string &key, const char *name, std::string &value) {
-  char buffer[512];
-  DWORD size = sizeof buffer;
-  DWORD type = 0;
-  HKEY k;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
-  bool ok = RegQueryValueExA(k, name, nullptr, &type, reinterpret_cast<BYTE *>(buffer), &size) == ERROR_SUCCESS;
-  RegCloseKey(k);
-  if (ok) value.assign(buffer, size && buffer[size - 1] == 0 ? size - 1 : size);
-  return ok;
-}
 
 // Replaces the default value of a key for the tests; the value it had is kept
 // under the test's own key, so that a run cut short is undone by the next.
 void override_default(const std::string &key, const std::string &value, const char *saved_as) {
   std::string original;
-  if (!get_value(HKEY_CURRENT_USER, saved_html_key, saved_as, original)) {
-    if (!get_value(HKEY_CLASSES_ROOT, key, "", original)) original = "";
-    HKEY k;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, saved_html_key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
-                        nullptr) != ERROR_SUCCESS)
-      return;
-    RegSetValueExA(k, saved_as, 0, REG_SZ, reinterpret_cast<const BYTE *>(original.c_str()),
-                   static_cast<DWORD>(original.size() + 1));
-    RegCloseKey(k);
+  if (!registry_text(HKEY_CURRENT_USER, saved_html_key, saved_as, original)) {
+    if (!registry_text(HKEY_CLASSES_ROOT, key, "", original)) original = "";
+    if (!set_registry_text(HKEY_CURRENT_USER, saved_html_key, saved_as, original)) return;
   }
-  set_default_value(HKEY_CLASSES_ROOT, key, value);
+  set_registry_text(HKEY_CLASSES_ROOT, key, "", value);
 }
 
 void restore_default(const std::string &key, const char *saved_as) {
   std::string original;
-  if (get_value(HKEY_CURRENT_USER, saved_html_key, saved_as, original))
-    set_default_value(HKEY_CLASSES_ROOT, key, original);
+  if (registry_text(HKEY_CURRENT_USER, saved_html_key, saved_as, original))
+    set_registry_text(HKEY_CLASSES_ROOT, key, "", original);
 }
 
 std::string recorder_command() {
@@ -78,9 +61,9 @@ std::string recorder_command() {
 // .qtest files, and .html files and web addresses while the tests run,
 // open with the recorder.
 void register_recorder() {
-  set_default_value(HKEY_CLASSES_ROOT, std::string(recorder_class) + "\\shell\\open\\command",
+  set_registry_text(HKEY_CLASSES_ROOT, std::string(recorder_class) + "\\shell\\open\\command", "",
                     recorder_command());
-  set_default_value(HKEY_CLASSES_ROOT, ".qtest", recorder_class);
+  set_registry_text(HKEY_CLASSES_ROOT, ".qtest", "", recorder_class);
   override_default(".html", recorder_class, "html_class");
   override_default("http\\shell\\open\\command", recorder_command(), "http_command");
 }
@@ -96,7 +79,7 @@ void unregister_recorder() {
 // What the shell was last asked to open, waiting for it up to the time.
 std::string opened_file(int milliseconds) {
   std::string text;
-  wait_until([&] { return read_file(marker(), text) && !text.empty(); }, milliseconds);
+  wait_until([&] { return read_bytes(marker(), text) && !text.empty(); }, milliseconds);
   DeleteFileA(marker().c_str());
   return text;
 }
@@ -118,13 +101,13 @@ bool command_line_result(const std::string &source, const std::string &stamp, st
   std::string result = in_folder("cli-output.html");
   CopyFileA(source.c_str(), copy.c_str(), FALSE);
   DeleteFileA(result.c_str());
-  program cli;
+  started_program cli;
   if (!cli.start(bin_folder() + "\\quenby-toc.exe",
                  "--quiet --stamp " + stamp + " -o \"" + result + "\" \"" + copy + "\"", folder()))
     return false;
   DWORD code = 1;
-  if (!cli.wait_exit(60000, code) || code != 0) return false;
-  return read_file(result, out);
+  if (!cli.wait_for_exit(60000, &code) || code != 0) return false;
+  return read_bytes(result, out);
 }
 
 size_t count_of(const std::string &text, const std::string &what) {
@@ -155,23 +138,23 @@ void click_tab(HANDLE process, HWND tabs, int index) {
 
 class MainWindow : public ::testing::Test {
 protected:
-  static program *tool;
+  static started_program *tool;
   static HWND main;
 
   static void SetUpTestSuite() {
     make_empty_folder(folder());
-    write_file(in_folder("page.html"), sample_page);
-    write_file(in_folder("help.html"), "<html><body>help</body></html>");
-    write_file(in_folder("existing.qtest"), "keep me");
+    write_bytes(in_folder("page.html"), sample_page);
+    write_bytes(in_folder("help.html"), "<html><body>help</body></html>");
+    write_bytes(in_folder("existing.qtest"), "keep me");
     unregister_recorder();
     register_recorder();
-    tool = new program;
+    tool = new started_program;
     // Started from the scratch folder: help is looked for there.
     if (tool->start(bin_folder() + "\\kwop.exe", "\"" + in_folder("page.html") + "\"", folder()))
       main = wait_for_window(tool->pid(), "TkrynWOP1", nullptr, 30000);
     // Shown is not yet answering: on a loaded machine the program may still
     // be starting up before its message loop runs.
-    if (main) wait_until([] { return !text_of(main).empty(); }, 30000);
+    if (main) wait_until([] { return !window_text(main).empty(); }, 30000);
   }
   static void TearDownTestSuite() {
     delete tool;
@@ -182,7 +165,11 @@ protected:
 
   HWND control(int control_id) { return find_control(main, control_id); }
   void type(int control_id, const std::string &text) { set_text(control(control_id), text); }
-  std::string box() { return take_message_box(tool->pid(), "Quenby 1.0", 60000).text; }
+  std::string box() {
+    message_box shown;
+    take_message_box(tool->pid(), "Quenby 1.0", 60000, shown);
+    return shown.text;
+  }
   bool no_box_within(int milliseconds) {
     return wait_for_window(tool->pid(), "#32770", nullptr, milliseconds) == nullptr;
   }
@@ -194,17 +181,17 @@ protected:
   }
 };
 
-program *MainWindow::tool = nullptr;
+started_program *MainWindow::tool = nullptr;
 HWND MainWindow::main = nullptr;
 
 TEST_F(MainWindow, OpensWithTheFileArgumentAndItsInitialState) {
-  EXPECT_EQ(text_of(main), "Quenby 1.0");
-  EXPECT_EQ(text_of(control(id::Edit1)), in_folder("page.html"));
+  EXPECT_EQ(window_text(main), "Quenby 1.0");
+  EXPECT_EQ(window_text(control(id::Edit1)), in_folder("page.html"));
   EXPECT_EQ(SendMessageA(control(id::CheckBox1), BM_GETCHECK, 0, 0), BST_CHECKED);
-  EXPECT_EQ(text_of(control(id::CheckBox1)), "Same as source");
+  EXPECT_EQ(window_text(control(id::CheckBox1)), "Same as source");
   for (int disabled : {id::Edit2, id::Button2, id::Button5}) EXPECT_FALSE(is_enabled(control(disabled))) << disabled;
   EXPECT_TRUE(is_enabled(control(id::Button3)));
-  EXPECT_EQ(text_of(control(id::Button3)), "Create or remake TOC");
+  EXPECT_EQ(window_text(control(id::Button3)), "Create or remake TOC");
   EXPECT_FALSE(is_visible_flag(control(id::ProgressBar1)));
   EXPECT_TRUE(is_visible_flag(control(id::Panel1)));
   EXPECT_FALSE(is_visible_flag(control(id::Panel2)));
@@ -279,8 +266,8 @@ TEST_F(MainWindow, CtrlTWritesWhatTheCommandLineToolWritesForTheSameStamp) {
   EXPECT_FALSE(is_visible_flag(control(id::ProgressBar1)));
 
   std::string written, source, expected, stamp;
-  ASSERT_TRUE(read_file(destination, written));
-  ASSERT_TRUE(read_file(in_folder("page.html"), source));
+  ASSERT_TRUE(read_bytes(destination, written));
+  ASSERT_TRUE(read_bytes(in_folder("page.html"), source));
   EXPECT_EQ(source, sample_page);   // the source is not touched
   ASSERT_TRUE(stamp_of(written, stamp)) << written;
   ASSERT_TRUE(command_line_result(in_folder("page.html"), stamp, expected));
@@ -309,7 +296,7 @@ TEST_F(MainWindow, AFailedRunKeepsViewEnabledAndViewOpensThatAttemptsDestination
 TEST_F(MainWindow, SameAsSourceRewritesTheSourceAndASecondRunRemakesTheBlock) {
   set_same_as_source(true);
   std::string page = in_folder("in place.html");
-  ASSERT_TRUE(write_file(page, sample_page));
+  ASSERT_TRUE(write_bytes(page, sample_page));
   type(id::Edit1, page);
   type(id::Edit2, in_folder("ignored.html"));
   click(control(id::Button3));
@@ -317,18 +304,18 @@ TEST_F(MainWindow, SameAsSourceRewritesTheSourceAndASecondRunRemakesTheBlock) {
   EXPECT_EQ(GetFileAttributesA(in_folder("ignored.html").c_str()), INVALID_FILE_ATTRIBUTES);
 
   std::string first, second, stamp, expected;
-  ASSERT_TRUE(read_file(page, first));
+  ASSERT_TRUE(read_bytes(page, first));
   ASSERT_TRUE(stamp_of(first, stamp));
-  ASSERT_TRUE(write_file(in_folder("original.html"), sample_page));
+  ASSERT_TRUE(write_bytes(in_folder("original.html"), sample_page));
   ASSERT_TRUE(command_line_result(in_folder("original.html"), stamp, expected));
   EXPECT_EQ(first, expected);
 
   click(control(id::Button3));
   EXPECT_EQ(box(), "HTML TOC is created");
-  ASSERT_TRUE(read_file(page, second));
+  ASSERT_TRUE(read_bytes(page, second));
   EXPECT_EQ(count_of(second, "<!--KRYN_HTML_TOC_START-->"), 1u);
   EXPECT_EQ(count_of(second, "<!--KRYN_HTML_TOC_END-->"), 1u);
-  ASSERT_TRUE(write_file(in_folder("once.html"), first));
+  ASSERT_TRUE(write_bytes(in_folder("once.html"), first));
   ASSERT_TRUE(command_line_result(in_folder("once.html"), stamp, expected));
   EXPECT_EQ(second, expected);
 }
@@ -347,13 +334,13 @@ TEST_F(MainWindow, TheAdvancedOptionsTabByMenuAndByClick) {
   };
   command(main, id::MultipleFiles1);
   EXPECT_TRUE(showing(1));
-  EXPECT_EQ(text_of(control(id::Label10)), "All advanced options are implemented in Pellory.");
-  EXPECT_EQ(text_of(control(id::Button4)), "Visit Pellory Home Page");
+  EXPECT_EQ(window_text(control(id::Label10)), "All advanced options are implemented in Pellory.");
+  EXPECT_EQ(window_text(control(id::Button4)), "Visit Pellory Home Page");
   screenshot(main, "main_window_advanced_options");
 
-  click_tab(tool->info.hProcess, tabs, 0);
+  click_tab(tool->handle(), tabs, 0);
   EXPECT_TRUE(showing(0));
-  click_tab(tool->info.hProcess, tabs, 1);
+  click_tab(tool->handle(), tabs, 1);
   EXPECT_TRUE(showing(1));
   command(main, id::SingleFile1);
   EXPECT_TRUE(showing(0));
@@ -382,12 +369,12 @@ TEST_F(MainWindow, TheAboutBoxOpensModallyAndClosesWithOKOrEnter) {
   command(main, id::About1);
   HWND about = wait_for_window(tool->pid(), "TAboutBox", nullptr, 10000);
   ASSERT_NE(about, nullptr);
-  EXPECT_EQ(text_of(about), "About");
+  EXPECT_EQ(window_text(about), "About");
   EXPECT_FALSE(is_enabled(main));
   EXPECT_EQ(GetWindow(about, GW_OWNER), main);
-  EXPECT_EQ(text_of(find_control(about, AboutBox_ids::ProductName)), "Quenby");
-  EXPECT_EQ(text_of(find_control(about, AboutBox_ids::Version)), "Version 1.0");
-  EXPECT_EQ(text_of(find_control(about, AboutBox_ids::OKButton)), "OK");
+  EXPECT_EQ(window_text(find_control(about, AboutBox_ids::ProductName)), "Quenby");
+  EXPECT_EQ(window_text(find_control(about, AboutBox_ids::Version)), "Version 1.0");
+  EXPECT_EQ(window_text(find_control(about, AboutBox_ids::OKButton)), "OK");
   RECT client;
   GetClientRect(about, &client);
   EXPECT_EQ(client.right, MulDiv(298, GetDeviceCaps(GetDC(nullptr), LOGPIXELSX), 96));
@@ -414,32 +401,6 @@ HWND file_name_field(HWND dialog) {
   return field ? field : find_control(dialog, 0x480);
 }
 
-// Other dialogs of the process than the given one, such as the overwrite question.
-struct dialog_search {
-  DWORD pid;
-  HWND besides;
-  HWND found;
-};
-
-BOOL CALLBACK match_other_dialog(HWND w, LPARAM l) {
-  auto *s = reinterpret_cast<dialog_search *>(l);
-  DWORD owner_pid = 0;
-  GetWindowThreadProcessId(w, &owner_pid);
-  char name[64];
-  GetClassNameA(w, name, sizeof name);
-  if (owner_pid == s->pid && w != s->besides && IsWindowVisible(w) && lstrcmpA(name, "#32770") == 0) {
-    s->found = w;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND other_dialog(DWORD pid, HWND besides) {
-  dialog_search s{pid, besides, nullptr};
-  EnumWindows(match_other_dialog, reinterpret_cast<LPARAM>(&s));
-  return s.found;
-}
-
 }  // namespace
 
 TEST_F(MainWindow, SelectAndSaveAsUseTheSystemsFileDialogs) {
@@ -447,11 +408,11 @@ TEST_F(MainWindow, SelectAndSaveAsUseTheSystemsFileDialogs) {
   click(control(id::Button1));
   HWND open = wait_for_window(tool->pid(), "#32770", "Open", 15000);
   ASSERT_NE(open, nullptr);
-  EXPECT_EQ(text_of(find_control(open, 0x470)), "HTML Files (*.htm;*.html;*.shtml)");
-  EXPECT_EQ(text_of(file_name_field(open)), "");   // the edit field's text is not passed
+  EXPECT_EQ(window_text(find_control(open, 0x470)), "HTML Files (*.htm;*.html;*.shtml)");
+  EXPECT_EQ(window_text(file_name_field(open)), "");   // the edit field's text is not passed
   PostMessageA(open, WM_COMMAND, IDCANCEL, 0);
   ASSERT_TRUE(wait_until([&] { return !IsWindow(open); }, 10000));
-  EXPECT_EQ(text_of(control(id::Edit1)), "unchanged");
+  EXPECT_EQ(window_text(control(id::Edit1)), "unchanged");
 
   click(control(id::Button1));
   open = wait_for_window(tool->pid(), "#32770", "Open", 15000);
@@ -459,8 +420,8 @@ TEST_F(MainWindow, SelectAndSaveAsUseTheSystemsFileDialogs) {
   set_text(file_name_field(open), in_folder("page.html"));
   PostMessageA(open, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(wait_until([&] { return !IsWindow(open); }, 10000));
-  EXPECT_TRUE(wait_until([&] { return text_of(control(id::Edit1)) == in_folder("page.html"); }, 5000))
-      << text_of(control(id::Edit1));
+  EXPECT_TRUE(wait_until([&] { return window_text(control(id::Edit1)) == in_folder("page.html"); }, 5000))
+      << window_text(control(id::Edit1));
 
   // Saving over an existing file asks first.
   set_same_as_source(false);
@@ -471,22 +432,22 @@ TEST_F(MainWindow, SelectAndSaveAsUseTheSystemsFileDialogs) {
   set_text(file_name_field(save), in_folder("existing.qtest"));
   PostMessageA(save, WM_COMMAND, IDOK, 0);
   HWND question = nullptr;
-  EXPECT_TRUE(wait_until([&] { return (question = other_dialog(tool->pid(), save)) != nullptr; }, 10000));
+  EXPECT_TRUE(wait_until([&] { return (question = find_window(tool->pid(), "#32770", nullptr, true, save)) != nullptr; }, 10000));
   if (question) {
     PostMessageA(question, WM_COMMAND, IDYES, 0);
     wait_until([&] { return !IsWindow(question); }, 10000);
   }
   ASSERT_TRUE(wait_until([&] { return !IsWindow(save); }, 10000));
-  EXPECT_TRUE(wait_until([&] { return text_of(control(id::Edit2)) == in_folder("existing.qtest"); }, 5000))
-      << text_of(control(id::Edit2));
+  EXPECT_TRUE(wait_until([&] { return window_text(control(id::Edit2)) == in_folder("existing.qtest"); }, 5000))
+      << window_text(control(id::Edit2));
   std::string kept;
-  ASSERT_TRUE(read_file(in_folder("existing.qtest"), kept));
+  ASSERT_TRUE(read_bytes(in_folder("existing.qtest"), kept));
   EXPECT_EQ(kept, "keep me");   // choosing a name writes nothing yet
 }
 
 TEST_F(MainWindow, ExitEndsTheProgramWithZero) {
   command(main, id::Exit1);
   DWORD code = 1;
-  EXPECT_TRUE(tool->wait_exit(20000, code));
+  EXPECT_TRUE(tool->wait_for_exit(20000, &code));
   EXPECT_EQ(code, 0u);
 }

@@ -3,25 +3,29 @@
 // field. Each case is a real process of the built program.
 #include <gtest/gtest.h>
 #include <string>
-#include "app/gui_test_driver_win.h"
 #include "forms/control_ids.h"
+#include "wintest/gui_driver.h"
+#include "wintest/test_files.h"
 
 using namespace gui_test;
 
 namespace {
 
+std::string bin_folder() { return windows_path(QUENBY_BIN_DIR); }
+std::string work_folder() { return windows_path(QUENBY_SCRATCH_DIR); }
+
 std::string kwop() { return bin_folder() + "\\kwop.exe"; }
 
 // Starts the tool with the arguments, reads Edit1, closes the window.
 std::string source_field_after_start(const std::string &arguments) {
-  program p;
-  if (!p.start(kwop(), arguments, scratch_folder())) return "<not started>";
+  started_program p;
+  if (!p.start(kwop(), arguments, work_folder())) return "<not started>";
   HWND main = wait_for_window(p.pid(), "TkrynWOP1", nullptr, 30000);
   if (!main) return "<no main window>";
-  std::string text = text_of(find_control(main, krynWOP1_ids::Edit1));
+  std::string text = window_text(find_control(main, krynWOP1_ids::Edit1));
   PostMessageA(main, WM_CLOSE, 0, 0);
   DWORD code = 1;
-  EXPECT_TRUE(p.wait_exit(20000, code)) << arguments;
+  EXPECT_TRUE(p.wait_for_exit(20000, &code)) << arguments;
   EXPECT_EQ(code, 0u) << arguments;
   return text;
 }
@@ -30,7 +34,7 @@ std::string source_field_after_start(const std::string &arguments) {
 // without a library beside them.
 std::string folder_with(const std::string &name, const std::vector<std::string> &copies,
                         const std::string &library) {
-  std::string folder = scratch_folder() + "\\" + name;
+  std::string folder = work_folder() + "\\" + name;
   make_empty_folder(folder);
   for (const std::string &copy : copies)
     EXPECT_TRUE(CopyFileA(kwop().c_str(), (folder + "\\" + copy).c_str(), FALSE)) << copy;
@@ -42,7 +46,7 @@ std::string folder_with(const std::string &name, const std::vector<std::string> 
 
 bool shows_a_form(DWORD pid) {
   for (const char *form : {"TkrynWOP1", "TSetupForm", "TAboutBox"})
-    if (wait_for_window(pid, form, nullptr, 0, false)) return true;
+    if (find_window(pid, form, nullptr, false)) return true;
   return false;
 }
 
@@ -63,7 +67,7 @@ TEST(Startup, UnderAnyOtherNameTheProgramEndsAtOnceWithoutAWindow) {
   std::vector<std::string> names = {"kwop2.exe", "kwop.exe.bak", "setup.exe.exe", "xkwop.exe"};
   std::string folder = folder_with("renamed", names, library);
   for (const std::string &name : names) {
-    program p;
+    started_program p;
     ASSERT_TRUE(p.start(folder + "\\" + name, "page.html", folder)) << name;
     DWORD code = 1;
     bool ended = false;
@@ -71,8 +75,8 @@ TEST(Startup, UnderAnyOtherNameTheProgramEndsAtOnceWithoutAWindow) {
     wait_until(
         [&] {
           window = window || shows_a_form(p.pid()) ||
-                   wait_for_window(p.pid(), "#32770", nullptr, 0, false) != nullptr;
-          ended = p.wait_exit(0, code);
+                   find_window(p.pid(), "#32770", nullptr, false) != nullptr;
+          ended = p.wait_for_exit(0, &code);
           return ended;
         },
         20000);
@@ -87,37 +91,37 @@ TEST(Startup, TheTwoNamesRunInAnyCase) {
   std::string folder = folder_with("cased", {"SETUP.EXE", "Kwop.Exe"}, library);
 
   // The wizard, started where the distribution is not, says so and closes.
-  program setup;
+  started_program setup;
   ASSERT_TRUE(setup.start(folder + "\\SETUP.EXE", "", folder));
-  message box = take_message_box(setup.pid(), "Quenby 1.0", 30000);
-  EXPECT_TRUE(box.found);
+  message_box box;
+  EXPECT_TRUE(take_message_box(setup.pid(), "Quenby 1.0", 30000, box));
   EXPECT_EQ(box.text, "The distribution is incomplete.\nTerminating.");
   DWORD code = 1;
-  EXPECT_TRUE(setup.wait_exit(20000, code));
+  EXPECT_TRUE(setup.wait_for_exit(20000, &code));
   EXPECT_EQ(code, 0u);
 
-  program tool;
+  started_program tool;
   ASSERT_TRUE(tool.start(folder + "\\Kwop.Exe", "", folder));
   HWND form = wait_for_window(tool.pid(), "TkrynWOP1", nullptr, 30000);
   EXPECT_NE(form, nullptr);
   if (form) PostMessageA(form, WM_CLOSE, 0, 0);
   code = 1;
-  EXPECT_TRUE(tool.wait_exit(20000, code));
+  EXPECT_TRUE(tool.wait_for_exit(20000, &code));
   EXPECT_EQ(code, 0u);
 }
 
 namespace {
 
 void expect_fatal_error_and_no_form(const std::string &folder, const std::string &name) {
-  program p;
+  started_program p;
   ASSERT_TRUE(p.start(folder + "\\" + name, "", folder)) << name;
-  message box = take_message_box(p.pid(), "Fatal Error", 30000);
-  EXPECT_TRUE(box.found) << name;
+  message_box box;
+  EXPECT_TRUE(take_message_box(p.pid(), "Fatal Error", 30000, box)) << name;
   EXPECT_EQ(box.text, "Can't load kr_px_regex.dll") << name;
   EXPECT_FALSE(box.has_owner) << name;
   EXPECT_FALSE(shows_a_form(p.pid())) << name;
   DWORD code = 1;
-  EXPECT_TRUE(p.wait_exit(20000, code)) << name;
+  EXPECT_TRUE(p.wait_for_exit(20000, &code)) << name;
   EXPECT_EQ(code, 0u) << name;
 }
 

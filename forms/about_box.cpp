@@ -2,10 +2,7 @@
 #include "forms/control_ids.h"
 #include "forms/forms.h"
 #include "forms/resource_ids.h"
-
-const char product_name[] = "Quenby";
-const char product_version[] = "Version 1.0";
-const char product_copyright[] = "Copyright (C) KRYN Software";
+#include "product/product.h"
 
 namespace {
 

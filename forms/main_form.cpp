@@ -4,7 +4,7 @@
 #include <string>
 #include "forms/control_ids.h"
 #include "forms/forms.h"
-#include "toc/kryn_site.h"
+#include "product/product.h"
 
 namespace {
 
@@ -24,8 +24,8 @@ const char *vendor_caption() {
 
 form_description build() {
   form_description f;
-  f.class_name = "TkrynWOP1";
-  f.caption = "Quenby 1.0";
+  f.class_name = main_window_class;
+  f.caption = product_title;
   f.pixels_per_inch = 120;
   f.font = {"MS Sans Serif", 13, false};
   f.width = 508;

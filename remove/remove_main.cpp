@@ -8,14 +8,15 @@
 #include "remove/path_text.h"
 #include "remove/self_delete.h"
 #include "remove/uninstall.h"
-#include "setup/installation_names.h"
+#include "product/installation_names.h"
+#include "product/product.h"
 
 namespace names = installation;
 
 namespace {
 
 int say(const std::string &text, UINT style) {
-  return MessageBoxA(nullptr, text.c_str(), names::product_title, style | MB_SETFOREGROUND);
+  return MessageBoxA(nullptr, text.c_str(), product_title, style | MB_SETFOREGROUND);
 }
 
 // The words of the command line, quotes removed; only the copy that finishes
@@ -55,15 +56,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return status;
   }
 
-  if (FindWindowA(names::tool_window_class, nullptr)) {
-    say(std::string("Before uninstalling you need to close running\r\n") + names::product_title,
+  if (FindWindowA(main_window_class, nullptr)) {
+    say(std::string("Before uninstalling you need to close running\r\n") + product_title,
         MB_OK | MB_ICONSTOP);
     return 1;
   }
   std::string program = own_path();
   installation_place place = find_installation(folder_of(program));
   if (place.kind == installation_kind::none) {
-    std::string text = std::string(names::product_title) + " is not installed in " + place.folder +
+    std::string text = std::string(product_title) + " is not installed in " + place.folder +
                        ", so there is nothing to remove here.";
     if (!place.recorded_folder.empty())
       text += "\r\nIt is installed in " + place.recorded_folder +
@@ -71,7 +72,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     say(text, MB_OK | MB_ICONEXCLAMATION);
     return 1;
   }
-  if (say(std::string("Remove ") + names::product_title + " and all of its components?",
+  if (say(std::string("Remove ") + product_title + " and all of its components?",
           MB_YESNO | MB_ICONQUESTION) != IDYES)
     return 0;
 

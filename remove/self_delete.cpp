@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <cstdlib>
 #include "remove/path_text.h"
-#include "setup/installation_names.h"
+#include "product/installation_names.h"
 
 bool schedule_self_deletion(const std::string &program) {
   char temp[MAX_PATH + 1];

@@ -3,8 +3,9 @@
 #include <windows.h>
 #include "remove/path_text.h"
 #include "remove/registry_edit.h"
-#include "remove/shell_link_reader.h"
-#include "setup/installation_names.h"
+#include "winservices/shell_link_reader.h"
+#include "product/installation_names.h"
+#include "product/product.h"
 
 namespace names = installation;
 
@@ -140,15 +141,15 @@ uninstall_result remove_installation(const installation_place &place) {
 std::string closing_message(const uninstall_result &result, const std::string &folder) {
   std::string text;
   if (result.not_removed.empty()) {
-    text = std::string(names::product_title) + " has been removed from your computer.";
+    text = std::string(product_title) + " has been removed from your computer.";
   } else {
-    text = std::string(names::product_title) +
+    text = std::string(product_title) +
            " has been removed, except for these items, which could not be removed:\r\n";
     for (const std::string &item : result.not_removed) text += "\r\n" + item;
   }
   if (result.folder_holds_other_files)
     text += "\r\n\r\nThe folder " + folder +
-            " holds files that were not installed with " + names::product_title +
+            " holds files that were not installed with " + product_title +
             "; they and the folder have been kept.";
   return text;
 }

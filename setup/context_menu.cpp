@@ -1,8 +1,8 @@
 #include "setup/context_menu.h"
 
 #include <windows.h>
-#include "app/registry.h"
-#include "setup/installation_names.h"
+#include "winservices/registry.h"
+#include "product/installation_names.h"
 #include "value/krhash.h"
 
 krval context_menu_command(const krval &program_path) {

@@ -5,11 +5,12 @@
 #include <windows.h>
 #include <algorithm>
 #include <string>
-#include "app/registry.h"
-#include "app/shell.h"
+#include "winservices/registry.h"
+#include "winservices/shell.h"
 #include "fs/fs.h"
 #include "setup/context_menu.h"
-#include "setup/installation_names.h"
+#include "product/installation_names.h"
+#include "product/product.h"
 #include "setup/installer_paths.h"
 #include "setup/setup_form.h"
 #include "ui/application.h"
@@ -248,7 +249,7 @@ void TSetupForm::make_uninstall_entry(const krval &folder) {
   const krval key(names::uninstall_key);
   create_registry_key(HKEY_LOCAL_MACHINE, key);
   krhash values;
-  values.set(krval(names::display_name_value), krval(names::product_title));
+  values.set(krval(names::display_name_value), krval(product_title));
   values.set(krval(names::uninstall_string_value), joined(folder, names::uninstaller));
   write_registry_values(HKEY_LOCAL_MACHINE, key, values);
 }

@@ -1,8 +1,9 @@
 #include "setup/installer_paths.h"
 
 #include <windows.h>
-#include "app/registry.h"
-#include "setup/installation_names.h"
+#include "winservices/registry.h"
+#include "product/installation_names.h"
+#include "product/product.h"
 #include "value/krhash.h"
 
 namespace {
@@ -31,7 +32,7 @@ bool shell_folder(const char *key, const char *machine_value, const char *user_v
 
 }  // namespace
 
-bool is_program_running() { return FindWindowA(installation::tool_window_class, nullptr) != nullptr; }
+bool is_program_running() { return FindWindowA(main_window_class, nullptr) != nullptr; }
 
 bool read_previous_install_dir(krval &folder) {
   krhash values;

@@ -1,8 +1,9 @@
 #include "setup/installer_paths.h"
 
 #include <gtest/gtest.h>
-#include "setup/install_test_support_win.h"
-#include "setup/installation_names.h"
+#include "product/installation_names.h"
+#include "wintest/install_test_support.h"
+#include "wintest/test_registry.h"
 
 namespace names = installation;
 

@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include "forms/control_ids.h"
-#include "remove/shell_link_reader.h"
-#include "setup/gui_driver_win.h"
-#include "setup/install_test_support_win.h"
-#include "setup/installation_names.h"
+#include "product/installation_names.h"
+#include "winservices/shell_link_reader.h"
+#include "wintest/gui_driver.h"
+#include "wintest/install_test_support.h"
+#include "wintest/test_files.h"
+#include "wintest/test_registry.h"
 
+using namespace gui_test;
 namespace names = installation;
 namespace id = SetupForm_ids;
 
@@ -41,19 +44,10 @@ void screenshot(HWND window, const char *name) {
 }
 
 bool wait_for_page(HWND wizard, int panel) {
-  struct context {
-    HWND wizard;
-    int panel;
-  } c{wizard, panel};
-  return wait_until(
-      [](void *p) {
-        auto *c = static_cast<context *>(p);
-        return showing(child_with_id(c->wizard, c->panel));
-      },
-      &c, patience);
+  return wait_until([&] { return showing(find_control(wizard, panel)); }, patience);
 }
 
-std::string text_of(HWND wizard, int control) { return window_text(child_with_id(wizard, control)); }
+std::string text_of(HWND wizard, int control) { return window_text(find_control(wizard, control)); }
 
 std::string program_files() {
   std::string folder;
@@ -83,14 +77,14 @@ protected:
   // setup.exe started from the distribution folder, as a user starts it.
   HWND start_setup(started_program &setup) {
     EXPECT_TRUE(setup.start("\"" + dist + "setup.exe\"", dist));
-    return wait_for_window("TSetupForm", setup.id(), patience);
+    return wait_for_window(setup.pid(), "TSetupForm", nullptr, patience);
   }
 
   // The icon of another process's box cannot be told from here; the tests in
   // the wizard's own process check that.
   message_box expect_message(started_program &program, const std::string &text) {
     message_box box;
-    EXPECT_TRUE(wait_for_message_box(program.id(), patience, box)) << text;
+    EXPECT_TRUE(wait_for_message_box(program.pid(), patience, box)) << text;
     EXPECT_EQ(box.text, text);
     EXPECT_EQ(box.caption, "Quenby 1.0");
     return box;
@@ -116,15 +110,9 @@ protected:
   // From the Ready page to the finish state.
   void install_from_ready(HWND wizard) {
     press(wizard, id::Button2);
-    struct context {
-      HWND wizard;
-    } c{wizard};
     ASSERT_TRUE(wait_until(
-        [](void *p) {
-          HWND w = static_cast<context *>(p)->wizard;
-          return showing(child_with_id(w, id::Label12)) && text_of(w, id::Button1) == "Finish";
-        },
-        &c, patience));
+        [&] { return showing(find_control(wizard, id::Label12)) && text_of(wizard, id::Button1) == "Finish"; },
+        patience));
   }
 
   void finish(started_program &setup, HWND wizard) {
@@ -141,7 +129,7 @@ protected:
     EXPECT_EQ(question.buttons, (std::vector<int>{IDYES, IDNO}));
     answer(question, IDYES);
     message_box closing;
-    EXPECT_TRUE(wait_for_message_box(remove.id(), patience, closing));
+    EXPECT_TRUE(wait_for_message_box(remove.pid(), patience, closing));
     answer(closing, IDOK);
     EXPECT_TRUE(remove.wait_for_exit(patience));
     // Its copy deletes it once it has ended.
@@ -151,9 +139,8 @@ protected:
   }
 
   // True once nothing is at path, within the patience.
-  static bool wait_until_no_file(std::string path) {
-    return wait_until([](void *p) { return !file_exists(*static_cast<std::string *>(p)); }, &path,
-                      patience);
+  static bool wait_until_no_file(const std::string &path) {
+    return wait_until([&] { return !file_exists(path); }, patience);
   }
 
   void expect_nothing_recorded() {
@@ -225,8 +212,8 @@ TEST_F(setup_cycle, a_full_installation_works_and_the_uninstaller_takes_it_all_a
   EXPECT_EQ(progress_position(wizard, id::ProgressBar1), 100);
   EXPECT_EQ(text_of(wizard, id::Label10), "100");
   EXPECT_EQ(text_of(wizard, id::Label12), "Quenby 1.0 setup is complete.");
-  EXPECT_FALSE(showing(child_with_id(wizard, id::Button2)));
-  EXPECT_FALSE(showing(child_with_id(wizard, id::Button3)));
+  EXPECT_FALSE(showing(find_control(wizard, id::Button2)));
+  EXPECT_FALSE(showing(find_control(wizard, id::Button3)));
   screenshot(wizard, "setup-5-finish");
   finish(setup, wizard);
 
@@ -284,7 +271,7 @@ TEST_F(setup_cycle, a_full_installation_works_and_the_uninstaller_takes_it_all_a
   {
     started_program tool;
     ASSERT_TRUE(tool.start(clicked, scratch.path()));
-    HWND main_window = wait_for_window("TkrynWOP1", tool.id(), patience);
+    HWND main_window = wait_for_window(tool.pid(), "TkrynWOP1", nullptr, patience);
     ASSERT_TRUE(main_window);
     EXPECT_EQ(text_of(main_window, krynWOP1_ids::Edit1), page);
     PostMessageA(main_window, WM_CLOSE, 0, 0);
@@ -369,7 +356,7 @@ TEST_F(setup_cycle, browse_starts_in_the_deepest_existing_folder_and_adds_the_pr
 
   press(wizard, id::Button4);
   message_box browser;
-  ASSERT_TRUE(wait_for_message_box(setup.id(), patience, browser));
+  ASSERT_TRUE(wait_for_message_box(setup.pid(), patience, browser));
   EXPECT_NE(browser.text.find("Select an installation folder"), std::string::npos) << browser.text;
   answer(browser, IDCANCEL);
   pump_messages(300);
@@ -378,19 +365,10 @@ TEST_F(setup_cycle, browse_starts_in_the_deepest_existing_folder_and_adds_the_pr
   // The browser opens on Program Files, the deepest folder of the default
   // that exists; confirming it gives its WOP1 folder.
   press(wizard, id::Button4);
-  ASSERT_TRUE(wait_for_message_box(setup.id(), patience, browser));
+  ASSERT_TRUE(wait_for_message_box(setup.pid(), patience, browser));
   answer(browser, IDOK);
   std::string expected = program_files() + "\\WOP1";
-  struct context {
-    HWND wizard;
-    std::string expected;
-  } c{wizard, expected};
-  EXPECT_TRUE(wait_until(
-      [](void *p) {
-        auto *c = static_cast<context *>(p);
-        return text_of(c->wizard, id::Label13) == c->expected;
-      },
-      &c, patience))
+  EXPECT_TRUE(wait_until([&] { return text_of(wizard, id::Label13) == expected; }, patience))
       << text_of(wizard, id::Label13);
   press(wizard, id::Button1);
   EXPECT_TRUE(setup.wait_for_exit(patience));
@@ -422,7 +400,7 @@ TEST_F(setup_cycle, an_incomplete_distribution_or_a_running_tool_stops_setup_at_
     started_program setup;
     ASSERT_TRUE(setup.start("\"" + dist + "setup.exe\"", dist));
     message_box box = expect_message(setup, "Before installation you need to close running\r\nQuenby 1.0");
-    EXPECT_FALSE(find_window_of("TSetupForm", setup.id()));
+    EXPECT_FALSE(find_window(setup.pid(), "TSetupForm"));
     answer(box, IDOK);
     EXPECT_TRUE(setup.wait_for_exit(patience));
   }
@@ -431,7 +409,7 @@ TEST_F(setup_cycle, an_incomplete_distribution_or_a_running_tool_stops_setup_at_
     started_program setup;
     ASSERT_TRUE(setup.start("\"" + dist + "setup.exe\"", dist));
     message_box box = expect_message(setup, "The distribution is incomplete.\nTerminating.");
-    EXPECT_FALSE(find_window_of("TSetupForm", setup.id()));
+    EXPECT_FALSE(find_window(setup.pid(), "TSetupForm"));
     answer(box, IDOK);
     EXPECT_TRUE(setup.wait_for_exit(patience));
   }
@@ -466,7 +444,7 @@ TEST_F(setup_cycle, a_file_where_the_folder_belongs_sends_the_user_back_to_ready
       setup, "Destination folder can not be created. Please select another directory for installation.");
   answer(box, IDOK);
   ASSERT_TRUE(wait_for_page(wizard, id::Panel7));
-  EXPECT_TRUE(showing(child_with_id(wizard, id::Button2)));
+  EXPECT_TRUE(showing(find_control(wizard, id::Button2)));
   EXPECT_EQ(text_of(wizard, id::Button2), "Start installation");
   press(wizard, id::Button1);
   EXPECT_TRUE(setup.wait_for_exit(patience));
@@ -485,7 +463,7 @@ TEST_F(setup_cycle, without_a_start_menu_folder_the_files_are_copied_then_setup_
   message_box box = expect_message(setup, "Setup can't create Start menu link.");
   // The run stopped on the Progress page: move the message aside to see it.
   SetWindowPos(box.window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  EXPECT_TRUE(showing(child_with_id(wizard, id::Panel6)));
+  EXPECT_TRUE(showing(find_control(wizard, id::Panel6)));
   int shown = progress_position(wizard, id::ProgressBar1);
   EXPECT_GT(shown, 80);
   EXPECT_LT(shown, 100);

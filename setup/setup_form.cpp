@@ -1,11 +1,12 @@
 #include "setup/setup_form.h"
 
 #include <string>
-#include "app/center_on_screen.h"
-#include "app/file_dialogs.h"
+#include "winservices/center_on_screen.h"
+#include "winservices/file_dialogs.h"
 #include "forms/forms.h"
 #include "fs/fs.h"
-#include "setup/installation_names.h"
+#include "product/installation_names.h"
+#include "product/product.h"
 #include "setup/installer_paths.h"
 #include "ui/application.h"
 
@@ -28,14 +29,14 @@ const char previous_version_notice[] =
 const char *const distribution[] = {"setup.exe",  "kr_px_regex.dll", "remove.exe", "readme.txt",
                                     "help.html",  "license.txt",     "htmltoc.gif"};
 
-std::string title_plus(const char *text) { return std::string(names::product_title) + text; }
+std::string title_plus(const char *text) { return std::string(product_title) + text; }
 
 }  // namespace
 
 TSetupForm::TSetupForm() : TForm(SetupForm_description()) {
   find_components();
   if (is_program_running()) {
-    say((std::string(running_message) + names::product_title).c_str(), MB_OK | MB_ICONSTOP);
+    say((std::string(running_message) + product_title).c_str(), MB_OK | MB_ICONSTOP);
     setup_aborted = true;
     return;
   }
@@ -47,7 +48,7 @@ TSetupForm::TSetupForm() : TForm(SetupForm_description()) {
   install_dir = krval("");
   browse_start_dir = krval("");
 
-  set_caption(names::product_title);
+  set_caption(product_title);
   Label1->set_text(("KRYN " + title_plus(" ")).c_str());
   Label2->set_text(("Welcome to " + title_plus(" setup.")).c_str());
   Label8->set_text("");
@@ -129,7 +130,7 @@ bool TSetupForm::measure_distribution() {
 }
 
 int TSetupForm::say(const char *text, unsigned style) {
-  return Application.message_box(handle, text, names::product_title, style);
+  return Application.message_box(handle, text, product_title, style);
 }
 
 void TSetupForm::Button1Click() { close(); }

@@ -8,12 +8,17 @@
 #include <memory>
 #include "forms/control_ids.h"
 #include "fs/fs_test_hooks.h"
-#include "remove/shell_link_reader.h"
-#include "setup/install_test_support_win.h"
-#include "setup/installation_names.h"
-#include "setup/message_box_watcher_win.h"
+#include "product/installation_names.h"
+#include "product/product.h"
 #include "ui/application.h"
+#include "winservices/shell_link_reader.h"
+#include "wintest/gui_driver.h"
+#include "wintest/install_test_support.h"
+#include "wintest/message_box_watcher.h"
+#include "wintest/test_files.h"
+#include "wintest/test_registry.h"
 
+using namespace gui_test;
 namespace names = installation;
 
 namespace {
@@ -24,7 +29,7 @@ const char *const distribution[] = {"setup.exe", "kr_px_regex.dll", "remove.exe"
 class application_environment : public ::testing::Environment {
 public:
   void SetUp() override {
-    Application.set_title(names::product_title);
+    Application.set_title(product_title);
     Application.initialize();
   }
 };

@@ -5,7 +5,7 @@
 #include <memory>
 #include <new>
 #include <string>
-#include "toc/kryn_site.h"
+#include "product/product.h"
 
 toc_node::toc_node() {
   entry_text.tag = KR_TEXT;

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
-#include "toc/kryn_site.h"
+#include "product/product.h"
 #include "test_support/toc_markup.h"
 #include "toc/toc_style.h"
 

@@ -6,10 +6,12 @@
 #include <shlobj.h>
 #include <gtest/gtest.h>
 #include <string>
-#include "app/center_on_screen.h"
-#include "app/file_dialogs.h"
-#include "app/registry.h"
-#include "app/shell.h"
+#include "winservices/center_on_screen.h"
+#include "winservices/file_dialogs.h"
+#include "winservices/registry.h"
+#include "winservices/shell.h"
+#include "winservices/shell_link_reader.h"
+#include "wintest/gui_driver.h"
 #include "value/krhash.h"
 
 namespace {
@@ -159,47 +161,6 @@ std::string temp_folder() {
   return folder;
 }
 
-std::string own_program() {
-  char path[MAX_PATH];
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return path;
-}
-
-struct link_fields {
-  std::string path, arguments, icon, working_dir;
-  int icon_index = -1;
-};
-
-bool read_link(const std::string &file, link_fields &out) {
-  CoInitialize(nullptr);
-  IShellLinkA *link = nullptr;
-  bool ok = false;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                 reinterpret_cast<void **>(&link)))) {
-    IPersistFile *persist = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&persist)))) {
-      WCHAR wide[MAX_PATH];
-      MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
-      if (SUCCEEDED(persist->Load(wide, STGM_READ))) {
-        char text[MAX_PATH];
-        link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
-        out.path = text;
-        link->GetArguments(text, MAX_PATH);
-        out.arguments = text;
-        link->GetIconLocation(text, MAX_PATH, &out.icon_index);
-        out.icon = text;
-        link->GetWorkingDirectory(text, MAX_PATH);
-        out.working_dir = text;
-        ok = true;
-      }
-      persist->Release();
-    }
-    link->Release();
-  }
-  CoUninitialize();
-  return ok;
-}
-
 // The show command as saved in the link's header. Wine's loader does not
 // restore it for GetShowCmd, so the file itself is read.
 int saved_show_command(const std::string &file) {
@@ -219,15 +180,15 @@ TEST(ShellLink, SavedShortcutReadsBackWithEveryField) {
   std::string folder = temp_folder();
   std::string file = folder + "\\Quenby 1.0.lnk";
   DeleteFileA(file.c_str());
-  std::string target = own_program();
+  std::string target = gui_test::own_program();
   ASSERT_TRUE(create_shell_link(krval(file.c_str()), krval(target.c_str()), krval("\"page one.html\" x"),
                                 krval(target.c_str()), krval(0), krval(SW_SHOWMINNOACTIVE),
                                 krval(folder.c_str())));
-  link_fields back;
-  ASSERT_TRUE(read_link(file, back));
-  EXPECT_STREQ(back.path.c_str(), target.c_str());
+  shell_link_info back;
+  ASSERT_TRUE(read_shell_link(file, back));
+  EXPECT_STREQ(back.target.c_str(), target.c_str());
   EXPECT_EQ(back.arguments, "\"page one.html\" x");
-  EXPECT_STREQ(back.icon.c_str(), target.c_str());
+  EXPECT_STREQ(back.icon_path.c_str(), target.c_str());
   EXPECT_EQ(back.icon_index, 0);
   EXPECT_EQ(saved_show_command(file), SW_SHOWMINNOACTIVE);
   EXPECT_STREQ(back.working_dir.c_str(), folder.c_str());
@@ -238,11 +199,11 @@ TEST(ShellLink, EmptyArgumentsAndFolderAreLeftUnsetAndIndexIsReadAsAnInteger) {
   std::string folder = temp_folder();
   std::string file = folder + "\\plain.lnk";
   DeleteFileA(file.c_str());
-  std::string target = own_program();
+  std::string target = gui_test::own_program();
   ASSERT_TRUE(create_shell_link(krval(file.c_str()), krval(target.c_str()), krval(""),
                                 krval(target.c_str()), krval("3"), krval(SW_SHOWNORMAL), krval("")));
-  link_fields back;
-  ASSERT_TRUE(read_link(file, back));
+  shell_link_info back;
+  ASSERT_TRUE(read_shell_link(file, back));
   EXPECT_EQ(back.arguments, "");
   EXPECT_EQ(back.working_dir, "");
   EXPECT_EQ(back.icon_index, 3);
@@ -251,7 +212,7 @@ TEST(ShellLink, EmptyArgumentsAndFolderAreLeftUnsetAndIndexIsReadAsAnInteger) {
 }
 
 TEST(ShellLink, AnUnwritableLinkFileIsAFailure) {
-  std::string target = own_program();
+  std::string target = gui_test::own_program();
   EXPECT_FALSE(create_shell_link(krval("C:\\no such folder\\at all\\x.lnk"), krval(target.c_str()),
                                  krval(""), krval(target.c_str()), krval(0), krval(1), krval("")));
 }

@@ -1,4 +1,4 @@
-#include "app/file_dialogs.h"
+#include "winservices/file_dialogs.h"
 
 #include <commdlg.h>
 #include <shlobj.h>

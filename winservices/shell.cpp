@@ -1,4 +1,4 @@
-#include "app/shell.h"
+#include "winservices/shell.h"
 
 #include <windows.h>
 #include <objbase.h>

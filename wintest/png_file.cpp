@@ -1,4 +1,4 @@
-#include "setup/png_file.h"
+#include "wintest/png_file.h"
 
 #include <cstdio>
 

@@ -1,4 +1,6 @@
-#include "setup/message_box_watcher_win.h"
+#include "wintest/message_box_watcher.h"
+
+using namespace gui_test;
 
 message_box_watcher::message_box_watcher() : watcher([this] { watch(); }) {}
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 #include <vector>
-#include "setup/gui_driver_win.h"
+#include "wintest/gui_driver.h"
 
 class message_box_watcher {
 public:
@@ -16,7 +16,7 @@ public:
   message_box_watcher(const message_box_watcher &) = delete;
   message_box_watcher &operator=(const message_box_watcher &) = delete;
 
-  std::vector<message_box> seen();
+  std::vector<gui_test::message_box> seen();
   // The texts seen, in order.
   std::vector<std::string> texts();
   void forget();
@@ -25,6 +25,6 @@ private:
   void watch();
   std::atomic<bool> stopping{false};
   std::mutex lock;
-  std::vector<message_box> boxes;
+  std::vector<gui_test::message_box> boxes;
   std::thread watcher;
 };

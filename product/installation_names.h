@@ -5,10 +5,6 @@
 
 namespace installation {
 
-inline constexpr char product_title[] = "Quenby 1.0";
-// The main window's class: a window of this class means the tool is running.
-inline constexpr char tool_window_class[] = "TkrynWOP1";
-
 inline constexpr char installed_program[] = "kwop.exe";
 inline constexpr char setup_program[] = "setup.exe";
 inline constexpr char uninstaller[] = "remove.exe";

@@ -1,4 +1,4 @@
-#include "app/registry.h"
+#include "winservices/registry.h"
 
 #include <cstdint>
 #include <cstring>

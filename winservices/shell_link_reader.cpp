@@ -1,4 +1,4 @@
-#include "remove/shell_link_reader.h"
+#include "winservices/shell_link_reader.h"
 
 #include <windows.h>
 #include <objbase.h>

@@ -1,26 +1,53 @@
-#include "setup/gui_driver_win.h"
+#include "wintest/gui_driver.h"
 
 #include <commctrl.h>
-#include <cstring>
-#include "setup/png_file.h"
+#include <cstdint>
+#include "wintest/png_file.h"
+
+namespace gui_test {
+
+std::string windows_path(const std::string &unix_path) {
+  std::string path = "Z:" + unix_path;
+  for (char &c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+std::string own_program() {
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return std::string(path, n);
+}
 
 started_program::~started_program() {
   if (process.hProcess) {
-    if (running()) {
-      TerminateProcess(process.hProcess, 99);
-      WaitForSingleObject(process.hProcess, 5000);
-    }
+    if (running()) kill();
     CloseHandle(process.hProcess);
   }
   if (process.hThread) CloseHandle(process.hThread);
 }
 
+bool started_program::start(const std::string &program, const std::string &arguments,
+                            const std::string &folder) {
+  std::string line = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
+  return start_line(program.c_str(), line, folder);
+}
+
 bool started_program::start(const std::string &command_line, const std::string &folder) {
+  return start_line(nullptr, command_line, folder);
+}
+
+bool started_program::start_line(const char *program, std::string line, const std::string &folder) {
+  if (process.hProcess) return false;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  std::string line = command_line;
-  return CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &process) != 0;
+  if (!CreateProcessA(program, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
+    process = PROCESS_INFORMATION{};
+    return false;
+  }
+  WaitForInputIdle(process.hProcess, 10000);
+  return true;
 }
 
 bool started_program::wait_for_exit(DWORD milliseconds, DWORD *code) {
@@ -34,26 +61,53 @@ bool started_program::running() const {
   return process.hProcess && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-namespace {
+void started_program::kill() {
+  if (!process.hProcess) return;
+  TerminateProcess(process.hProcess, 99);
+  WaitForSingleObject(process.hProcess, 5000);
+}
 
-struct window_search {
-  const char *window_class;
-  DWORD process_id;
-  HWND found;
-};
+void pump_messages(DWORD milliseconds) {
+  DWORD start = GetTickCount();
+  do {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    Sleep(10);
+  } while (GetTickCount() - start < milliseconds);
+}
+
+namespace {
 
 bool class_is(HWND window, const char *name) {
   char buffer[256];
   return GetClassNameA(window, buffer, sizeof buffer) > 0 && lstrcmpiA(buffer, name) == 0;
 }
 
+struct window_search {
+  DWORD process_id;
+  const char *window_class;
+  const char *caption;
+  bool visible_only;
+  HWND besides;
+  HWND found;
+};
+
 BOOL CALLBACK match_top_level(HWND window, LPARAM context) {
   auto *search = reinterpret_cast<window_search *>(context);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
   if (search->process_id && owner != search->process_id) return TRUE;
-  if (!IsWindowVisible(window)) return TRUE;
+  if (window == search->besides) return TRUE;
+  if (search->visible_only && !IsWindowVisible(window)) return TRUE;
   if (search->window_class && !class_is(window, search->window_class)) return TRUE;
+  if (search->caption) {
+    char caption[256];
+    GetWindowTextA(window, caption, sizeof caption);
+    if (lstrcmpA(caption, search->caption) != 0) return TRUE;
+  }
   search->found = window;
   return FALSE;
 }
@@ -70,12 +124,10 @@ BOOL CALLBACK match_id(HWND window, LPARAM context) {
   return FALSE;
 }
 
-struct box_reading {
-  message_box *box;
-};
-
+// A message box's buttons, its icon, and its text: the texts of its static
+// controls that are not the icon.
 BOOL CALLBACK read_box_child(HWND window, LPARAM context) {
-  message_box &box = *reinterpret_cast<box_reading *>(context)->box;
+  message_box &box = *reinterpret_cast<message_box *>(context);
   if (class_is(window, "Button")) {
     box.buttons.push_back(GetDlgCtrlID(window));
   } else if (class_is(window, "Static")) {
@@ -88,8 +140,7 @@ BOOL CALLBACK read_box_child(HWND window, LPARAM context) {
       for (const auto &icon : icons)
         if (shown && shown == LoadIconA(nullptr, icon.id)) box.icon = icon.style;
     } else {
-      std::string text = window_text(window);
-      if (!text.empty()) box.text = text;
+      box.text += window_text(window);
     }
   }
   return TRUE;
@@ -97,48 +148,32 @@ BOOL CALLBACK read_box_child(HWND window, LPARAM context) {
 
 }  // namespace
 
-HWND find_window_of(const char *window_class, DWORD process_id) {
-  window_search search{window_class, process_id, nullptr};
+HWND find_window(DWORD process_id, const char *window_class, const char *caption, bool visible_only,
+                 HWND besides) {
+  window_search search{process_id, window_class, caption, visible_only, besides, nullptr};
   EnumWindows(match_top_level, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
-bool wait_until(bool (*condition)(void *), void *context, DWORD milliseconds) {
-  DWORD start = GetTickCount();
-  for (;;) {
-    if (condition(context)) return true;
-    if (GetTickCount() - start > milliseconds) return false;
-    pump_messages(50);
-  }
-}
-
-HWND wait_for_window(const char *window_class, DWORD process_id, DWORD milliseconds) {
-  window_search search{window_class, process_id, nullptr};
-  wait_until(
-      [](void *c) {
-        auto *s = static_cast<window_search *>(c);
-        s->found = find_window_of(s->window_class, s->process_id);
-        return s->found != nullptr;
-      },
-      &search, milliseconds);
-  return search.found;
+HWND wait_for_window(DWORD process_id, const char *window_class, const char *caption,
+                     DWORD milliseconds, bool visible_only) {
+  HWND found = nullptr;
+  wait_until([&] { return (found = find_window(process_id, window_class, caption, visible_only)) != nullptr; },
+             milliseconds);
+  return found;
 }
 
 bool wait_until_gone(HWND window, DWORD milliseconds) {
-  return wait_until(
-      [](void *c) {
-        HWND w = static_cast<HWND>(c);
-        return !IsWindow(w) || !IsWindowVisible(w);
-      },
-      window, milliseconds);
+  return wait_until([&] { return !IsWindow(window) || !IsWindowVisible(window); }, milliseconds);
 }
 
-HWND child_with_id(HWND top, int id) {
+HWND find_control(HWND top, int id) {
   id_search search{id, nullptr};
   EnumChildWindows(top, match_id, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
+// Through SendMessageTimeout: a window of a hung program gives an empty text.
 std::string window_text(HWND window) {
   if (!window) return std::string();
   DWORD_PTR length = 0;
@@ -153,37 +188,67 @@ std::string window_text(HWND window) {
   return text;
 }
 
+void set_text(HWND window, const std::string &text) {
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
+                      5000, &ignored);
+}
+
+bool is_enabled(HWND window) { return IsWindowEnabled(window) != 0; }
+
+bool is_visible_flag(HWND window) { return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+
 bool showing(HWND window) { return window && IsWindowVisible(window); }
 
+void click(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
+
 void press(HWND top, int id) {
-  HWND button = child_with_id(top, id);
+  HWND button = find_control(top, id);
   PostMessageA(top, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
 }
 
+void command(HWND form, int id) { PostMessageA(form, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+void press_key(HWND form, WORD key, bool ctrl) {
+  SetForegroundWindow(form);
+  wait_until([&] { return GetForegroundWindow() == form; }, 2000);
+  std::vector<INPUT> inputs;
+  auto add = [&](WORD k, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = k;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    inputs.push_back(in);
+  };
+  if (ctrl) add(VK_CONTROL, false);
+  add(key, false);
+  add(key, true);
+  if (ctrl) add(VK_CONTROL, true);
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
 void set_check(HWND top, int id, bool checked) {
-  SendMessageA(child_with_id(top, id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageA(find_control(top, id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 bool is_checked(HWND top, int id) {
-  return SendMessageA(child_with_id(top, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  return SendMessageA(find_control(top, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 int progress_position(HWND top, int id) {
-  return static_cast<int>(SendMessageA(child_with_id(top, id), PBM_GETPOS, 0, 0));
+  return static_cast<int>(SendMessageA(find_control(top, id), PBM_GETPOS, 0, 0));
 }
 
-bool wait_for_message_box(DWORD process_id, DWORD milliseconds, message_box &out) {
-  HWND window = wait_for_window("#32770", process_id, milliseconds);
+bool wait_for_message_box(DWORD process_id, DWORD milliseconds, message_box &out, const char *caption) {
+  HWND window = wait_for_window(process_id, "#32770", caption, milliseconds);
   if (!window) return false;
   // Give the box a moment to fill in its controls.
   pump_messages(100);
   out = message_box();
   out.window = window;
-  char caption[512];
-  GetWindowTextA(window, caption, sizeof caption);
-  out.caption = caption;
-  box_reading reading{&out};
-  EnumChildWindows(window, read_box_child, reinterpret_cast<LPARAM>(&reading));
+  out.caption = window_text(window);
+  out.has_owner = GetWindow(window, GW_OWNER) != nullptr;
+  EnumChildWindows(window, read_box_child, reinterpret_cast<LPARAM>(&out));
   return true;
 }
 
@@ -196,24 +261,23 @@ void answer(const message_box &box, int button) {
   PostThreadMessageA(thread, WM_NULL, 0, 0);
 }
 
-void pump_messages(DWORD milliseconds) {
-  DWORD start = GetTickCount();
-  do {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-    Sleep(10);
-  } while (GetTickCount() - start < milliseconds);
+bool take_message_box(DWORD process_id, const char *caption, DWORD milliseconds, message_box &out) {
+  if (!wait_for_message_box(process_id, milliseconds, out, caption)) return false;
+  answer(out, IDOK);
+  return true;
 }
 
 bool save_screenshot(HWND window, const std::string &png_path) {
   if (!window) return false;
+  // In front, and done painting, frame included.
   SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
   SetForegroundWindow(window);
+  wait_until([&] { return GetForegroundWindow() == window; }, 2000);
+  // Without a window manager the caption may keep the look of an inactive
+  // window after the activation went back and forth; draw it as it stands.
+  if (GetForegroundWindow() == window) SendMessageA(window, WM_NCACTIVATE, TRUE, 0);
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
-  pump_messages(400);
+  pump_messages(700);
   RECT r;
   if (!GetWindowRect(window, &r)) return false;
   int width = r.right - r.left, height = r.bottom - r.top;
@@ -252,3 +316,5 @@ bool save_screenshot(HWND window, const std::string &png_path) {
   ReleaseDC(nullptr, screen);
   return ok && write_png_file(png_path, width, height, rgb);
 }
+
+}  // namespace gui_test

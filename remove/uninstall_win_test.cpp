@@ -1,9 +1,12 @@
 #include "remove/uninstall.h"
 
 #include <gtest/gtest.h>
+#include "product/installation_names.h"
+#include "product/product.h"
 #include "remove/self_delete.h"
-#include "setup/install_test_support_win.h"
-#include "setup/installation_names.h"
+#include "wintest/install_test_support.h"
+#include "wintest/test_files.h"
+#include "wintest/test_registry.h"
 
 namespace names = installation;
 
@@ -43,7 +46,7 @@ protected:
     ASSERT_TRUE(set_registry_text(HKEY_LOCAL_MACHINE, names::product_key, names::desktop_link_value,
                                   desktop_link));
     ASSERT_TRUE(set_registry_text(HKEY_LOCAL_MACHINE, names::uninstall_key, names::display_name_value,
-                                  names::product_title));
+                                  product_title));
     ASSERT_TRUE(set_registry_text(HKEY_LOCAL_MACHINE, names::uninstall_key,
                                   names::uninstall_string_value, installed_folder + "remove.exe"));
   }

@@ -1,4 +1,4 @@
-#include "app/center_on_screen.h"
+#include "winservices/center_on_screen.h"
 
 namespace {
 
