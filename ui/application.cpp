@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 #include <algorithm>
-#include "ui/form.h"
 #include "ui/window_classes.h"
 
 TApplication Application;
@@ -17,21 +16,21 @@ void TApplication::initialize() {
   register_window_classes(instance());
 }
 
-void TApplication::adopt(TForm *form) {
+void TApplication::adopt(application_form *form) {
   forms.push_back(form);
   if (!main_form) main_form = form;
 }
 
-TForm *TApplication::form_of(HWND window) const {
+application_form *TApplication::form_of(HWND window) const {
   if (!window) return nullptr;
   HWND root = GetAncestor(window, GA_ROOT);
-  for (TForm *form : forms)
+  for (application_form *form : forms)
     if (form->handle && form->handle == root) return form;
   return nullptr;
 }
 
 void TApplication::dispatch(MSG &message) {
-  if (TForm *form = form_of(message.hwnd)) {
+  if (application_form *form = form_of(message.hwnd)) {
     // A disabled form (behind a modal one) takes no shortcuts.
     if (form->accelerators && IsWindowEnabled(form->handle) &&
         TranslateAcceleratorA(form->handle, form->accelerators, &message))
@@ -61,7 +60,7 @@ int TApplication::message_box(HWND owner, const char *text, const char *caption,
 
 void TApplication::free_forms() {
   while (!forms.empty()) {
-    TForm *form = forms.back();
+    application_form *form = forms.back();
     forms.pop_back();
     delete form;
   }

@@ -6,14 +6,23 @@
 #include <vector>
 #include "value/krval.h"
 
-class TForm;
+// What the application knows of each of its forms: the window, its
+// shortcuts, and how to show it. The forms themselves (TForm) sit on this.
+class application_form {
+public:
+  virtual ~application_form() = default;
+  virtual void show() = 0;
+
+  HWND handle = nullptr;
+  HACCEL accelerators = nullptr;
+};
 
 class TApplication {
 public:
   krval title;
-  TForm *main_form = nullptr;
+  application_form *main_form = nullptr;
   int icon_resource = 0;          // the forms' window icon; 0: the system's
-  std::vector<TForm *> forms;   // owned, in creation order
+  std::vector<application_form *> forms;   // owned, in creation order
 
   void set_title(const char *text) { title = text; }
   // Registers the common controls and the layer's own window classes.
@@ -32,11 +41,11 @@ public:
   int message_box(HWND owner, const char *text, const char *caption, unsigned style);
   // Destroys every form, the last created first.
   void free_forms();
-  TForm *form_of(HWND window) const;
+  application_form *form_of(HWND window) const;
   HINSTANCE instance() const;
 
 private:
-  void adopt(TForm *form);
+  void adopt(application_form *form);
 };
 
 extern TApplication Application;

@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 #include <string>
-#include "ui/form.h"
 
 int TControl::left() const { return form->place_of(node).left; }
 int TControl::top() const { return form->place_of(node).top; }

@@ -6,7 +6,18 @@
 #include "ui/layout.h"
 #include "value/krval.h"
 
-class TForm;
+class TLabel;
+
+// What a control asks of the form that holds it: its place in the form's
+// layout, and a new place for a label that fits its text.
+class control_host {
+public:
+  virtual const ui_rect &place_of(int node) const = 0;
+  virtual void fit_label(TLabel &label) = 0;
+
+protected:
+  ~control_host() = default;
+};
 
 class TControl {
 public:
@@ -15,7 +26,7 @@ public:
   HWND handle = nullptr;
   int id = 0;
   const char *name = "";
-  TForm *form = nullptr;
+  control_host *form = nullptr;
   int node = -1;   // index of the component in its form's layout
 
   // The place in screen pixels after scaling, relative to the parent the

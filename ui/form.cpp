@@ -478,7 +478,7 @@ int TForm::show_modal() {
   if (in_modal) return 0;
   modal_result = 0;
   std::vector<HWND> disabled;
-  for (TForm *other : Application.forms) {
+  for (application_form *other : Application.forms) {
     if (other == this || !other->handle || !IsWindowEnabled(other->handle)) continue;
     EnableWindow(other->handle, FALSE);
     disabled.push_back(other->handle);

@@ -9,22 +9,21 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "ui/application.h"
 #include "ui/controls.h"
 #include "ui/form_description.h"
 #include "ui/layout.h"
 #include "ui/ui_exception.h"
 
-class TForm {
+class TForm : public application_form, public control_host {
 public:
   explicit TForm(const form_description &description);
   virtual ~TForm();
   TForm(const TForm &) = delete;
   TForm &operator=(const TForm &) = delete;
 
-  HWND handle = nullptr;
   const form_description &description;
   int screen_ppi = 96;
-  HACCEL accelerators = nullptr;
   int modal_result = 0;
 
   // The component of that name and kind; throws ui_exception when the
@@ -44,7 +43,7 @@ public:
   // Outer size of the window in screen pixels.
   void set_size(int width, int height);
   int scale(int design_pixels) const;
-  void show();
+  void show() override;
   void hide();
   void close();
   // Shows the form with every other form of the application disabled and
@@ -55,8 +54,8 @@ public:
   // Redraws the window and its children now, from inside a long handler.
   void repaint_now();
 
-  const ui_rect &place_of(int node) const { return layout[node].place; }
-  void fit_label(TLabel &label);
+  const ui_rect &place_of(int node) const override { return layout[node].place; }
+  void fit_label(TLabel &label) override;
   void realign();
 
 protected:
