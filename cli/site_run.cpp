@@ -8,6 +8,7 @@
 #include "cli/file_bytes.h"
 #include "cli/full_path.h"
 #include "cli/unified_diff.h"
+#include "toc/destination_file.h"
 #include "toc/make_toc_file.h"
 
 namespace fsys = std::filesystem;
@@ -28,8 +29,8 @@ namespace {
 void say(cli_io &io, const std::string &line) { std::fprintf(io.err, "quenby-toc: %s\n", line.c_str()); }
 
 bool same_file(const std::string &a, const std::string &b) {
-  std::error_code ec;
-  if (fsys::equivalent(a, b, ec)) return true;
+  const std::string identity = file_identity(krval(a.c_str()));
+  if (!identity.empty() && identity == file_identity(krval(b.c_str()))) return true;
   return full_path(a) == full_path(b);
 }
 

@@ -75,7 +75,7 @@ bool html_toc::is_landmark(const xml_node &n) {
     return (name.length == 2 && (name.bytes[0] | 0x20) == 'h') ||
            (name.length == 4 && std::memcmp(name.bytes, "body", 4) == 0);
   }
-  return n.kind == XML_COMMENT || n.kind == XML_SSI;
+  return is_comment(&n);
 }
 
 // The first pass: the nodes in document order, numbered as they are met:

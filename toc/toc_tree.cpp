@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 #include "product/product.h"
+#include "toc/node_text.h"
 
 toc_node::toc_node() {
   entry_text.tag = KR_TEXT;
@@ -71,19 +72,6 @@ void toc_tree::take_markup(const toc_style &style, const toc_layout &list_layout
   layout = list_layout;
 }
 
-namespace {
-
-// Adds a Value's text, reading a text Value's bytes in place.
-template <class Text>
-void add_value(Text &text, const krval &value) {
-  if (value.is_text())
-    text.add(value.text.bytes, value.text.length);
-  else
-    text.add(value.c_str(), value.text_length());
-}
-
-}  // namespace
-
 // The block's text gathers here and goes to the sink a few kilobytes at a
 // time: an item is put together from about ten pieces, and a page may have
 // hundreds of thousands of items, none of which needs storage of its own.
@@ -109,7 +97,10 @@ public:
     std::memcpy(room_.get() + used_, bytes, static_cast<size_t>(count));
     used_ += count;
   }
-  void add(const krval &value) { add_value(*this, value); }
+  void add(const krval &value) {
+    const toc_text::piece bytes = toc_text::bytes_of(value);   // a text Value's bytes in place
+    add(bytes.bytes, bytes.length);
+  }
   void add(const std::string &bytes) { add(bytes.data(), static_cast<int32_t>(bytes.size())); }
 
 private:
