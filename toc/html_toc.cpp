@@ -69,6 +69,10 @@ static int32_t heading_digit(const xml_node *n) {
   return level >= 0 && level <= 9 ? level : -1;
 }
 
+namespace {
+bool may_hold_a_name(const krval &raw);
+}
+
 bool html_toc::is_landmark(const xml_node &n) {
   if (n.kind == XML_START_TAG) {
     const krchar &name = n.name.text;
@@ -76,6 +80,11 @@ bool html_toc::is_landmark(const xml_node &n) {
            (name.length == 4 && std::memcmp(name.bytes, "body", 4) == 0);
   }
   return is_comment(&n);
+}
+
+bool html_toc::is_landmark_or_named(const xml_node &n) {
+  return is_landmark(n) ||
+         ((n.kind == XML_START_TAG || n.kind == XML_ELEMENT) && may_hold_a_name(n.raw_text));
 }
 
 // The first pass: the nodes in document order, numbered as they are met:
@@ -246,15 +255,23 @@ bool html_toc::left_out(const xml_node *heading) const {
 // names made from the stamp only names that look like them can collide.
 void html_toc::collect_page_names() {
   const bool slugs = options && options->names == toc_naming::slug;
-  for (xml_node *n = document->first; n; n = xml_tree::next_in_order(n)) {
-    if (n->kind != XML_START_TAG && n->kind != XML_ELEMENT) continue;
+  auto look_at_tag = [&](xml_node *n) {
+    if (n->kind != XML_START_TAG && n->kind != XML_ELEMENT) return;
     if (slugs ? !may_hold_a_name(n->raw_text)
               : !holds_bytes(n->raw_text, made_name_prefix, sizeof made_name_prefix - 1))
-      continue;
+      return;
     krval value;
-    if (n->attributes.get(id_key, value) && value.text_length() > 0) taken_names.insert(value.str());
-    if (is_named(n, "a", 1) && n->attributes.get(name_key, value) && value.text_length() > 0)
-      taken_names.insert(value.str());
+    auto take = [&] {
+      const piece name = bytes_of(value);
+      taken_names.insert({name.bytes, static_cast<size_t>(name.length)});
+    };
+    if (n->attributes.get(id_key, value) && value.text_length() > 0) take();
+    if (is_named(n, "a", 1) && n->attributes.get(name_key, value) && value.text_length() > 0) take();
+  };
+  if (landmarks && landmarks_hold_names) {
+    for (xml_node *n : *landmarks) look_at_tag(n);
+  } else {
+    for (xml_node *n = document->first; n; n = xml_tree::next_in_order(n)) look_at_tag(n);
   }
 }
 
@@ -323,8 +340,8 @@ void html_toc::make_name(const std::string &entry_text, std::string &name) {
   // Names from the stamp differ from each other by their counter: only the
   // page's own can be in the way. A readable name is taken as it is made.
   if (!slugs) {
-    if (!taken_names.empty() && taken_names.count(name)) give_free_suffix(name, false);
-  } else if (!taken_names.insert(name).second) {
+    if (taken_names.contains(name)) give_free_suffix(name, false);
+  } else if (!taken_names.insert(name)) {
     give_free_suffix(name, true);
   }
 }
@@ -343,7 +360,12 @@ void html_toc::give_free_suffix(std::string &name, bool take) {
     name.resize(base_length);
     name += '-';
     name.append(digits, static_cast<size_t>(count));
-    if (take ? taken_names.insert(name).second : !taken_names.count(name)) return;
+    if (!take) {
+      if (!taken_names.contains(name)) return;
+    } else if (taken_names.insert(name)) {
+      ++k;   // taken now: the next of this base starts past it
+      return;
+    }
   }
 }
 

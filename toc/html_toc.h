@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 #include "html/xml_node.h"
+#include "toc/name_set.h"
 #include "toc/toc_options.h"
 #include "toc/toc_tree.h"
 #include "value/krarr.h"
@@ -47,6 +47,7 @@ public:
   // the first pass then looks at those alone instead of walking every node.
   // Not owned.
   const std::vector<xml_node *> *landmarks = nullptr;
+  bool landmarks_hold_names = false;   // listed with is_landmark_or_named
   // Anchors, naming, exclusions and the stamp; none: the window's defaults
   // with stamp 0. Not owned. The range and the anchor attributes are the
   // fields above.
@@ -62,6 +63,11 @@ public:
   // (krhtml::is_landmark): every start tag named body or h and one more
   // byte (a heading of any level), and every comment.
   static bool is_landmark(const xml_node &n);
+  // The same and every tag that may hold an id or a name, for a run that
+  // makes readable names: those must not take one of the page's, and the
+  // tags are then looked at while the parser has them at hand instead of in
+  // a walk over every node.
+  static bool is_landmark_or_named(const xml_node &n);
 
   // The style's heading range, switches and anchor attributes.
   void take_style(const toc_style &style);
@@ -124,7 +130,7 @@ private:
   // Every name of the page (ids, and names of a elements) and every name
   // made in this run: a made name must be none of them. Collected when the
   // first name is made.
-  std::unordered_set<std::string> taken_names;
+  name_set taken_names;
   // For each name met taken: the suffix to try next.
   std::unordered_map<std::string, uint32_t> next_suffix;
   bool names_collected = false;

@@ -206,14 +206,16 @@ private:
 };
 
 // Reads the whole source into the document, and hands on the parser's
-// landmarks of it; 0, or the job's result with the message set.
+// landmarks of it (with the tags that may hold a name, where asked); 0, or
+// the job's result with the message set.
 int32_t read_source(page_bytes &in, const krval &source_name, xml_tree &document,
-                    std::vector<xml_node *> &landmarks, toc_progress_callback progress,
-                    void *context, krval &message, std::vector<source_piece> *pieces) {
+                    std::vector<xml_node *> &landmarks, bool list_named,
+                    toc_progress_callback progress, void *context, krval &message,
+                    std::vector<source_piece> *pieces) {
   const int32_t size = in.size();
   int64_t read = 0;
   krhtml parser;
-  parser.is_landmark = html_toc::is_landmark;
+  parser.is_landmark = list_named ? html_toc::is_landmark_or_named : html_toc::is_landmark;
   parser.set_tree(&document);
   // A parsed page takes about seven times its size in nodes and text; six
   // times is faulted in ahead, so that no page is cleared in vain.
@@ -416,7 +418,9 @@ int32_t run_page(page_bytes &source, const krval &source_name, html_sink *sink,
   std::vector<xml_node *> landmarks;
   // The pieces stay where they were read while the document lives.
   std::vector<source_piece> pieces;
-  int32_t result = read_source(source, source_name, document, landmarks, job.progress,
+  // Readable names are checked against every name of the page.
+  const bool list_named = job.options.names == toc_naming::slug && !job.remove;
+  int32_t result = read_source(source, source_name, document, landmarks, list_named, job.progress,
                                job.context, job.message, job.leave_unchanged ? &pieces : nullptr);
   source.done();
   if (result != 0) return result;
@@ -424,6 +428,7 @@ int32_t run_page(page_bytes &source, const krval &source_name, html_sink *sink,
   if (job.title) *job.title = page_title(document);
 
   html_toc transform;
+  transform.landmarks_hold_names = list_named;
   result = transform_page(document, landmarks, job, transform);
   if (result != 0) return result;
   job.unchanged = false;
