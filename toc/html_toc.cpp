@@ -387,8 +387,12 @@ bool html_toc::insert_anchor(xml_node *heading, const std::string &name) {
     heading->raw_text.text.borrow(with_id.text.bytes, with_id.text.length);
     return true;
   }
-  const piece opening[] = {{"<a name=\"", 9}, name_piece, {"\"", 1}, bytes_of(named_anchor_attributes),
-                           {">", 1}};
+  // Where the style gives the anchor no attributes, only a name from the
+  // stamp tells it from the author's: any other name gets the mark.
+  piece attributes = bytes_of(named_anchor_attributes);
+  if (attributes.length == 0 && options && options->names != toc_naming::stamp)
+    attributes = {toc_made_id_mark, static_cast<int32_t>(sizeof toc_made_id_mark - 1)};
+  const piece opening[] = {{"<a name=\"", 9}, name_piece, {"\"", 1}, attributes, {">", 1}};
   xml_node *last = xml_tree::last_sibling(heading->first_child);
   // Where the heading's own end tag closes it, the anchor's start is written
   // with the heading's start tag and its end with that end tag: two nodes a

@@ -55,8 +55,8 @@ bool html_toc::remove_made_id(xml_node *heading) {
 
 // An anchor this tool put around a heading's content: the heading's first
 // child, exactly as the style writes it (with the style's attributes, or
-// where the style has none, a name made from the stamp), and the "</a>"
-// that closes it. Its nodes are left with no text, so they write nothing.
+// where the style has none, the mark or a name made from the stamp), and
+// the "</a>" that closes it. Its nodes are left with no text, so they write nothing.
 void html_toc::remove_made_anchor(xml_node *heading) {
   xml_node *anchor = heading->first_child;
   while (anchor && is_number(anchor)) anchor = anchor->next;
@@ -64,15 +64,22 @@ void html_toc::remove_made_anchor(xml_node *heading) {
   const krval &tag = anchor->raw_text;
   const char *s = tag.c_str();
   const int32_t n = tag.text_length();
-  const int32_t attributes = named_anchor_attributes.text_length();
-  if (n < 11 + attributes || std::memcmp(s, "<a name=\"", 9) != 0 || s[n - 1] != '>' ||
-      std::memcmp(s + n - 1 - attributes, named_anchor_attributes.c_str(),
-                  static_cast<size_t>(attributes)) != 0 ||
-      s[n - 2 - attributes] != '"')
+  // After the name: the style's attributes, or where it has none, the mark
+  // (a name not from the stamp) or nothing (a name from the stamp).
+  auto ends_with = [&](const char *attributes, int32_t length) {
+    return n >= 11 + length && std::memcmp(s, "<a name=\"", 9) == 0 && s[n - 1] == '>' &&
+           std::memcmp(s + n - 1 - length, attributes, static_cast<size_t>(length)) == 0 &&
+           s[n - 2 - length] == '"' &&
+           !std::memchr(s + 9, '"', static_cast<size_t>(n - 11 - length));
+  };
+  const int32_t mark_length = static_cast<int32_t>(sizeof toc_made_id_mark - 1);
+  const int32_t own = named_anchor_attributes.text_length();
+  if (own > 0) {
+    if (!ends_with(named_anchor_attributes.c_str(), own)) return;
+  } else if (!ends_with(toc_made_id_mark, mark_length) &&
+             !(ends_with("", 0) && is_stamp_name(s + 9, n - 11))) {
     return;
-  const int32_t name_length = n - 11 - attributes;
-  if (std::memchr(s + 9, '"', static_cast<size_t>(name_length))) return;
-  if (attributes == 0 && !is_stamp_name(s + 9, name_length)) return;
+  }
   // Its end: the end tag that closed it, else the last "</a>" of the heading.
   xml_node *closing = nullptr;
   xml_node *last = anchor->first_child ? xml_tree::last_sibling(anchor->first_child) : nullptr;
@@ -88,9 +95,23 @@ void html_toc::remove_made_anchor(xml_node *heading) {
   closing->raw_text = krval("");
 }
 
+// The text of a number this tool writes: "1. ", "1.4.2. ": digits and a
+// dot, one or more times, then one blank.
+static bool is_number_text(const std::string &text) {
+  size_t i = 0;
+  bool any = false;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    if (i >= text.size() || text[i++] != '.') return false;
+    any = true;
+  }
+  return any && i + 1 == text.size() && text[i] == ' ';
+}
+
 // A number this tool put at the start of a heading: the first child, a
-// start tag exactly as the style writes the number's start, holding text
-// alone and closed by the number's end; or what is left of one taken out.
+// start tag exactly as the style writes the number's start, holding a
+// number's text alone and closed by the number's end; or what is left of
+// one taken out. Anything else in such a span is the author's.
 bool html_toc::is_number(const xml_node *n) const {
   if (n->kind != XML_START_TAG) return false;
   const krval &tag = n->raw_text;
@@ -105,9 +126,13 @@ bool html_toc::is_number(const xml_node *n) const {
       static_cast<size_t>(last->raw_text.text_length()) != end.size() ||
       std::memcmp(last->raw_text.c_str(), end.data(), end.size()) != 0)
     return false;
-  for (const xml_node *c = n->first_child; c != last; c = c->next)
+  std::string text;
+  for (const xml_node *c = n->first_child; c != last; c = c->next) {
     if (!is_text(c) || c->first_child) return false;
-  return true;
+    const piece bytes = bytes_of(c->raw_text);
+    text.append(bytes.bytes, static_cast<size_t>(bytes.length));
+  }
+  return is_number_text(text);
 }
 
 // Its nodes are left with no text: they write nothing, and give the entry

@@ -12,6 +12,7 @@
 #include "regex/regex_binding.h"
 #include "test_support/scratch_folder.h"
 #include "toc/toc_generated_pages.h"
+#include "toc/toc_style_file.h"
 #include "toc/toc_test_util.h"
 
 namespace {
@@ -54,17 +55,27 @@ size_t erase_all(std::string &text, const std::string &from, const std::string &
   return count;
 }
 
+// What follows a made anchor's name: the style's attributes, or where it has
+// none, the mark for a name not from the stamp.
+std::string made_anchor_attributes(const toc_options &options) {
+  const std::string own = options.style.named_anchor_attributes.str();
+  return own.empty() && options.names != toc_naming::stamp ? toc_made_id_mark : own;
+}
+
 // Names the tool made in an output, in the order they stand.
 std::vector<std::string> made_names(const std::string &output, const toc_options &options) {
   const bool ids = options.anchors == toc_anchor_mode::id;
   const std::string from = ids ? " id=\"" : "<a name=\"";
   const std::string to = ids ? std::string("\"") + toc_made_id_mark
-                             : "\"" + options.style.named_anchor_attributes.str() + ">";
+                             : "\"" + made_anchor_attributes(options) + ">";
+  // Without attributes, a name from the stamp is all that marks an anchor.
+  const bool by_name = !ids && to == "\">";
   std::vector<std::string> names;
   for (size_t at = output.find(from); at != std::string::npos; at = output.find(from, at + 1)) {
     size_t stop = output.find('"', at + from.size());
-    if (output.compare(stop, to.size(), to) == 0)
-      names.push_back(output.substr(at + from.size(), stop - at - from.size()));
+    const std::string name = output.substr(at + from.size(), stop - at - from.size());
+    if (output.compare(stop, to.size(), to) == 0 && (!by_name || name.rfind("kryn_link_", 0) == 0))
+      names.push_back(name);
   }
   return names;
 }
@@ -77,7 +88,7 @@ std::string strip_insertions(std::string output, const toc_options &options) {
     if (options.anchors == toc_anchor_mode::id) {
       erase_all(output, " id=\"" + name + "\"" + toc_made_id_mark, "");
     } else {
-      erase_all(output, "<a name=\"" + name + "\"" + options.style.named_anchor_attributes.str() + ">", "");
+      erase_all(output, "<a name=\"" + name + "\"" + made_anchor_attributes(options) + ">", "");
     }
   }
   if (options.anchors == toc_anchor_mode::name) erase_all(output, "</a>", "");
@@ -140,7 +151,8 @@ protected:
 };
 
 TEST_F(toc_options_properties, hold_for_every_combination_of_options) {
-  for (const char *style : {"classic", "html5", "details"})
+  // The predefined styles, and a style file whose anchors have no attributes.
+  for (const char *style : {"classic", "html5", "details", "style.txt"})
     for (toc_anchor_mode anchors : {toc_anchor_mode::name, toc_anchor_mode::id})
       for (toc_naming names : {toc_naming::stamp, toc_naming::slug})
         for (int levels = 0; levels < 2; ++levels)
@@ -148,7 +160,11 @@ TEST_F(toc_options_properties, hold_for_every_combination_of_options) {
             const bool skip = skip_and_number & 1, number = skip_and_number & 2;
             toc_options options;
             bool prefers_ids = false;
-            ASSERT_TRUE(predefined_style(style, options.style, options.layout, prefers_ids));
+            std::string error;
+            ASSERT_TRUE(predefined_style(style, options.style, options.layout, prefers_ids) ||
+                        read_style_file(QUENBY_SOURCE_DIR "/toc/golden/" + std::string(style),
+                                        options.style, options.layout, error))
+                << error;
             options.anchors = anchors;
             options.names = names;
             options.heading_ids = true;
@@ -208,6 +224,8 @@ TEST_F(toc_options_properties, removal_keeps_the_authors_markup) {
       "<h2 id=\"x\" data-kryn-toc=\"1\">A</h2><h2 id=\"y\"data-kryn-toc>B</h2>",
       "<h2><b><span class=\"toc_number\">1. </span></b>A</h2><p><span class=\"toc_number\">2. </span></p>",
       "<h2><span class=\"toc_number\">1. <b>x</b></span>A</h2><h3><span class=toc_number>1. </span>B</h3>",
+      "<h2><span class=\"toc_number\">x</span>A</h2><h2><span class=\"toc_number\"></span>B</h2>"
+      "<h2><span class=\"toc_number\">1.2 </span>C</h2><h2><span class=\"toc_number\">1.2.</span>D</h2>",
       "<p><a name=\"kryn_link_1_5\" class=\"header_item\">out of a heading</a></p>",
       "<h2>text <a name=\"kryn_link_1_5\" class=\"header_item\">later</a></h2>",
       "<h2><a name=\"own\" class=\"header_item\" title=\"t\">A</a></h2>",
