@@ -1,6 +1,7 @@
 #include "toc/make_toc_file.h"
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <optional>
@@ -338,6 +339,26 @@ bool style_within_page_folder(const std::string &style) {
   return true;
 }
 
+// A link in the page's folder may still lead out of it: where the folder
+// and the style file both resolve, the file's real place must lie below the
+// folder's. A file that does not resolve is left to reading, which names it.
+bool style_resolves_within(const std::string &folder, const std::string &style) {
+  namespace fs = std::filesystem;
+  const fs::path base = folder.empty() ? fs::path(".") : fs::path(folder);
+  std::error_code error;
+  const fs::path real_folder = fs::canonical(base, error);
+  if (error) return true;
+  const fs::path real_style = fs::canonical(base / style, error);
+  if (error) return true;
+  auto at = real_style.begin();
+  for (const fs::path &part : real_folder) {
+    if (part.empty()) continue;   // a trailing separator
+    if (at == real_style.end() || *at != part) return false;
+    ++at;
+  }
+  return true;
+}
+
 // The options the page asks for, where its TOC comment carries settings;
 // the job's own otherwise. False with the message set.
 bool options_for_page(const xml_tree &document, const html_toc &transform, toc_job &job,
@@ -358,7 +379,8 @@ bool options_for_page(const xml_tree &document, const html_toc &transform, toc_j
   page_options.stamp = job.options.stamp;
   const std::string folder = job.chosen->style.empty() ? job.style_folder : std::string();
   const bool page_names_style = job.chosen->style.empty() && !page.style.empty();
-  if (page_names_style && !style_within_page_folder(page.style)) {
+  if (page_names_style &&
+      (!style_within_page_folder(page.style) || !style_resolves_within(job.style_folder, page.style))) {
     set_page_error(job, line_of(document, transform.toc_comment),
                    "a style file named in a page must lie in the page's folder or below it: '" +
                        page.style + "'");

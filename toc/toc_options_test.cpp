@@ -3,6 +3,7 @@
 // and what each rejects.
 #include <gtest/gtest.h>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,7 +31,8 @@ struct made_page {
 };
 
 made_page make(const std::string &page, const std::vector<std::pair<std::string, std::string>> &chosen,
-               const std::string &name = "page.html", bool remove = false) {
+               const std::string &name = "page.html", bool remove = false,
+               const std::string &style_folder = golden_folder) {
   made_page made;
   toc_choices choices;
   std::string error;
@@ -40,7 +42,7 @@ made_page make(const std::string &page, const std::vector<std::pair<std::string,
   EXPECT_TRUE(resolve_toc_options(choices, golden_folder, job.options, error)) << error;
   job.options.stamp = 1007136000;
   job.chosen = &choices;
-  job.style_folder = golden_folder;
+  job.style_folder = style_folder;
   job.page_name = name;
   job.tree = &tree;
   job.remove = remove;
@@ -171,6 +173,28 @@ TEST_F(toc_options_test, bad_settings_in_a_page_name_its_line_and_write_nothing)
     EXPECT_EQ(made.message, c.second);
     EXPECT_EQ(made.output, "");
   }
+#ifndef _WIN32
+  // Nor is a link in the page's folder a way out of it; a style that lies
+  // there is read.
+  test_support::scratch_folder scratch;
+  ASSERT_TRUE(write_file(scratch.file("outside.txt"), "secret_key = \"1\"\n"));
+  std::filesystem::create_directories(scratch.file("pages/sub"));
+  ASSERT_TRUE(write_file(scratch.file("pages/sub/inside.txt"), read_file(golden_folder + "/style.txt")));
+  std::filesystem::create_symlink("../outside.txt", scratch.file("pages/out.txt"));
+  std::filesystem::create_symlink("sub/inside.txt", scratch.file("pages/in.txt"));
+  std::filesystem::create_directory_symlink(scratch.path(), scratch.file("pages/up"));
+  for (const char *style : {"out.txt", "up/outside.txt"}) {
+    made_page made = make("<body><!-- toc style=" + std::string(style) + " --><h1>A</h1>", {}, "page.html",
+                          false, scratch.file("pages"));
+    EXPECT_EQ(made.result, 1);
+    EXPECT_EQ(made.message, "page.html:1: a style file named in a page must lie in the page's folder or "
+                            "below it: '" + std::string(style) + "'\r\n");
+  }
+  made_page inside = make("<body><!-- toc style=in.txt --><h1>A</h1>", {}, "page.html", false,
+                          scratch.file("pages"));
+  EXPECT_EQ(inside.result, 0) << inside.message;
+  EXPECT_NE(inside.output.find("<dl>"), std::string::npos);
+#endif
   // A word without "=" makes no TOC comment: the page is made as ever.
   const std::string plain = "<body><!-- toc here --><h1>A</h1>";
   EXPECT_EQ(make(plain, {}).output, toc_test::toc_of(plain));
