@@ -3,12 +3,15 @@
 and prints the file's name and the nesting of the TOC inside its
 <nav class="toc">: each entry "(", its sub-entries, ")". Fails where a list
 holds anything but items, or an item anything but its link (in a
-<details><summary>) and at most one list."""
+<details><summary>, after its number where it has one) and at most one
+list."""
+import re
 import sys
 
 import html5lib
 
 NS = "{http://www.w3.org/1999/xhtml}"
+NUMBER = re.compile(r"\s*([0-9]+\.)+ $")
 
 
 def tag(element):
@@ -19,8 +22,13 @@ def blank(text):
     return text is None or not text.strip()
 
 
-def children(element):
-    if not blank(element.text):
+def children(element, number_first=False):
+    """The element's child elements; text only between them is blank, and
+    where number_first, a TOC number ("1.2. ") may come before the first."""
+    text = element.text
+    if number_first and text is not None and NUMBER.match(text):
+        text = None
+    if not blank(text):
         raise ValueError("text directly inside <%s>" % tag(element))
     for child in element:
         if not blank(child.tail):
@@ -40,14 +48,14 @@ def list_shape(element):
 
 
 def item_shape(item):
-    parts = children(item)
+    parts = children(item, number_first=True)
     if parts and tag(parts[0]) == "details":
         if len(parts) != 1:
             raise ValueError("more than the <details> in an item")
         parts = children(parts[0])
         if not parts or tag(parts[0]) != "summary":
             raise ValueError("<details> without its <summary> first")
-        link = children(parts[0])
+        link = children(parts[0], number_first=True)
         if len(link) != 1 or tag(link[0]) != "a":
             raise ValueError("a <summary> that holds more than its link")
         if len(parts) != 2:

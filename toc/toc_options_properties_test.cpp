@@ -290,6 +290,7 @@ TEST_F(toc_options_properties, html5_ol_and_details_markup_is_valid_html) {
       ASSERT_TRUE(predefined_style(style, options.style, options.layout, prefers_ids));
       options.anchors = toc_anchor_mode::id;
       options.names = seed % 2 ? toc_naming::slug : toc_naming::stamp;
+      options.number = seed % 3 == 0;
       auto made = toc_test::transform_with(page, options);
       const std::string file = folder.file(std::to_string(++file_number) + ".html");
       ASSERT_TRUE(test_support::write_file(file, made->output));
