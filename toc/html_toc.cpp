@@ -341,16 +341,35 @@ void html_toc::make_name(const std::string &entry_text, std::string &name) {
   // page's own can be in the way. A readable name is taken as it is made.
   if (!slugs) {
     if (taken_names.contains(name)) give_free_suffix(name, false);
-  } else if (!taken_names.insert(name)) {
+  } else if (given_with_suffix(name) || !taken_names.insert(name)) {
     give_free_suffix(name, true);
   }
 }
 
+// Whether a readable name was given in this run with a suffix: base-k, k
+// below the base's next suffix. Those names are not kept in the set: every
+// suffix of a base up to its next one was given or found taken, so a page
+// of many headings of one text keeps the set as small as its other names.
+bool html_toc::given_with_suffix(const std::string &name) const {
+  if (next_suffix.empty()) return false;
+  const size_t dash = name.rfind('-');
+  if (dash == std::string::npos || dash + 1 == name.size() || name[dash + 1] == '0' ||
+      name.size() - dash - 1 > 9)
+    return false;
+  uint32_t k = 0;
+  for (size_t i = dash + 1; i < name.size(); ++i) {
+    if (name[i] < '0' || name[i] > '9') return false;
+    k = 10 * k + static_cast<uint32_t>(name[i] - '0');
+  }
+  const auto base = next_suffix.find(name.substr(0, dash));
+  return base != next_suffix.end() && k >= 2 && k < base->second;
+}
+
 // A taken name becomes base-k, for the first k from 2 on that is free (and,
-// with take, is taken at once). Names are only ever added, so a suffix found
-// taken stays taken: the search for a base goes on where its last one ended,
-// and a page of a hundred thousand headings of the same text costs no more
-// per heading than one of a few.
+// with take, is taken at once: the base's next suffix goes past it). Names
+// are only ever added, so a suffix found taken stays taken: the search for
+// a base goes on where its last one ended, and a page of a hundred thousand
+// headings of the same text costs no more per heading than one of a few.
 void html_toc::give_free_suffix(std::string &name, bool take) {
   uint32_t &k = next_suffix.try_emplace(name, 2).first->second;
   const size_t base_length = name.size();
@@ -360,10 +379,8 @@ void html_toc::give_free_suffix(std::string &name, bool take) {
     name.resize(base_length);
     name += '-';
     name.append(digits, static_cast<size_t>(count));
-    if (!take) {
-      if (!taken_names.contains(name)) return;
-    } else if (taken_names.insert(name)) {
-      ++k;   // taken now: the next of this base starts past it
+    if (!taken_names.contains(name)) {
+      if (take) ++k;
       return;
     }
   }

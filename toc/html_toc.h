@@ -107,6 +107,7 @@ private:
   bool left_out(const xml_node *heading) const;
   void make_name(const std::string &entry_text, std::string &name);
   void give_free_suffix(std::string &name, bool take);
+  bool given_with_suffix(const std::string &name) const;
   void collect_page_names();
   bool stamp_used_before() const;
   bool insert_anchor(xml_node *heading, const std::string &name);
@@ -131,7 +132,8 @@ private:
   // made in this run: a made name must be none of them. Collected when the
   // first name is made.
   name_set taken_names;
-  // For each name met taken: the suffix to try next.
+  // For each name met taken: the suffix to try next. A readable name given
+  // with a suffix is taken through this alone (given_with_suffix).
   std::unordered_map<std::string, uint32_t> next_suffix;
   bool names_collected = false;
   // A heading's text and its made name, kept from heading to heading for

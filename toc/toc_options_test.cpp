@@ -255,18 +255,20 @@ TEST_F(toc_options_test, readable_names_from_heading_text) {
 TEST_F(toc_options_test, readable_names_given_twice_take_the_next_free_suffix) {
   std::string page = "<body><p id=a-3>p</p><h1>A</h1><h1>A-2</h1><h1>A</h1><h1>A</h1>";
   for (int i = 0; i < 3000; ++i) page += "<h2>x</h2>";
-  page += "<h1>A</h1></body>";
+  // Texts that read as names given with a suffix before.
+  page += "<h1>A-4</h1><h1>x 10</h1><h1>A</h1></body>";
   const made_page made = make(page, {{"names", "slug"}});
   ASSERT_EQ(made.result, 0) << made.message;
   std::vector<std::string> targets;
   for (size_t at = 0; (at = made.output.find("<a href=\"#", at)) != std::string::npos; at += 10)
     targets.push_back(made.output.substr(at + 10, made.output.find('"', at + 10) - at - 10));
-  ASSERT_EQ(targets.size(), 3005u);
+  ASSERT_EQ(targets.size(), 3007u);
   EXPECT_EQ(std::vector<std::string>(targets.begin(), targets.begin() + 4),
             (std::vector<std::string>{"a", "a-2", "a-4", "a-5"}));
   EXPECT_EQ(targets[4], "x");
   EXPECT_EQ(targets[3003], "x-3000");
-  EXPECT_EQ(targets[3004], "a-6");
+  EXPECT_EQ(std::vector<std::string>(targets.begin() + 3004, targets.end()),
+            (std::vector<std::string>{"a-4-2", "x-10-2", "a-6"}));
 }
 
 }  // namespace
