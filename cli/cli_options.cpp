@@ -259,6 +259,10 @@ bool parse_cli_options(const std::vector<std::string> &args, cli_options &option
     error = "--include and --exclude choose files below a folder: they need --recursive";
     return false;
   }
+  if (options.remove && options.choices.has_number && options.choices.number) {
+    error = "--remove takes the numbers out, so it takes no --number";
+    return false;
+  }
   if (!options.index.empty() && options.remove) {
     error = "--remove takes the TOCs out, so it takes no --index";
     return false;

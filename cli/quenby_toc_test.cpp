@@ -234,6 +234,7 @@ TEST_F(quenby_toc_test, options_that_are_wrong_stop_the_run_with_status_2) {
       {{"-s", folder.file("none.txt"), a}, folder.file("none.txt") + ": can't read the style file"},
       {{"--style", style, a}, style + ":2: the value must stand in double quotes"},
       {{"--diff", "-o", "x", a}, "--diff writes nothing, so it takes no --output"},
+      {{"-R", "-N", a}, "--remove takes the numbers out, so it takes no --number"},
   };
   for (const auto &c : cases) {
     cli_run r;
