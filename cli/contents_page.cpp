@@ -86,7 +86,7 @@ void build_contents(const std::string &contents_file, std::vector<contents_sourc
     toc_tree &own = *page.entries;
     for (toc_node *n = own.first; n; n = toc_tree::next_in_order(n)) {
       krval target = text_value(link);
-      target.append(n->link_target);
+      target.append_bytes(n->link_target.text.bytes, n->link_target.text_length());
       n->link_target = target;
     }
     entry->first_child = own.first;

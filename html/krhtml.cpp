@@ -61,7 +61,7 @@ xml_kind node_kind(int32_t token_kind) {
 }
 
 // Names kept by the parser are equal exactly when they are the same bytes.
-bool same_name(const krval &a, const krval &b) {
+bool same_name(const krtext &a, const krtext &b) {
   if (a.text.length != b.text.length) return false;
   return a.text.bytes == b.text.bytes || same_bytes(a.text.bytes, b.text.bytes, a.text.length);
 }
@@ -98,9 +98,8 @@ void krhtml::add(krval &v) {
   chunk.borrow(kept, chunk.length);
 }
 
-bool krhtml::keep_token(krval &raw) {
+bool krhtml::keep_token(krtext &raw) {
   const int32_t length = token.text.length;
-  raw.tag = KR_TEXT;
   krarrnode *chunk = token_chunk();
   if (token.text.is_view() && chunk && chunk->value.text.is_view()) {
     raw.text.borrow(token.text.bytes, length);   // the chunk's bytes are the store's
@@ -116,9 +115,8 @@ bool krhtml::keep_token(krval &raw) {
   return true;
 }
 
-bool krhtml::keep_name(krval &name) {
+bool krhtml::keep_name(krtext &name) {
   const krchar &t = element_name.text;
-  name.tag = KR_TEXT;
   const char *kept = names.keep(t.bytes, t.length);
   if (!kept) return false;
   name.text.borrow(kept, t.length);

@@ -56,8 +56,8 @@ public:
 private:
   // The token's bytes as the node text raw: a view of the chunk where they
   // stand in one piece, else a copy; false when out of memory.
-  bool keep_token(krval &raw);
-  bool keep_name(krval &name);
+  bool keep_token(krtext &raw);
+  bool keep_name(krtext &name);
   bool keep_tag_attributes(xml_node *n);
   void attach(xml_node *n);
   void match_end_tag(xml_node *end_tag);

@@ -43,7 +43,7 @@ inline parsed parse(const std::string &text, const std::vector<size_t> &cuts = {
   return out;
 }
 
-inline std::string bytes_of(const krval &v) {
+inline std::string bytes_of(const krtext &v) {
   return v.text.length ? std::string(v.text.bytes, v.text.length) : std::string();
 }
 

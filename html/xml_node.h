@@ -7,6 +7,7 @@
 #include <new>
 #include "value/kre_tree.h"
 #include "value/krhash.h"
+#include "value/krtext.h"
 #include "value/krval.h"
 
 // The attribute map of a node, with the interface of krhash. A parsed tag
@@ -73,12 +74,7 @@ enum xml_kind : int32_t {
 
 // Nodes live in xml_node_pool's regions: a document has hundreds of thousands.
 struct xml_node : krnode<xml_node> {
-  // Empty texts without storage; inline, as a parse makes hundreds of
-  // thousands of nodes.
-  xml_node() {
-    name.tag = KR_TEXT;
-    raw_text.tag = KR_TEXT;
-  }
+  xml_node() = default;   // empty texts without storage
   xml_node(const xml_node &) = delete;
   xml_node &operator=(const xml_node &) = delete;
 
@@ -92,8 +88,8 @@ struct xml_node : krnode<xml_node> {
   int16_t kind = XML_ROOT;
   int16_t closed = 0;   // for end tags: it found its element
   xml_attributes attributes;   // lower-cased name -> value as written
-  krval name;       // lower-cased element name (kinds 1, 2, 3), else empty
-  krval raw_text;   // the token's exact source bytes (a parsed node's: a view)
+  krtext name;       // lower-cased element name (kinds 1, 2, 3), else empty
+  krtext raw_text;   // the token's exact source bytes (a parsed node's: a view)
 
   // The record's spare text Value, always empty: one shared constant rather
   // than 32 bytes in every node.

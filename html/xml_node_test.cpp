@@ -12,11 +12,12 @@ TEST(xml_node, StartsAsAnEmptyRootRecord) {
   xml_node n;
   EXPECT_EQ(n.kind, -1);
   EXPECT_EQ(n.closed, 0);
-  const krval *texts[] = {&n.name, &n.raw_text, &xml_node::spare()};
-  for (const krval *v : texts) {
-    EXPECT_EQ(v->tag, KR_TEXT);
+  for (const krtext *v : {&n.name, &n.raw_text}) {
     EXPECT_EQ(v->text_length(), 0);
+    EXPECT_EQ(v->text.bytes, nullptr);   // no storage
   }
+  EXPECT_EQ(xml_node::spare().tag, KR_TEXT);
+  EXPECT_EQ(xml_node::spare().text_length(), 0);
   EXPECT_EQ(n.parent, nullptr);
   EXPECT_EQ(n.child_count, 0);
   EXPECT_EQ(n.attributes.count(), 0);

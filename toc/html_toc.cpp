@@ -41,9 +41,9 @@ void html_toc::take_style(const toc_style &style) {
 // The pattern can only match where the letters t, o, c stand together, so
 // comments without them are passed over without compiling the pattern: a page
 // of many comments before its TOC comment stays linear and cheap.
-static bool may_hold_toc_word(const krval &text) {
+static bool may_hold_toc_word(const krtext &text) {
   // Read in place: terminating the text would copy a parsed node's bytes.
-  int32_t n = text.text_length();   // renders a non-text Value's text there too
+  int32_t n = text.text_length();
   const char *s = text.text.bytes;
   for (int32_t i = 0; i + 2 < n; ++i)
     if ((s[i] | 0x20) == 't' && (s[i + 1] | 0x20) == 'o' && (s[i + 2] | 0x20) == 'c')
@@ -53,7 +53,7 @@ static bool may_hold_toc_word(const krval &text) {
 
 bool html_toc::is_toc_comment(const xml_node *comment) const {
   if (!may_hold_toc_word(comment->raw_text)) return false;
-  if (regex_match(toc_comment_pattern, REGEX_ICASE, comment->raw_text) == 0) return true;
+  if (regex_match(toc_comment_pattern, REGEX_ICASE, comment->raw_text.value()) == 0) return true;
   return settings_in_comments &&
          is_settings_comment(comment->raw_text.c_str(), comment->raw_text.text_length());
 }
@@ -192,9 +192,9 @@ namespace {
 // Whether a tag's bytes may hold an attribute named id or name: an "=" after
 // one of those words. Most tags hold neither, and their attributes are then
 // never read.
-bool may_hold_a_name(const krval &raw) {
+bool may_hold_a_name(const krtext &raw) {
   const char *s = raw.text.bytes;
-  const int32_t n = raw.is_text() ? raw.text.length : 0;
+  const int32_t n = raw.text.length;
   for (const char *at = s; n > 0 && (at = static_cast<const char *>(
                                          std::memchr(at, '=', static_cast<size_t>(s + n - at))));
        ++at) {
@@ -217,8 +217,8 @@ bool may_hold_a_name(const krval &raw) {
   return false;
 }
 
-bool holds_bytes(const krval &raw, const char *needle, size_t length) {
-  const int32_t n = raw.is_text() ? raw.text.length : 0;
+bool holds_bytes(const krtext &raw, const char *needle, size_t length) {
+  const int32_t n = raw.text.length;
   if (n < static_cast<int32_t>(length)) return false;
   const char *s = raw.text.bytes;
   for (const char *at = s; (at = static_cast<const char *>(
@@ -400,7 +400,6 @@ bool html_toc::insert_anchor(xml_node *heading, const std::string &name) {
                                        {toc_made_id_mark, static_cast<int32_t>(sizeof toc_made_id_mark - 1)},
                                        {tag.bytes + 3, tag.length - 3}}))
       return false;
-    heading->raw_text.tag = KR_TEXT;
     heading->raw_text.text.borrow(with_id.text.bytes, with_id.text.length);
     return true;
   }
@@ -420,9 +419,7 @@ bool html_toc::insert_anchor(xml_node *heading, const std::string &name) {
     if (!set_joined_in_store(start, {tag, opening[0], opening[1], opening[2], opening[3], opening[4]}) ||
         !set_joined_in_store(end, {{closing_anchor, 4}, bytes_of(last->raw_text)}))
       return false;
-    heading->raw_text.tag = KR_TEXT;
     heading->raw_text.text.borrow(start.text.bytes, start.text.length);
-    last->raw_text.tag = KR_TEXT;
     last->raw_text.text.borrow(end.text.bytes, end.text.length);
     return true;
   }

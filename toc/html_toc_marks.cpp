@@ -29,7 +29,7 @@ static bool is_stamp_name(const char *s, int32_t n) {
 // An id this tool added: right after the tag's name, ` id="NAME"` and the
 // mark, then what ends an attribute. The tag keeps the rest as it was.
 bool html_toc::remove_made_id(xml_node *heading) {
-  const krval &tag = heading->raw_text;
+  const krtext &tag = heading->raw_text;
   const char *s = tag.c_str();
   const int32_t n = tag.text_length();
   const int32_t mark_length = static_cast<int32_t>(sizeof toc_made_id_mark - 1);
@@ -43,7 +43,7 @@ bool html_toc::remove_made_id(xml_node *heading) {
   if (after < n && s[after] != ' ' && s[after] != '\t' && s[after] != '\r' && s[after] != '\n' &&
       s[after] != '>' && s[after] != '/')
     return true;
-  krval without;
+  krtext without;
   try {
     set_joined(without, {{s, 3}, {s + after, n - after}});
   } catch (const std::bad_alloc &) {
@@ -61,7 +61,7 @@ void html_toc::remove_made_anchor(xml_node *heading) {
   xml_node *anchor = heading->first_child;
   while (anchor && is_number(anchor)) anchor = anchor->next;
   if (!anchor || anchor->kind != XML_START_TAG || !is_named(anchor, "a", 1)) return;
-  const krval &tag = anchor->raw_text;
+  const krtext &tag = anchor->raw_text;
   const char *s = tag.c_str();
   const int32_t n = tag.text_length();
   // After the name: the style's attributes, or where it has none, the mark
@@ -91,8 +91,8 @@ void html_toc::remove_made_anchor(xml_node *heading) {
       if (d != anchor && d->raw_text == closing_anchor) closing = d;
   }
   if (!closing) return;
-  anchor->raw_text = krval("");
-  closing->raw_text = krval("");
+  anchor->raw_text = "";
+  closing->raw_text = "";
 }
 
 // The text of a number this tool writes: "1. ", "1.4.2. ": digits and a
@@ -114,7 +114,7 @@ static bool is_number_text(const std::string &text) {
 // one taken out. Anything else in such a span is the author's.
 bool html_toc::is_number(const xml_node *n) const {
   if (n->kind != XML_START_TAG) return false;
-  const krval &tag = n->raw_text;
+  const krtext &tag = n->raw_text;
   if (tag.text_length() == 0) return true;   // taken out in this run
   const std::string &start = options->layout.number_start;
   if (static_cast<size_t>(tag.text_length()) != start.size() ||
@@ -140,8 +140,8 @@ bool html_toc::is_number(const xml_node *n) const {
 void html_toc::remove_number(xml_node *heading) {
   xml_node *first = heading->first_child;
   if (!first || !is_number(first)) return;
-  first->raw_text = krval("");
-  for (xml_node *c = first->first_child; c; c = c->next) c->raw_text = krval("");
+  first->raw_text = "";
+  for (xml_node *c = first->first_child; c; c = c->next) c->raw_text = "";
 }
 
 // The entry's number, after its parent's: "1.", "1.2.", ... and a blank; as
@@ -150,7 +150,7 @@ bool html_toc::insert_number(xml_node *heading, toc_node *entry) {
   const int32_t place = entry->parent ? entry->parent->child_count : tree->count;
   std::string number;
   if (entry->parent) {
-    const krval &above = entry->parent->number_prefix;
+    const krtext &above = entry->parent->number_prefix;
     number.assign(above.c_str(), static_cast<size_t>(above.text_length() > 0 ? above.text_length() - 1 : 0));
   }
   number += std::to_string(place) + ". ";

@@ -36,23 +36,9 @@ private:
   int32_t run_length_ = 0;
 };
 
-// Text that does not outlive its turn: written at once, after the run so far.
-void write_passing(run_writer &out, const krval &text) {
-  int32_t length = text.text_length();
-  out.hand_on();
-  if (length > 0) out.sink().write(text.c_str(), length);
-}
-
-// Every node passes here: a text Value's bytes are taken as they stand,
-// without refreshing or terminating anything.
-void write_node_text(run_writer &out, const krval &text) {
-  if (text.is_text()) {
-    out.add(text.text.bytes, text.text.length);
-    return;
-  }
-  // A non-text Value's text is rendered anew on each reading.
-  write_passing(out, text);
-}
+// Every node passes here: its bytes are taken as they stand, without
+// terminating anything.
+void write_node_text(run_writer &out, const krtext &text) { out.add(text.text.bytes, text.text.length); }
 
 }  // namespace
 

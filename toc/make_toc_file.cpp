@@ -365,7 +365,7 @@ bool options_for_page(const xml_tree &document, const html_toc &transform, toc_j
                       toc_options &page_options, const toc_options *&options) {
   options = &job.options;
   if (!job.chosen || !transform.toc_comment) return true;
-  const krval &comment = transform.toc_comment->raw_text;
+  const krtext &comment = transform.toc_comment->raw_text;
   toc_choices page;
   std::string error;
   int32_t line = 0;

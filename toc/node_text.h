@@ -25,37 +25,57 @@ struct piece {
 
 inline piece piece_of(const krval &v) { return piece{v.c_str(), v.text_length()}; }
 
-// The pieces one after the other as v's text, with one allocation: a page
-// has thousands of headings, each needing a few such texts.
-inline void set_joined(krval &v, std::initializer_list<piece> pieces) {
+// The pieces one after the other into fresh storage of their own.
+inline void join_into(krchar &text, std::initializer_list<piece> pieces) {
   int32_t total = 0;
   for (const piece &p : pieces) total += p.length;
-  v.tag = KR_TEXT;
-  v.text.reset(total);
-  if (total > 0 && !v.text.bytes) throw std::bad_alloc();
-  char *to = v.text.bytes;
+  krchar joined;
+  joined.reset(total);
+  if (total > 0 && !joined.bytes) throw std::bad_alloc();
+  char *to = joined.bytes;
   for (const piece &p : pieces) {
     if (p.length > 0) std::memcpy(to, p.bytes, static_cast<size_t>(p.length));
     to += p.length;
   }
+  text.move_from(joined);
 }
+
+// The pieces one after the other in the node text store; false when out of
+// memory. The text sees them there once they are copied: a piece may be
+// the text's own bytes.
+inline bool join_in_store(krchar &text, std::initializer_list<piece> pieces) {
+  int32_t total = 0;
+  for (const piece &p : pieces) total += p.length;
+  char *to = total > 0 ? node_text_store::allocate(static_cast<std::size_t>(total)) : nullptr;
+  if (total > 0 && !to) return false;
+  char *at = to;
+  for (const piece &p : pieces) {
+    if (p.length > 0) std::memcpy(at, p.bytes, static_cast<size_t>(p.length));
+    at += p.length;
+  }
+  text.borrow(to, total);
+  return true;
+}
+
+// The pieces one after the other as v's text, with one allocation: a page
+// has thousands of headings, each needing a few such texts.
+inline void set_joined(krval &v, std::initializer_list<piece> pieces) {
+  v.tag = KR_TEXT;
+  join_into(v.text, pieces);
+}
+inline void set_joined(krtext &v, std::initializer_list<piece> pieces) { join_into(v.text, pieces); }
 
 // The pieces one after the other as the text of a document node, kept in
 // the node text store with the page's own bytes rather than in an
 // allocation of its own; false when out of memory. Only for texts of nodes
 // of a living document: the store goes when its last node does.
 inline bool set_joined_in_store(krval &v, std::initializer_list<piece> pieces) {
-  int32_t total = 0;
-  for (const piece &p : pieces) total += p.length;
-  char *to = total > 0 ? node_text_store::allocate(static_cast<std::size_t>(total)) : nullptr;
-  if (total > 0 && !to) return false;
+  if (!join_in_store(v.text, pieces)) return false;
   v.tag = KR_TEXT;
-  v.text.borrow(to, total);
-  for (const piece &p : pieces) {
-    if (p.length > 0) std::memcpy(to, p.bytes, static_cast<size_t>(p.length));
-    to += p.length;
-  }
   return true;
+}
+inline bool set_joined_in_store(krtext &v, std::initializer_list<piece> pieces) {
+  return join_in_store(v.text, pieces);
 }
 
 // A Value's text where it stands, without terminating a text Value's bytes
@@ -63,6 +83,7 @@ inline bool set_joined_in_store(krval &v, std::initializer_list<piece> pieces) {
 inline piece bytes_of(const krval &v) {
   return v.is_text() ? piece{v.text.bytes, v.text.length} : piece_of(v);
 }
+inline piece bytes_of(const krtext &v) { return piece{v.text.bytes, v.text.length}; }
 
 // The decimal digits of a non-negative number; returns their count.
 inline int32_t put_decimal(uint32_t value, char *out) {

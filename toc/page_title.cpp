@@ -4,8 +4,8 @@ namespace {
 
 bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 
-void append_collapsed(const krval &text, std::string &out, bool &space_pending) {
-  const char *bytes = text.c_str();
+void append_collapsed(const krtext &text, std::string &out, bool &space_pending) {
+  const char *bytes = text.text.bytes;   // in place: terminating would copy a view
   for (int32_t i = 0, n = text.text_length(); i < n; ++i) {
     if (is_space(bytes[i])) {
       space_pending = !out.empty();

@@ -8,12 +8,6 @@
 #include "product/product.h"
 #include "toc/node_text.h"
 
-toc_node::toc_node() {
-  entry_text.tag = KR_TEXT;
-  link_target.tag = KR_TEXT;
-  number_prefix.tag = KR_TEXT;
-}
-
 void *toc_node::operator new(std::size_t size) {
   if (void *p = std::malloc(size)) return p;
   throw std::bad_alloc();
@@ -35,9 +29,7 @@ toc_node *toc_node::with_room(int32_t bytes, char *&room) noexcept {
 
 void toc_node::view_texts(const char *target, int32_t target_length, const char *text,
                           int32_t text_length) {
-  link_target.tag = KR_TEXT;
   link_target.text.borrow(target, target_length);
-  entry_text.tag = KR_TEXT;
   entry_text.text.borrow(text, text_length);
 }
 
@@ -101,6 +93,7 @@ public:
     const toc_text::piece bytes = toc_text::bytes_of(value);   // a text Value's bytes in place
     add(bytes.bytes, bytes.length);
   }
+  void add(const krtext &value) { add(value.text.bytes, value.text.length); }
   void add(const std::string &bytes) { add(bytes.data(), static_cast<int32_t>(bytes.size())); }
 
 private:

@@ -9,14 +9,15 @@
 #include "toc/html_sink.h"
 #include "toc/toc_options.h"
 #include "value/kre_tree.h"
+#include "value/krtext.h"
 #include "value/krval.h"
 
 struct toc_node : krnode<toc_node> {
-  toc_node();   // empty texts, without storage: a page may have many thousands
-  int32_t level = 0;     // heading level
-  krval entry_text;      // the heading's text, raw HTML as collected
-  krval link_target;     // "#" + anchor name
-  krval number_prefix;   // always empty
+  toc_node() = default;   // empty texts, without storage: a page may have many thousands
+  int32_t level = 0;      // heading level
+  krtext entry_text;      // the heading's text, raw HTML as collected
+  krtext link_target;     // "#" + anchor name
+  krtext number_prefix;   // empty unless the entries are numbered
 
   // An entry with room for bytes in the same allocation, where its link
   // target and text can be viewed (view_texts): one allocation for the
