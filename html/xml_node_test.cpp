@@ -19,7 +19,7 @@ TEST(xml_node, StartsAsAnEmptyRootRecord) {
   EXPECT_EQ(xml_node::spare().tag, KR_TEXT);
   EXPECT_EQ(xml_node::spare().text_length(), 0);
   EXPECT_EQ(n.parent, nullptr);
-  EXPECT_EQ(n.child_count, 0);
+  EXPECT_EQ(n.first_child, nullptr);
   EXPECT_EQ(n.attributes.count(), 0);
   EXPECT_EQ(n.attributes.find_map(), nullptr);
 }

@@ -3,17 +3,29 @@
 // node and their count; nodes carry their own links and are owned by the tree.
 //
 // A node type derives from its link header:  struct toc_node : krnode<toc_node> { ... };
-// The tree reaches the five links through T* and frees nodes with `delete`.
+// The tree reaches the links through T* and frees nodes with `delete`.
 #pragma once
 #include <cstdint>
 
-template <class T>
+template <class T, bool counted = true>
 struct krnode {
+  static constexpr bool counts_children = true;
   T *parent = nullptr;       // none for a top-level node
   T *next = nullptr;         // next sibling
   T *first_child = nullptr;
   T *previous = nullptr;     // previous sibling
   int32_t child_count = 0;   // direct children
+};
+
+// The links without the count of children, for nodes a page has hundreds of
+// thousands of and whose count nothing reads: krnode<T, false>.
+template <class T>
+struct krnode<T, false> {
+  static constexpr bool counts_children = false;
+  T *parent = nullptr;
+  T *next = nullptr;
+  T *first_child = nullptr;
+  T *previous = nullptr;
 };
 
 // Where a node sat before unlink took it out.
@@ -115,7 +127,7 @@ public:
     n->previous = nullptr;
     n->parent = p;
     p->first_child = n;
-    ++p->child_count;
+    add_to_count(p, 1);
   }
 
   void append_child(T *n, T *p) {
@@ -124,7 +136,7 @@ public:
       n->parent = p;
       n->next = n->previous = nullptr;
       p->first_child = n;
-      ++p->child_count;
+      add_to_count(p, 1);
       return;
     }
     insert_after(n, last_sibling(p->first_child));
@@ -146,7 +158,7 @@ public:
     if (n->next) n->next->previous = n->previous;
     if (n->parent) {
       if (n->parent->first_child == n) n->parent->first_child = n->next;
-      --n->parent->child_count;
+      add_to_count(n->parent, -1);
     } else {
       if (first == n) first = n->next;
       --count;
@@ -184,7 +196,7 @@ public:
     if (n->previous) n->previous->next = nullptr;
     if (parent) {
       if (parent->first_child == n) parent->first_child = nullptr;
-      parent->child_count -= destroyed;
+      add_to_count(parent, -destroyed);
     } else {
       if (first == n) first = nullptr;
       count -= destroyed;
@@ -207,10 +219,10 @@ public:
 
 private:
   void add_to_count(T *parent, int32_t delta) {
-    if (parent)
-      parent->child_count += delta;
-    else
+    if (!parent)
       count += delta;
+    else if constexpr (T::counts_children)
+      parent->child_count += delta;
   }
 
   // Post-order deletion of n, its following siblings and all their
