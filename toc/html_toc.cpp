@@ -70,7 +70,7 @@ static int32_t heading_digit(const xml_node *n) {
 }
 
 namespace {
-bool may_hold_a_name(const krval &raw);
+bool may_hold_a_name(const krtext &raw);
 }
 
 bool html_toc::is_landmark(const xml_node &n) {
@@ -87,32 +87,39 @@ bool html_toc::is_landmark_or_named(const xml_node &n) {
          ((n.kind == XML_START_TAG || n.kind == XML_ELEMENT) && may_hold_a_name(n.raw_text));
 }
 
-// The first pass: the nodes in document order, numbered as they are met:
-// the landmarks where the parser listed them, else every node. It finds the
-// places of the first body, TOC comment and markers, and lists every
-// heading of any level, so that the second pass need not walk the document
-// again. Which of them the range takes is decided there.
+// The first pass: the landmarks in document order, numbered as they are
+// met: the parser's, else those a walk over the document finds. It finds
+// the places of the first body, TOC comment and markers; the headings of
+// any level are among the landmarks, where the second pass finds them
+// without walking the document again. Which of them the range takes is
+// decided there.
 int32_t html_toc::find_places() {
-  headings.clear();
+  walked_landmarks.clear();
   if (!document) return 0;
-  try {
-    uint32_t place = 0;
-    if (landmarks) {
-      for (xml_node *n : *landmarks) look_at(n, place++);
-    } else {
-      for (xml_node *n = document->first; n; n = xml_tree::next_in_order(n)) look_at(n, place++);
+  if (!landmarks) {
+    try {
+      for (xml_node *n = document->first; n; n = xml_tree::next_in_order(n))
+        if (is_landmark(*n)) walked_landmarks.push_back(n);
+    } catch (const std::bad_alloc &) {
+      return 3;
     }
-  } catch (const std::bad_alloc &) {
-    return 3;
   }
+  const std::vector<xml_node *> &marks = places();
+  for (size_t place = 0; place < marks.size(); ++place) look_at(marks[place], static_cast<uint32_t>(place));
   return 0;
+}
+
+bool html_toc::heading_at(size_t place, heading_place &h) const {
+  xml_node *n = places()[place];
+  const int32_t level = heading_digit(n);
+  if (level < 0) return false;
+  h = heading_place{n, level, static_cast<uint32_t>(place)};
+  return true;
 }
 
 void html_toc::look_at(xml_node *n, uint32_t place) {
   if (n->kind == XML_START_TAG) {
-    if (int32_t level = heading_digit(n); level >= 0) {
-      headings.push_back(heading_place{n, level, place});
-    } else if (!body_node && is_named(n, "body", 4)) {
+    if (!body_node && is_named(n, "body", 4)) {
       body_node = n;
       body_place = place;
     }
@@ -143,8 +150,9 @@ static xml_node *previous_in_order(xml_node *n) {
 // that node's place on, the ones it would meet walking on from there.
 void html_toc::choose_insertion_node() {
   first_heading = nullptr;
-  for (const heading_place &h : headings)
-    if (in_range(h.level) && !left_out(h.node)) {
+  heading_place h;
+  for (size_t place = 0; place < places().size(); ++place)
+    if (heading_at(place, h) && in_range(h.level) && !left_out(h.node)) {
       first_heading = h.node;
       break;
     }
@@ -293,10 +301,11 @@ bool html_toc::stamp_used_before() const {
     for (xml_node *n = start_marker; n && n != end_marker; n = xml_tree::next_in_order(n))
       if (holds_bytes(n->raw_text, suffix, static_cast<size_t>(length + 1))) return true;
   }
-  for (const heading_place &h : headings) {
+  heading_place h;
+  for (size_t place = 0; place < places().size(); ++place) {
     krval own;
-    if (h.place >= insertion_place && in_range(h.level) && find_own_name(h.node, own) &&
-        ends_with_suffix(own))
+    if (heading_at(place, h) && h.place >= insertion_place && in_range(h.level) &&
+        find_own_name(h.node, own) && ends_with_suffix(own))
       return true;
   }
   return false;
@@ -442,16 +451,16 @@ bool html_toc::insert_anchor(xml_node *heading, const std::string &name) {
 }
 
 // The entry of a heading, once the heading has its anchor: its link and its
-// text in one allocation. The listed headings inside this one are part of
-// its text: the walk over its descendants passes them, and next_heading
-// with them. Null when out of memory.
-toc_node *html_toc::anchor_heading(xml_node *heading, size_t &next_heading) {
+// text in one allocation. The landmarks inside this one (headings among
+// them) are part of its text: the walk over its descendants passes them,
+// and next_place with them. Null when out of memory.
+toc_node *html_toc::anchor_heading(xml_node *heading, size_t &next_place) {
   // The heading's descendants end where the walk leaves its subtree.
   xml_node *const after = xml_tree::next_after_subtree(heading);
   std::string &text = heading_text;
   text.clear();
   for (xml_node *d = heading->first_child; d && d != after; d = xml_tree::next_in_order(d)) {
-    if (next_heading < headings.size() && headings[next_heading].node == d) ++next_heading;
+    if (next_place < places().size() && places()[next_place] == d) ++next_place;
     if (is_text(d)) {
       const piece bytes = bytes_of(d->raw_text);
       if (bytes.length > 0) text.append(bytes.bytes, static_cast<size_t>(bytes.length));
@@ -493,14 +502,16 @@ int32_t html_toc::anchor_headings() {
   choose_insertion_node();
 
   // Numbers of an earlier run go; the headings listed now get theirs anew.
+  heading_place h;
   if (options->numbers_known)
-    for (const heading_place &h : headings) remove_number(h.node);
+    for (size_t place = 0; place < places().size(); ++place)
+      if (heading_at(place, h)) remove_number(h.node);
   if (!insertion_node) return 0;
-  // Listed in document order, the headings inside one that gets its anchor
-  // follow it: anchoring it moves past them.
+  // Listed in document order, the landmarks inside a heading that gets its
+  // anchor follow it: anchoring it moves past them.
   size_t next = 0;
-  while (next < headings.size()) {
-    const heading_place &h = headings[next++];
+  while (next < places().size()) {
+    if (!heading_at(next++, h)) continue;
     if (h.place < insertion_place && h.node != insertion_node) continue;
     if (!in_range(h.level) || left_out(h.node)) continue;
     ++anchor_counter;

@@ -44,8 +44,8 @@ public:
   xml_node *first_heading = nullptr;
   krarr decimal_nodes;                   // stays empty: numbering is never switched on
   // Where set, the parser's landmarks of the document (krhtml::landmarks):
-  // the first pass then looks at those alone instead of walking every node.
-  // Not owned.
+  // both passes then look at those alone instead of walking every node.
+  // Not owned; they must stay as they are until the second pass is over.
   const std::vector<xml_node *> *landmarks = nullptr;
   bool landmarks_hold_names = false;   // listed with is_landmark_or_named
   // Anchors, naming, exclusions and the stamp; none: the window's defaults
@@ -90,19 +90,22 @@ public:
   int32_t anchor_counter = 0;
 
 private:
-  // A heading (h1 to h9 with content) as the first pass met it, with its place in
-  // document order. Places are only ever compared with each other; they
-  // count either every node or the landmarks alone.
+  // A heading (h1 to h9 with content) among the landmarks, with its place:
+  // its number among them. Places are only ever compared with each other.
   struct heading_place {
     xml_node *node;
     int32_t level;
     uint32_t place;
   };
 
+  // The landmarks both passes go through: the parser's, else the walk's.
+  const std::vector<xml_node *> &places() const { return landmarks ? *landmarks : walked_landmarks; }
+  // Whether the landmark at this place is a heading, and which.
+  bool heading_at(size_t place, heading_place &h) const;
   void look_at(xml_node *n, uint32_t place);
   void choose_insertion_node();
   bool is_toc_comment(const xml_node *comment) const;
-  toc_node *anchor_heading(xml_node *heading, size_t &next_heading);
+  toc_node *anchor_heading(xml_node *heading, size_t &next_place);
   bool find_own_name(xml_node *heading, krval &name) const;
   bool left_out(const xml_node *heading) const;
   void make_name(const std::string &entry_text, std::string &name);
@@ -122,8 +125,9 @@ private:
   // on several threads share nothing.
   const krval id_key{"id"}, name_key{"name"}, class_key{"class"};
 
-  // Filled by the first pass; the second goes through these alone.
-  std::vector<heading_place> headings;
+  // The landmarks a walk found, where the parser listed none: the second
+  // pass goes through these alone.
+  std::vector<xml_node *> walked_landmarks;
   uint32_t body_place = 0, toc_comment_place = 0, start_marker_place = 0;
   // Headings from this place on get anchors, and the insertion node itself
   // when it is a heading.

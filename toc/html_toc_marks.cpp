@@ -166,7 +166,9 @@ bool html_toc::insert_number(xml_node *heading, toc_node *entry) {
 int32_t html_toc::remove_insertions() {
   if (!options) options = &default_toc_options();
   if (!document) return 0;
-  for (const heading_place &h : headings) {
+  heading_place h;
+  for (size_t place = 0; place < places().size(); ++place) {
+    if (!heading_at(place, h)) continue;
     if (options->numbers_known) remove_number(h.node);
     if (!remove_made_id(h.node)) return 3;
     remove_made_anchor(h.node);
