@@ -2,6 +2,7 @@
 // shortcuts, its registry keys and values. The installer makes them and the
 // uninstaller removes them, so both read them from here.
 #pragma once
+#include "product/product.h"
 
 namespace installation {
 
@@ -15,8 +16,8 @@ inline constexpr const char *installed_files[] = {
 };
 
 // Under HKEY_LOCAL_MACHINE.
-inline constexpr char product_key[] = "Software\\KRYN\\WOP1";
-inline constexpr char maker_key[] = "Software\\KRYN";
+inline constexpr char product_key[] = "Software\\" QUENBY_MAKER_BRAND "\\WOP1";
+inline constexpr char maker_key[] = "Software\\" QUENBY_MAKER_BRAND;
 inline constexpr char folder_value[] = "inst_dir";
 inline constexpr char start_menu_value[] = "icon_dir";
 inline constexpr char desktop_link_value[] = "desktop_icon";
@@ -25,13 +26,13 @@ inline constexpr char uninstall_key[] =
 inline constexpr char display_name_value[] = "DisplayName";
 inline constexpr char uninstall_string_value[] = "UninstallString";
 
-inline constexpr char start_menu_folder[] = "KRYN Quenby";
-inline constexpr char program_link[] = "KRYN Quenby 1.0.lnk";
+inline constexpr char start_menu_folder[] = QUENBY_MAKER_BRAND " " QUENBY_NAME;
+inline constexpr char program_link[] = QUENBY_MAKER_BRAND " " QUENBY_TITLE ".lnk";
 inline constexpr char help_link[] = "Help.lnk";
 inline constexpr char uninstall_link[] = "Uninstall.lnk";
 
 // Under HKEY_CLASSES_ROOT, in the class of ".html".
 inline constexpr char html_extension_key[] = ".html";
-inline constexpr char context_verb[] = "Create ToC with Quenby 1.0";
+inline constexpr char context_verb[] = "Create ToC with " QUENBY_TITLE;
 
 }  // namespace installation

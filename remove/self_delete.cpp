@@ -60,7 +60,7 @@ int finish_self_deletion(const std::string &process_handle, const std::string &p
     if (!folder.empty() && RemoveDirectoryA(folder.c_str())) {
       std::string parent = folder_of(folder.substr(0, folder.size() - 1));
       std::string parent_name = file_name_of(parent.substr(0, parent.empty() ? 0 : parent.size() - 1));
-      if (lstrcmpiA(parent_name.c_str(), "KRYN") == 0) RemoveDirectoryA(parent.c_str());
+      if (lstrcmpiA(parent_name.c_str(), product_maker_brand) == 0) RemoveDirectoryA(parent.c_str());
     }
   }
   return status;

@@ -49,7 +49,7 @@ TSetupForm::TSetupForm() : TForm(SetupForm_description()) {
   browse_start_dir = krval("");
 
   set_caption(product_title);
-  Label1->set_text(("KRYN " + title_plus(" ")).c_str());
+  Label1->set_text((std::string(product_maker_brand) + " " + title_plus(" ")).c_str());
   Label2->set_text(("Welcome to " + title_plus(" setup.")).c_str());
   Label8->set_text("");
 
