@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include <string>
-#include "wintest/test_files.h"
+#include "test_support/test_files_win32.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ void let_wine_draw_the_frames() {
 
 int main(int argc, char **argv) {
   if (argc >= 4 && std::strcmp(argv[1], "--record") == 0) {
-    return write_bytes(argv[2], argv[3]) ? 0 : 1;
+    return write_file(argv[2], argv[3]) ? 0 : 1;
   }
   let_wine_draw_the_frames();
   ::testing::InitGoogleTest(&argc, argv);

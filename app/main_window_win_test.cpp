@@ -7,9 +7,9 @@
 #include <gtest/gtest.h>
 #include <string>
 #include "forms/control_ids.h"
-#include "wintest/gui_driver.h"
-#include "wintest/test_files.h"
-#include "wintest/test_registry.h"
+#include "test_support/gui_driver_win32.h"
+#include "test_support/test_files_win32.h"
+#include "test_support/test_registry_win32.h"
 
 using namespace gui_test;
 namespace id = krynWOP1_ids;
@@ -143,9 +143,9 @@ protected:
 
   static void SetUpTestSuite() {
     make_empty_folder(folder());
-    write_bytes(in_folder("page.html"), sample_page);
-    write_bytes(in_folder("help.html"), "<html><body>help</body></html>");
-    write_bytes(in_folder("existing.qtest"), "keep me");
+    write_file(in_folder("page.html"), sample_page);
+    write_file(in_folder("help.html"), "<html><body>help</body></html>");
+    write_file(in_folder("existing.qtest"), "keep me");
     unregister_recorder();
     register_recorder();
     tool = new started_program;
@@ -296,7 +296,7 @@ TEST_F(MainWindow, AFailedRunKeepsViewEnabledAndViewOpensThatAttemptsDestination
 TEST_F(MainWindow, SameAsSourceRewritesTheSourceAndASecondRunRemakesTheBlock) {
   set_same_as_source(true);
   std::string page = in_folder("in place.html");
-  ASSERT_TRUE(write_bytes(page, sample_page));
+  ASSERT_TRUE(write_file(page, sample_page));
   type(id::Edit1, page);
   type(id::Edit2, in_folder("ignored.html"));
   click(control(id::Button3));
@@ -306,7 +306,7 @@ TEST_F(MainWindow, SameAsSourceRewritesTheSourceAndASecondRunRemakesTheBlock) {
   std::string first, second, stamp, expected;
   ASSERT_TRUE(read_bytes(page, first));
   ASSERT_TRUE(stamp_of(first, stamp));
-  ASSERT_TRUE(write_bytes(in_folder("original.html"), sample_page));
+  ASSERT_TRUE(write_file(in_folder("original.html"), sample_page));
   ASSERT_TRUE(command_line_result(in_folder("original.html"), stamp, expected));
   EXPECT_EQ(first, expected);
 
@@ -315,7 +315,7 @@ TEST_F(MainWindow, SameAsSourceRewritesTheSourceAndASecondRunRemakesTheBlock) {
   ASSERT_TRUE(read_bytes(page, second));
   EXPECT_EQ(count_of(second, "<!--KRYN_HTML_TOC_START-->"), 1u);
   EXPECT_EQ(count_of(second, "<!--KRYN_HTML_TOC_END-->"), 1u);
-  ASSERT_TRUE(write_bytes(in_folder("once.html"), first));
+  ASSERT_TRUE(write_file(in_folder("once.html"), first));
   ASSERT_TRUE(command_line_result(in_folder("once.html"), stamp, expected));
   EXPECT_EQ(second, expected);
 }

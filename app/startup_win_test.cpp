@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <string>
 #include "forms/control_ids.h"
-#include "wintest/gui_driver.h"
-#include "wintest/test_files.h"
+#include "test_support/gui_driver_win32.h"
+#include "test_support/test_files_win32.h"
 
 using namespace gui_test;
 

@@ -29,7 +29,7 @@ add_executable(kwop_gui_win_test
   gui_main_win_test.cpp
   startup_win_test.cpp
   main_window_win_test.cpp)
-target_link_libraries(kwop_gui_win_test PRIVATE quenby_wintest gtest)
+target_link_libraries(kwop_gui_win_test PRIVATE quenby_test_support_win32 gtest)
 target_compile_definitions(kwop_gui_win_test PRIVATE
   QUENBY_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
   QUENBY_SCRATCH_DIR="${CMAKE_CURRENT_BINARY_DIR}/gui_scratch"

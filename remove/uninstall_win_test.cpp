@@ -4,9 +4,9 @@
 #include "product/installation_names.h"
 #include "product/product.h"
 #include "remove/self_delete.h"
-#include "wintest/install_test_support.h"
-#include "wintest/test_files.h"
-#include "wintest/test_registry.h"
+#include "test_support/install_test_support_win32.h"
+#include "test_support/test_files_win32.h"
+#include "test_support/test_registry_win32.h"
 
 namespace names = installation;
 
@@ -19,16 +19,15 @@ class uninstall_test : public ::testing::Test {
 protected:
   void SetUp() override {
     forget_installation();
-    ASSERT_FALSE(scratch.path().empty());
-    folder = scratch / "Program Files\\KRYN\\WOP1\\";
-    menu = scratch / "Start Menu\\Programs\\KRYN Quenby";
-    desktop_link = scratch / "Desktop\\KRYN Quenby 1.0.lnk";
+    folder = scratch.file("Program Files\\KRYN\\WOP1\\");
+    menu = scratch.file("Start Menu\\Programs\\KRYN Quenby");
+    desktop_link = scratch.file("Desktop\\KRYN Quenby 1.0.lnk");
     ASSERT_TRUE(make_folders(folder));
     ASSERT_TRUE(make_folders(menu));
-    ASSERT_TRUE(make_folders(scratch / "Desktop"));
+    ASSERT_TRUE(make_folders(scratch.file("Desktop")));
     for (const char *name : names::installed_files)
-      ASSERT_TRUE(write_bytes(folder + name, std::string("contents of ") + name));
-    ASSERT_TRUE(write_bytes(folder + names::uninstaller, "the uninstaller"));
+      ASSERT_TRUE(write_file(folder + name, std::string("contents of ") + name));
+    ASSERT_TRUE(write_file(folder + names::uninstaller, "the uninstaller"));
     ASSERT_TRUE(make_shell_link(menu + "\\" + names::program_link, folder + "kwop.exe", folder));
     ASSERT_TRUE(make_shell_link(menu + "\\" + names::help_link, folder + "help.html"));
     ASSERT_TRUE(make_shell_link(menu + "\\" + names::uninstall_link, folder + "remove.exe"));
@@ -59,7 +58,7 @@ protected:
     EXPECT_TRUE(registry_has_key(HKEY_CLASSES_ROOT, html.html_class()));
   }
 
-  scratch_folder scratch{temp_folder(), "quenby uninstall"};
+  scratch_folder scratch{"quenby uninstall"};
   html_class_scope html;
   std::string folder, menu, desktop_link;
 };
@@ -80,8 +79,8 @@ TEST_F(uninstall_test, removes_everything_of_a_recorded_installation) {
 }
 
 TEST_F(uninstall_test, keeps_what_the_user_put_into_its_folders_and_says_so) {
-  ASSERT_TRUE(write_bytes(folder + "my notes.txt", "mine"));
-  ASSERT_TRUE(make_shell_link(menu + "\\My page.lnk", scratch / "page.html"));
+  ASSERT_TRUE(write_file(folder + "my notes.txt", "mine"));
+  ASSERT_TRUE(make_shell_link(menu + "\\My page.lnk", scratch.file("page.html")));
 
   uninstall_result result = remove_installation(find_installation(folder));
 
@@ -98,8 +97,8 @@ TEST_F(uninstall_test, keeps_what_the_user_put_into_its_folders_and_says_so) {
 }
 
 TEST_F(uninstall_test, leaves_shortcuts_and_a_verb_that_lead_to_another_program) {
-  scratch_folder other(temp_folder(), "quenby other");
-  std::string other_program = other / "kwop.exe";
+  scratch_folder other("quenby other");
+  std::string other_program = other.file("kwop.exe");
   ASSERT_TRUE(make_shell_link(menu + "\\" + names::program_link, other_program));
   ASSERT_TRUE(make_shell_link(desktop_link, other_program));
   ASSERT_TRUE(set_registry_text(HKEY_CLASSES_ROOT, html.command_key(), "", other_program + " \"%1\""));
@@ -115,24 +114,24 @@ TEST_F(uninstall_test, leaves_shortcuts_and_a_verb_that_lead_to_another_program)
 }
 
 TEST_F(uninstall_test, a_distribution_folder_is_no_installation_and_loses_nothing) {
-  scratch_folder distribution(temp_folder(), "quenby setup");
+  scratch_folder distribution("quenby setup");
   for (const char *name : {"setup.exe", "kr_px_regex.dll", "remove.exe", "readme.txt", "help.html",
                            "license.txt", "htmltoc.gif"})
-    ASSERT_TRUE(write_bytes(distribution / name, name));
+    ASSERT_TRUE(write_file(distribution.file(name), name));
 
-  installation_place place = find_installation(distribution.path());
+  installation_place place = find_installation(distribution.folder());
   EXPECT_EQ(place.kind, installation_kind::none);
   EXPECT_EQ(place.recorded_folder, folder);
   uninstall_result result = remove_installation(place);
 
-  EXPECT_EQ(folder_entries(distribution.path()).size(), 7u);
+  EXPECT_EQ(folder_entries(distribution.folder()).size(), 7u);
   EXPECT_TRUE(registry_has_key(HKEY_LOCAL_MACHINE, names::product_key));
   EXPECT_TRUE(result.not_removed.empty());
 }
 
 TEST_F(uninstall_test, a_folder_the_record_no_longer_names_loses_only_its_files) {
-  scratch_folder newer(temp_folder(), "quenby newer");
-  record(newer.path());
+  scratch_folder newer("quenby newer");
+  record(newer.folder());
 
   installation_place place = find_installation(folder);
   ASSERT_EQ(place.kind, installation_kind::files_only);
@@ -166,26 +165,26 @@ TEST_F(uninstall_test, the_maker_key_stays_while_another_product_uses_it) {
 }
 
 TEST(self_deletion, the_copy_deletes_the_uninstaller_and_the_emptied_folders) {
-  scratch_folder scratch(temp_folder(), "quenby self");
-  std::string folder = scratch / "KRYN\\WOP1\\";
+  scratch_folder scratch("quenby self");
+  std::string folder = scratch.file("KRYN\\WOP1\\");
   ASSERT_TRUE(make_folders(folder));
-  ASSERT_TRUE(write_bytes(folder + "remove.exe", "x"));
+  ASSERT_TRUE(write_file(folder + "remove.exe", "x"));
 
   EXPECT_EQ(finish_self_deletion("0", folder + "remove.exe"), 0);
   EXPECT_FALSE(file_exists(folder));
-  EXPECT_FALSE(file_exists(scratch / "KRYN"));
-  EXPECT_TRUE(is_directory(scratch.path()));
+  EXPECT_FALSE(file_exists(scratch.file("KRYN")));
+  EXPECT_TRUE(is_directory(scratch.folder()));
 }
 
 TEST(self_deletion, a_folder_with_files_left_stays_and_other_files_are_never_deleted) {
-  scratch_folder scratch(temp_folder(), "quenby self");
-  ASSERT_TRUE(write_bytes(scratch / "remove.exe", "x"));
-  ASSERT_TRUE(write_bytes(scratch / "notes.txt", "mine"));
+  scratch_folder scratch("quenby self");
+  ASSERT_TRUE(write_file(scratch.file("remove.exe"), "x"));
+  ASSERT_TRUE(write_file(scratch.file("notes.txt"), "mine"));
 
-  EXPECT_NE(finish_self_deletion("0", scratch / "notes.txt"), 0);
-  EXPECT_TRUE(file_exists(scratch / "notes.txt"));
-  EXPECT_EQ(finish_self_deletion("0", scratch / "remove.exe"), 0);
-  EXPECT_EQ(folder_entries(scratch.path()), std::vector<std::string>{"notes.txt"});
+  EXPECT_NE(finish_self_deletion("0", scratch.file("notes.txt")), 0);
+  EXPECT_TRUE(file_exists(scratch.file("notes.txt")));
+  EXPECT_EQ(finish_self_deletion("0", scratch.file("remove.exe")), 0);
+  EXPECT_EQ(folder_entries(scratch.folder()), std::vector<std::string>{"notes.txt"});
 }
 
 }  // namespace

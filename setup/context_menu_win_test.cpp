@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 #include "product/installation_names.h"
-#include "wintest/install_test_support.h"
-#include "wintest/test_registry.h"
+#include "test_support/install_test_support_win32.h"
+#include "test_support/test_registry_win32.h"
 
 namespace names = installation;
 

@@ -6,11 +6,11 @@
 #include <algorithm>
 #include "forms/control_ids.h"
 #include "product/installation_names.h"
+#include "test_support/gui_driver_win32.h"
+#include "test_support/install_test_support_win32.h"
+#include "test_support/test_files_win32.h"
+#include "test_support/test_registry_win32.h"
 #include "winservices/shell_link_reader.h"
-#include "wintest/gui_driver.h"
-#include "wintest/install_test_support.h"
-#include "wintest/test_files.h"
-#include "wintest/test_registry.h"
 
 using namespace gui_test;
 namespace names = installation;
@@ -62,8 +62,7 @@ protected:
     forget_installation();
     default_folder = program_files() + "\\KRYN\\WOP1\\";
     remove_tree(default_folder);
-    ASSERT_FALSE(scratch.path().empty());
-    dist = scratch / "Setup files\\";
+    dist = scratch.file("Setup files\\");
     ASSERT_TRUE(make_folders(dist));
     for (const char *name : distribution)
       ASSERT_TRUE(CopyFileA((built_setup_folder() + name).c_str(), (dist + name).c_str(), FALSE)) << name;
@@ -159,7 +158,7 @@ protected:
     return shell_folder_path(HKEY_LOCAL_MACHINE, "Common Desktop") + "\\KRYN Quenby 1.0.lnk";
   }
 
-  scratch_folder scratch{temp_folder(), "quenby cycle"};
+  scratch_folder scratch{"quenby cycle"};
   html_class_scope html;
   std::string dist, default_folder;
 };
@@ -263,14 +262,14 @@ TEST_F(setup_cycle, a_full_installation_works_and_the_uninstaller_takes_it_all_a
   std::string command;
   ASSERT_TRUE(registry_text(HKEY_CLASSES_ROOT, html.command_key(), "", command));
   EXPECT_EQ(command, "\"" + folder + "kwop.exe\" \"%1\"");
-  std::string page = scratch / "My Pages\\a page with blanks.html";
-  ASSERT_TRUE(make_folders(scratch / "My Pages"));
-  ASSERT_TRUE(write_bytes(page, "<html><body><h1>Hello</h1></body></html>"));
+  std::string page = scratch.file("My Pages\\a page with blanks.html");
+  ASSERT_TRUE(make_folders(scratch.file("My Pages")));
+  ASSERT_TRUE(write_file(page, "<html><body><h1>Hello</h1></body></html>"));
   std::string clicked = command;
   clicked.replace(clicked.find("%1"), 2, page);
   {
     started_program tool;
-    ASSERT_TRUE(tool.start(clicked, scratch.path()));
+    ASSERT_TRUE(tool.start(clicked, scratch.folder()));
     HWND main_window = wait_for_window(tool.pid(), "TkrynWOP1", nullptr, patience);
     ASSERT_TRUE(main_window);
     EXPECT_EQ(text_of(main_window, krynWOP1_ids::Edit1), page);
@@ -329,7 +328,7 @@ TEST_F(setup_cycle, a_second_installation_goes_over_the_first_and_user_files_sur
     EXPECT_TRUE(registry_has_key(HKEY_LOCAL_MACHINE, names::product_key));
   }
 
-  ASSERT_TRUE(write_bytes(folder + "my notes.txt", "mine, not the installer's"));
+  ASSERT_TRUE(write_file(folder + "my notes.txt", "mine, not the installer's"));
   std::string closing = uninstall(folder);
   EXPECT_NE(closing.find("holds files that were not installed"), std::string::npos) << closing;
   // The uninstaller's helper copy may still be trying to remove the folder;
@@ -430,9 +429,9 @@ TEST_F(setup_cycle, an_unreadable_licence_ends_setup_with_file_error) {
 }
 
 TEST_F(setup_cycle, a_file_where_the_folder_belongs_sends_the_user_back_to_ready) {
-  std::string folder = scratch / "Taken\\WOP1";
-  ASSERT_TRUE(make_folders(scratch / "Taken"));
-  ASSERT_TRUE(write_bytes(folder, "a file"));
+  std::string folder = scratch.file("Taken\\WOP1");
+  ASSERT_TRUE(make_folders(scratch.file("Taken")));
+  ASSERT_TRUE(write_file(folder, "a file"));
   // The previous installation's folder is what the wizard offers.
   ASSERT_TRUE(set_registry_text(HKEY_LOCAL_MACHINE, names::product_key, "inst_dir", folder + "\\"));
   started_program setup;
@@ -451,7 +450,7 @@ TEST_F(setup_cycle, a_file_where_the_folder_belongs_sends_the_user_back_to_ready
 }
 
 TEST_F(setup_cycle, without_a_start_menu_folder_the_files_are_copied_then_setup_stops) {
-  std::string folder = scratch / "No menu\\WOP1\\";
+  std::string folder = scratch.file("No menu\\WOP1\\");
   ASSERT_TRUE(set_registry_text(HKEY_LOCAL_MACHINE, names::product_key, "inst_dir", folder));
   registry_value_aside machine(HKEY_LOCAL_MACHINE, shell_folders, "Common Programs");
   registry_value_aside user(HKEY_CURRENT_USER, shell_folders, "Programs");

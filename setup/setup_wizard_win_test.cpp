@@ -10,13 +10,13 @@
 #include "fs/fs_test_hooks.h"
 #include "product/installation_names.h"
 #include "product/product.h"
+#include "test_support/gui_driver_win32.h"
+#include "test_support/install_test_support_win32.h"
+#include "test_support/message_box_watcher_win32.h"
+#include "test_support/test_files_win32.h"
+#include "test_support/test_registry_win32.h"
 #include "ui/application.h"
 #include "winservices/shell_link_reader.h"
-#include "wintest/gui_driver.h"
-#include "wintest/install_test_support.h"
-#include "wintest/message_box_watcher.h"
-#include "wintest/test_files.h"
-#include "wintest/test_registry.h"
 
 using namespace gui_test;
 namespace names = installation;
@@ -45,15 +45,14 @@ class wizard_test : public ::testing::Test {
 protected:
   void SetUp() override {
     forget_installation();
-    ASSERT_FALSE(source.path().empty());
     // 2048 bytes in all: a requirement of 3 kilobytes.
     for (const char *name : distribution) {
       std::string bytes(name == std::string("setup.exe") ? 2048 - 6 * 100 : 100, 'x');
       if (name == std::string("license.txt")) bytes = licence_text(100);
-      ASSERT_TRUE(write_bytes(source / name, bytes));
+      ASSERT_TRUE(write_file(source.file(name), bytes));
     }
     saved_folder = current_folder();
-    SetCurrentDirectoryA(source.path().c_str());
+    SetCurrentDirectoryA(source.folder().c_str());
   }
   void TearDown() override {
     wizard.reset();
@@ -90,8 +89,8 @@ protected:
     EXPECT_EQ(seen[0].buttons, std::vector<int>{IDOK}) << text;
   }
 
-  scratch_folder source{temp_folder(), "quenby wizard"};
-  scratch_folder target{temp_folder(), "quenby target"};
+  scratch_folder source{"quenby wizard"};
+  scratch_folder target{"quenby target"};
   html_class_scope html;
   message_box_watcher boxes;
   std::unique_ptr<TSetupForm> wizard;
@@ -134,15 +133,15 @@ TEST_F(wizard_test, construction_measures_the_distribution_and_shows_the_welcome
 TEST_F(wizard_test, a_missing_distribution_file_ends_the_wizard_when_it_is_shown) {
   for (const char *missing : {"setup.exe", "htmltoc.gif"}) {
     std::string kept;
-    ASSERT_TRUE(read_bytes(source / missing, kept));
-    DeleteFileA((source / missing).c_str());
+    ASSERT_TRUE(read_bytes(source.file(missing), kept));
+    DeleteFileA(source.file(missing).c_str());
     boxes.forget();
     TSetupForm &w = make_wizard();
     EXPECT_TRUE(w.setup_aborted) << missing;
     expect_one_message("The distribution is incomplete.\nTerminating.", MB_ICONSTOP);
     w.show();
     EXPECT_TRUE(closed()) << missing;
-    write_bytes(source / missing, kept);
+    write_file(source.file(missing), kept);
   }
 }
 
@@ -169,7 +168,7 @@ TEST_F(wizard_test, the_licence_page_shows_license_txt_read_again_on_every_visit
   w.Button3Click();
   EXPECT_EQ(w.page_index, 0);
   EXPECT_FALSE(w.Button3->visible());
-  ASSERT_TRUE(write_bytes(source / "license.txt", ""));
+  ASSERT_TRUE(write_file(source.file("license.txt"), ""));
   w.Button2Click();
   // An empty file is read successfully: the box is simply empty.
   EXPECT_EQ(w.Memo1->text().str(), "");
@@ -180,7 +179,7 @@ TEST_F(wizard_test, an_unreadable_licence_ends_the_wizard_with_file_error) {
   TSetupForm &w = make_wizard();
   w.show();
   // Held open without sharing: it exists, but nobody else can read it.
-  HANDLE held = CreateFileA((source / "license.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+  HANDLE held = CreateFileA(source.file("license.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   w.Button2Click();
@@ -316,7 +315,7 @@ protected:
 
 TEST_F(installation_test, free_space_equal_to_the_requirement_is_enough_one_byte_less_is_not) {
   fs_hooks_scope restore;
-  std::string folder = target / "Exact\\WOP1";
+  std::string folder = target.file("Exact\\WOP1");
   TSetupForm &w = ready_wizard(folder);
 
   fs_simulate_free_space(1, 1, 2047);
@@ -338,7 +337,7 @@ TEST_F(installation_test, free_space_equal_to_the_requirement_is_enough_one_byte
 
 TEST_F(installation_test, a_drive_without_information_is_refused) {
   fs_hooks_scope restore;
-  TSetupForm &w = ready_wizard(target / "WOP1");
+  TSetupForm &w = ready_wizard(target.file("WOP1"));
   fs_simulate_missing_drive();
   w.Button2Click();
   expect_one_message("There is a problem in getting the drive information. Please select another drive "
@@ -349,12 +348,12 @@ TEST_F(installation_test, a_drive_without_information_is_refused) {
 
 TEST_F(installation_test, progress_follows_the_budget_and_the_finish_state_is_shown) {
   // One large file and six tiny ones: nearly all of the 84 points at the large one.
-  ASSERT_TRUE(write_bytes(source / "setup.exe", std::string(100000, 's')));
+  ASSERT_TRUE(write_file(source.file("setup.exe"), std::string(100000, 's')));
   for (const char *name : distribution) {
     if (std::string(name) == "setup.exe") continue;
-    ASSERT_TRUE(write_bytes(source / name, std::string(10, 't')));
+    ASSERT_TRUE(write_file(source.file(name), std::string(10, 't')));
   }
-  TSetupForm &w = ready_wizard(target / "Budget\\WOP1");
+  TSetupForm &w = ready_wizard(target.file("Budget\\WOP1"));
   w.Button2Click();
   ASSERT_EQ(w.page_index, 4);
   int large = static_cast<int>(100000.0 / 100060.0 * 84.0);
@@ -374,7 +373,7 @@ TEST_F(installation_test, progress_follows_the_budget_and_the_finish_state_is_sh
 }
 
 TEST_F(installation_test, installs_files_registry_and_shortcuts_with_both_options) {
-  std::string folder = target / "Program Files\\KRYN\\WOP1";
+  std::string folder = target.file("Program Files\\KRYN\\WOP1");
   TSetupForm &w = ready_wizard(folder);
   w.CheckBox1->set_checked(true);
   w.Button2Click();
@@ -420,7 +419,7 @@ TEST_F(installation_test, installs_files_registry_and_shortcuts_with_both_option
 }
 
 TEST_F(installation_test, without_the_options_there_is_no_desktop_link_and_no_verb) {
-  std::string folder = target / "Plain\\WOP1";
+  std::string folder = target.file("Plain\\WOP1");
   TSetupForm &w = ready_wizard(folder);
   w.CheckBox1->set_checked(false);
   w.CheckBox2->set_checked(false);
@@ -437,9 +436,9 @@ TEST_F(installation_test, without_the_options_there_is_no_desktop_link_and_no_ve
 }
 
 TEST_F(installation_test, a_file_in_the_folders_place_sends_back_to_ready_and_a_retry_works) {
-  std::string folder = target / "Taken\\WOP1";
-  ASSERT_TRUE(make_folders(target / "Taken"));
-  ASSERT_TRUE(write_bytes(folder, "a file, not a folder"));
+  std::string folder = target.file("Taken\\WOP1");
+  ASSERT_TRUE(make_folders(target.file("Taken")));
+  ASSERT_TRUE(write_file(folder, "a file, not a folder"));
   TSetupForm &w = ready_wizard(folder);
   w.Button2Click();
   expect_one_message("Destination folder can not be created. Please select another directory for "
@@ -463,7 +462,7 @@ TEST_F(installation_test, a_file_in_the_folders_place_sends_back_to_ready_and_a_
 }
 
 TEST_F(installation_test, a_second_run_after_a_failure_keeps_one_trailing_backslash) {
-  std::string folder = target / "Twice\\WOP1";
+  std::string folder = target.file("Twice\\WOP1");
   TSetupForm &w = ready_wizard(folder);
   {
     registry_value_aside machine(HKEY_LOCAL_MACHINE,
@@ -493,7 +492,7 @@ TEST_F(installation_test, a_second_run_after_a_failure_keeps_one_trailing_backsl
 }
 
 TEST_F(installation_test, a_file_that_cannot_be_written_stops_the_copy_and_nothing_is_undone) {
-  std::string folder = target / "Blocked\\WOP1\\";
+  std::string folder = target.file("Blocked\\WOP1\\");
   // A folder where readme.txt belongs: no copy can replace it.
   ASSERT_TRUE(make_folders(folder + "readme.txt"));
   TSetupForm &w = ready_wizard(folder);
@@ -509,7 +508,7 @@ TEST_F(installation_test, a_file_that_cannot_be_written_stops_the_copy_and_nothi
 }
 
 TEST_F(installation_test, missing_parent_folders_are_made_from_the_drive_down) {
-  std::string folder = target / "one\\two\\three\\WOP1";
+  std::string folder = target.file("one\\two\\three\\WOP1");
   TSetupForm &w = ready_wizard(folder);
   w.Button2Click();
   EXPECT_EQ(w.page_index, 4);

@@ -6,13 +6,14 @@
 #include <shlobj.h>
 #include <gtest/gtest.h>
 #include <string>
+#include "test_support/gui_driver_win32.h"
+#include "test_support/scratch_folder.h"
+#include "value/krhash.h"
 #include "winservices/center_on_screen.h"
 #include "winservices/file_dialogs.h"
 #include "winservices/registry.h"
 #include "winservices/shell.h"
 #include "winservices/shell_link_reader.h"
-#include "wintest/gui_driver.h"
-#include "value/krhash.h"
 
 namespace {
 
@@ -153,14 +154,6 @@ TEST_F(Registry, CreatingAKeyMakesItsParentsAndAcceptsAnExistingOne) {
 
 namespace {
 
-std::string temp_folder() {
-  char path[MAX_PATH];
-  GetTempPathA(MAX_PATH, path);
-  std::string folder = std::string(path) + "quenby_services_test";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  return folder;
-}
-
 // The show command as saved in the link's header. Wine's loader does not
 // restore it for GetShowCmd, so the file itself is read.
 int saved_show_command(const std::string &file) {
@@ -177,9 +170,9 @@ int saved_show_command(const std::string &file) {
 }  // namespace
 
 TEST(ShellLink, SavedShortcutReadsBackWithEveryField) {
-  std::string folder = temp_folder();
+  test_support::scratch_folder scratch{"quenby services"};
+  const std::string folder = scratch.path().string();
   std::string file = folder + "\\Quenby 1.0.lnk";
-  DeleteFileA(file.c_str());
   std::string target = gui_test::own_program();
   ASSERT_TRUE(create_shell_link(krval(file.c_str()), krval(target.c_str()), krval("\"page one.html\" x"),
                                 krval(target.c_str()), krval(0), krval(SW_SHOWMINNOACTIVE),
@@ -192,13 +185,12 @@ TEST(ShellLink, SavedShortcutReadsBackWithEveryField) {
   EXPECT_EQ(back.icon_index, 0);
   EXPECT_EQ(saved_show_command(file), SW_SHOWMINNOACTIVE);
   EXPECT_STREQ(back.working_dir.c_str(), folder.c_str());
-  DeleteFileA(file.c_str());
 }
 
 TEST(ShellLink, EmptyArgumentsAndFolderAreLeftUnsetAndIndexIsReadAsAnInteger) {
-  std::string folder = temp_folder();
+  test_support::scratch_folder scratch{"quenby services"};
+  const std::string folder = scratch.path().string();
   std::string file = folder + "\\plain.lnk";
-  DeleteFileA(file.c_str());
   std::string target = gui_test::own_program();
   ASSERT_TRUE(create_shell_link(krval(file.c_str()), krval(target.c_str()), krval(""),
                                 krval(target.c_str()), krval("3"), krval(SW_SHOWNORMAL), krval("")));
@@ -208,7 +200,6 @@ TEST(ShellLink, EmptyArgumentsAndFolderAreLeftUnsetAndIndexIsReadAsAnInteger) {
   EXPECT_EQ(back.working_dir, "");
   EXPECT_EQ(back.icon_index, 3);
   EXPECT_EQ(saved_show_command(file), SW_SHOWNORMAL);
-  DeleteFileA(file.c_str());
 }
 
 TEST(ShellLink, AnUnwritableLinkFileIsAFailure) {
@@ -218,9 +209,9 @@ TEST(ShellLink, AnUnwritableLinkFileIsAFailure) {
 }
 
 TEST(ShellOpen, ExecuteRunsTheProgramWithTheRestAsItsParameters) {
-  std::string folder = temp_folder();
+  test_support::scratch_folder scratch{"quenby services"};
+  const std::string folder = scratch.path().string();
   std::string marker = folder + "\\made_by_execute.txt";
-  DeleteFileA(marker.c_str());
   // cmd.exe /c echo ... writes the marker, so the rest did reach the program.
   krval verb("execute");
   krval target(("cmd.exe /c echo ran> \"" + marker + "\"").c_str());
@@ -233,8 +224,7 @@ TEST(ShellOpen, ExecuteRunsTheProgramWithTheRestAsItsParameters) {
     if (!appeared) Sleep(100);
   }
   EXPECT_TRUE(appeared);
-  Sleep(200);
-  DeleteFileA(marker.c_str());
+  Sleep(200);   // cmd.exe lets go of the marker before the folder goes
 }
 
 TEST(ShellOpen, AMissingFileIsRefused) {

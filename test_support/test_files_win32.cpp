@@ -1,38 +1,9 @@
-#include "wintest/test_files.h"
+#include "test_support/test_files_win32.h"
 
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
-#include <algorithm>
-#include <cstdio>
-
-std::string temp_folder() {
-  char buffer[MAX_PATH + 1];
-  DWORD n = GetTempPathA(sizeof buffer, buffer);
-  std::string path(buffer, n > 0 && n <= MAX_PATH ? n : 0);
-  if (path.empty()) path = "C:\\";
-  if (path.back() != '\\') path += '\\';
-  return path;
-}
-
-scratch_folder::scratch_folder(const std::string &base, const char *label) {
-  static int counter = 0;
-  std::string root = base.empty() || base.back() == '\\' ? base : base + "\\";
-  for (int attempt = 0; attempt < 1000; ++attempt) {
-    std::string candidate = root + label + " " + std::to_string(GetCurrentProcessId()) + "-" +
-                            std::to_string(++counter) + "\\";
-    if (file_exists(candidate)) continue;
-    if (make_folders(candidate)) {
-      path_ = candidate;
-      break;
-    }
-  }
-}
-
-scratch_folder::~scratch_folder() {
-  if (!path_.empty()) remove_tree(path_);
-}
 
 bool file_exists(const std::string &path) {
   std::string p = path;
@@ -71,40 +42,6 @@ void remove_tree(const std::string &path) {
 bool make_empty_folder(const std::string &path) {
   remove_tree(path);
   return make_folders(path);
-}
-
-std::vector<std::string> folder_entries(const std::string &folder) {
-  std::vector<std::string> names_found;
-  std::string f = folder.empty() || folder.back() == '\\' ? folder : folder + "\\";
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((f + "*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names_found;
-  do {
-    std::string name = found.cFileName;
-    if (name != "." && name != "..") names_found.push_back(name);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  std::sort(names_found.begin(), names_found.end());
-  return names_found;
-}
-
-bool read_bytes(const std::string &path, std::string &out) {
-  std::FILE *f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  out.clear();
-  char buffer[65536];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, n);
-  bool ok = !std::ferror(f);
-  std::fclose(f);
-  return ok;
-}
-
-bool write_bytes(const std::string &path, const std::string &bytes) {
-  std::FILE *f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return std::fclose(f) == 0 && ok;
 }
 
 bool make_shell_link(const std::string &link, const std::string &target,

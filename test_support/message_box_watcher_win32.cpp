@@ -1,4 +1,4 @@
-#include "wintest/message_box_watcher.h"
+#include "test_support/message_box_watcher_win32.h"
 
 using namespace gui_test;
 

@@ -1,4 +1,4 @@
-#include "wintest/test_registry.h"
+#include "test_support/test_registry_win32.h"
 
 bool registry_text(HKEY root, const std::string &key, const std::string &name, std::string &out) {
   HKEY k;

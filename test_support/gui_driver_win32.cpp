@@ -1,8 +1,8 @@
-#include "wintest/gui_driver.h"
+#include "test_support/gui_driver_win32.h"
 
 #include <commctrl.h>
 #include <cstdint>
-#include "wintest/png_file.h"
+#include "test_support/png_file.h"
 
 namespace gui_test {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 #include <vector>
-#include "wintest/gui_driver.h"
+#include "test_support/gui_driver_win32.h"
 
 class message_box_watcher {
 public:

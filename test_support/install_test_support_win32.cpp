@@ -1,9 +1,9 @@
-#include "wintest/install_test_support.h"
+#include "test_support/install_test_support_win32.h"
 
-#include "wintest/test_files.h"
-#include "wintest/test_registry.h"
 #include "product/installation_names.h"
 #include "product/product.h"
+#include "test_support/test_files_win32.h"
+#include "test_support/test_registry_win32.h"
 
 namespace names = installation;
 

@@ -1,4 +1,4 @@
-#include "wintest/png_file.h"
+#include "test_support/png_file.h"
 
 #include <cstdio>
 
