@@ -2,7 +2,7 @@
 // pages and blocks they expect.
 #pragma once
 #include <string>
-#include "toc/toc_tree.h"
+#include "product/product.h"
 
 namespace toc_markup {
 
@@ -25,8 +25,15 @@ inline std::string anchor(const std::string &name, const std::string &content) {
 }
 
 // The whole block around a list.
+// The comment at the head of every block: seven rows, each ending in CRLF.
+inline std::string explanatory_comment() {
+  return std::string("\r\n<!--\r\nTOC is created by KRYN Quenby.\r\n") + kryn_web_address +
+         "\r\n*Do not edit or delete* start and end tags wrapped within HTML comments.\r\n"
+         "If you need to edit TOC, just regenerate it supplying this file as a source.\r\n-->\r\n";
+}
+
 inline std::string block(const std::string &list) {
-  return "<!--KRYN_HTML_TOC_START-->" + toc_explanatory_comment().str() + list + "<!--KRYN_HTML_TOC_END-->";
+  return "<!--KRYN_HTML_TOC_START-->" + explanatory_comment() + list + "<!--KRYN_HTML_TOC_END-->";
 }
 
 }  // namespace toc_markup

@@ -91,12 +91,7 @@ TEST(toc_tree, renders_the_worked_example_piece_by_piece) {
 }
 
 TEST(toc_tree, explanatory_comment_is_seven_rows_each_ending_in_crlf) {
-  std::string expected = std::string("\r\n<!--\r\nTOC is created by KRYN Quenby.\r\n") +
-                         kryn_web_address +
-                         "\r\n*Do not edit or delete* start and end tags wrapped within "
-                         "HTML comments.\r\nIf you need to edit TOC, just regenerate it "
-                         "supplying this file as a source.\r\n-->\r\n";
-  EXPECT_EQ(toc_explanatory_comment().str(), expected);
+  EXPECT_EQ(toc_explanatory_comment().str(), toc_markup::explanatory_comment());
 }
 
 TEST(toc_tree, no_entry_gives_no_block_at_all) {
