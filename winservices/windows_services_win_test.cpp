@@ -224,7 +224,15 @@ TEST(ShellOpen, ExecuteRunsTheProgramWithTheRestAsItsParameters) {
     if (!appeared) Sleep(100);
   }
   EXPECT_TRUE(appeared);
-  Sleep(200);   // cmd.exe lets go of the marker before the folder goes
+  // cmd.exe may still hold the marker a moment: the folder can go once no one else has it open.
+  for (int i = 0; i < 100; ++i) {
+    HANDLE alone = CreateFileA(marker.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (alone != INVALID_HANDLE_VALUE) {
+      CloseHandle(alone);
+      break;
+    }
+    Sleep(100);
+  }
 }
 
 TEST(ShellOpen, AMissingFileIsRefused) {
