@@ -44,5 +44,11 @@ fi
 echo "Installing: ${missing[*]}"
 [ -z "$add_i386" ] || dpkg --add-architecture i386
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -q
+# A mirror caught mid-sync fails one index now and then: try again, and go on
+# with the indexes that did arrive if it keeps failing.
+for attempt in 1 2 3; do
+  apt-get update -q && break
+  echo "apt-get update failed (attempt $attempt); trying again" >&2
+  sleep $((attempt * 10))
+done
 apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
