@@ -15,8 +15,7 @@ namespace {
 // for every start tag: the length and first letter pick the few candidates.
 enum class element_content : uint8_t { markup, none, text_until_end_tag, text_to_end };
 
-element_content content_of(const krval &name) {
-  const krchar &t = name.text;
+element_content content_of(const krchar &t) {
   const char *s = t.bytes;
   auto is = [&](const char *v) { return same_bytes(v, s, t.length); };
   using c = element_content;
@@ -66,7 +65,18 @@ bool same_name(const krtext &a, const krtext &b) {
   return a.text.bytes == b.text.bytes || same_bytes(a.text.bytes, b.text.bytes, a.text.length);
 }
 
+// h1 to h6: the headings whose start tag ends an open one.
+bool is_heading_name(const krchar &name) {
+  return name.length == 2 && name.bytes[0] == 'h' && name.bytes[1] >= '1' && name.bytes[1] <= '6';
+}
+
+bool is_open_element(const xml_node *n) { return n && n->kind == XML_START_TAG && !n->closed; }
+
 }  // namespace
+
+bool holds_text_content(const krtext &name) {
+  return content_of(name.text) >= element_content::text_until_end_tag;
+}
 
 krhtml::krhtml() {
   size_limit = kSizeLimit;
@@ -166,7 +176,7 @@ int32_t krhtml::emit_token() {
   if (k == XML_START_TAG) {
     const bool slash_closed = length >= 2 && bytes[length - 2] == '/';
     may_have_attributes = tag_reader.read_name(bytes, length - 1, element_name);
-    if (element_name.text.length > 0) content = content_of(element_name);
+    if (element_name.text.length > 0) content = content_of(element_name.text);
     if (slash_closed || content == element_content::none) k = XML_ELEMENT;
   } else if (k == XML_END_TAG) {
     tag_reader.read(bytes, length - 1, element_name, static_cast<attribute_sink *>(nullptr));
@@ -199,6 +209,7 @@ int32_t krhtml::emit_token() {
     }
     match_end_tag(n);
   }
+  if (k == XML_START_TAG && is_heading_name(n->name.text)) end_open_heading();
   // As in browsers, "<script/>" starts a script all the same.
   if (content >= element_content::text_until_end_tag) {
     if (content == element_content::text_to_end) read_content_as_text(nullptr, 0);
@@ -210,6 +221,42 @@ int32_t krhtml::emit_token() {
   else attach_place = place::after_current;
   current = n;
   return note_if_landmark(n) ? 0 : SGML_NO_MEMORY;
+}
+
+// The innermost open element, the one the next node goes into; none at
+// the top level.
+xml_node *krhtml::open_element() const {
+  xml_node *c = current ? current : tree->first;
+  if (!c) return nullptr;
+  switch (attach_place) {
+    case place::as_last_child: return c;
+    case place::after_current: return c->parent;
+    case place::after_parent: return c->parent ? c->parent->parent : nullptr;
+  }
+  return nullptr;
+}
+
+// Ends the innermost open element without an end tag of its own: what
+// follows goes after it.
+void krhtml::end_implied(xml_node *element) {
+  if (element->first_child) leave(element);   // it was entered with its first child
+  element->closed = 1;
+  current = element;
+  attach_place = place::after_current;
+}
+
+// As browsers read a heading's start tag: an open p that is the current
+// element ends, then an open heading that is current ends too, and the new
+// heading follows it instead of going inside. So a page that never closes
+// its headings ("<h2>Question<p>Answer<h2>...") has sibling headings, as a
+// browser shows them, and no heading holds the rest of the page.
+void krhtml::end_open_heading() {
+  xml_node *open = open_element();
+  if (is_open_element(open) && open->name.text.length == 1 && open->name.text.bytes[0] == 'p') {
+    end_implied(open);
+    open = open->parent;
+  }
+  if (is_open_element(open) && is_heading_name(open->name.text)) end_implied(open);
 }
 
 bool krhtml::note_if_landmark(xml_node *n) {

@@ -10,6 +10,11 @@
 #include "html/krtag_reader.h"
 #include "html/xml_node.h"
 
+// Whether an element's content is read as text, not markup (script, style,
+// textarea, title, xmp, iframe, noembed, noframes, plaintext): it is inert
+// where it stands, and must never be copied anywhere as markup.
+bool holds_text_content(const krtext &name);
+
 class krhtml : public krsgml {
 public:
   static constexpr int32_t kSizeLimit = 4194304;
@@ -61,6 +66,9 @@ private:
   bool keep_tag_attributes(xml_node *n);
   void attach(xml_node *n);
   void match_end_tag(xml_node *end_tag);
+  xml_node *open_element() const;
+  void end_implied(xml_node *element);
+  void end_open_heading();
   void enter(xml_node *ancestor);
   void leave(xml_node *ancestor);
   bool note_if_landmark(xml_node *n);   // false when out of memory

@@ -90,7 +90,7 @@ TEST(krhtml_attributes, ValuelessBlanksAroundEqualsQuotesAndDuplicates) {
   EXPECT_EQ(tree_of("<td nowrap>"), "0 k1 c0 <td> nowrap=\"\" |<td nowrap>|\n");
   EXPECT_EQ(tree_of("<a href = \"x\">"), "0 k1 c0 <a> href=\"x\" |<a href = \"x\">|\n");
   EXPECT_EQ(tree_of("<a b='1 2' c=\"'\" B=3 d>"),
-            "0 k1 c0 <a> b=\"3\" c=\"'\" d=\"\" |<a b='1 2' c=\"'\" B=3 d>|\n");
+            "0 k1 c0 <a> b=\"1 2\" c=\"'\" d=\"\" |<a b='1 2' c=\"'\" B=3 d>|\n");
   EXPECT_EQ(tree_of("<a x=\"unterminated>"), "0 k1 c0 <a> x=\"unterminated\" |<a x=\"unterminated>|\n");
   // Values run to a blank; quotes mid-value replace what came before.
   EXPECT_EQ(tree_of("<a href=p/q.html#r-1 v=ab\"cd\">"),

@@ -32,11 +32,14 @@ void empty_text(krval &v) {
   v.text.length = 0;
 }
 
-// Sets each attribute in a map: a later duplicate replaces an earlier one.
+// Sets each attribute in a map: the first of duplicates counts, as browsers
+// read a tag, so that a name or id is looked up where a link finds it.
 class map_sink : public attribute_sink {
 public:
   explicit map_sink(krhash &m) : map(m) {}
-  void put(const krval &name, const krval &value) override { map.set(name, value); }
+  void put(const krval &name, const krval &value) override {
+    if (!map.has(name)) map.set(name, value);
+  }
 
 private:
   krhash &map;

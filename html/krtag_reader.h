@@ -20,7 +20,7 @@ public:
   // bytes: the tag without its final ">". element_name receives the
   // lower-cased name. With attributes null only the name is read (end tags);
   // otherwise each attribute is set in the map, names lower-cased, values as
-  // written, a later duplicate replacing an earlier one.
+  // written, the first of duplicates kept (as browsers do).
   void read(const char *bytes, int32_t length, krval &element_name, krhash *attributes);
   // The same, handing each attribute to the sink as it is read.
   void read(const char *bytes, int32_t length, krval &element_name, attribute_sink *attributes);

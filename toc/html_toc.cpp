@@ -3,6 +3,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <new>
+#include "html/krhtml.h"
 #include "regex/regex_binding.h"
 #include "toc/anchor_slug.h"
 #include "toc/node_text.h"
@@ -109,6 +110,12 @@ int32_t html_toc::find_places() {
   return 0;
 }
 
+// Whether this run lists the heading: from the TOC's place on, in the
+// range, not left out.
+bool html_toc::anchored_here(const heading_place &h) const {
+  return (h.place >= insertion_place || h.node == insertion_node) && in_range(h.level) && !left_out(h.node);
+}
+
 bool html_toc::heading_at(size_t place, heading_place &h) const {
   xml_node *n = places()[place];
   const int32_t level = heading_digit(n);
@@ -131,7 +138,9 @@ void html_toc::look_at(xml_node *n, uint32_t place) {
     } else if (!start_marker && n->raw_text == toc_start_marker) {
       start_marker = n;
       start_marker_place = place;
-    } else if (!end_marker && n->raw_text == toc_end_marker) {
+    } else if (start_marker && !end_marker && n->raw_text == toc_end_marker) {
+      // The old block ends at the first end marker after its start: one
+      // before it is the author's text, and stays with the rest of the page.
       end_marker = n;
     }
   }
@@ -238,6 +247,16 @@ bool holds_bytes(const krtext &raw, const char *needle, size_t length) {
 
 }  // namespace
 
+// Whether a tag has an id attribute, even one without a value: only tags
+// whose bytes hold the letters id after their name have their attributes read.
+bool html_toc::holds_id_attribute(xml_node *tag) const {
+  const piece bytes = bytes_of(tag->raw_text);
+  bool may = false;
+  for (int32_t i = 3; i + 1 < bytes.length && !may; ++i)
+    may = (bytes.bytes[i] | 0x20) == 'i' && (bytes.bytes[i + 1] | 0x20) == 'd';
+  return may && tag->attributes.has(id_key);
+}
+
 // A heading's class words against the words to leave out.
 bool html_toc::left_out(const xml_node *heading) const {
   if (!options || options->skip_classes.empty()) return false;
@@ -283,12 +302,58 @@ void html_toc::collect_page_names() {
   }
 }
 
+// Goes through a heading's descendants in document order, moving next_place
+// past the landmarks among them (headings inside it are part of it). The
+// content of elements read as text (a script, a text area) is passed over:
+// it is inert where it stands and never becomes an entry's markup. Each
+// step up pays for a step down, so a walk costs what the heading holds and
+// never what follows it, however deep the page nests.
+template <class Visit>
+void html_toc::walk_heading(xml_node *heading, size_t &next_place, Visit visit) const {
+  const std::vector<xml_node *> &marks = places();
+  xml_node *d = heading->first_child;
+  while (d) {
+    if (next_place < marks.size() && marks[next_place] == d) ++next_place;
+    visit(d);
+    const bool inert = d->kind == XML_START_TAG && d->name.text.length > 0 && holds_text_content(d->name);
+    if (d->first_child && !inert) {
+      d = d->first_child;
+      continue;
+    }
+    while (!d->next) {
+      d = d->parent;
+      if (d == heading) return;
+    }
+    d = d->next;
+  }
+}
+
+// The name of an anchor the heading has: its own id (where ids count), else
+// the name of the first a inside it (or its id, where ids count); empty
+// where there is none. The attribute maps of tags that cannot hold a name
+// are never made.
+void html_toc::own_name_of(xml_node *heading, const xml_node *d, krval &name) const {
+  const bool ids = options && options->heading_ids;
+  if (d == heading) {
+    if (ids && may_hold_a_name(heading->raw_text) && heading->attributes.get(id_key, name) &&
+        name.text_length() > 0)
+      return;
+    name = "";
+    return;
+  }
+  if (d->kind != XML_START_TAG || !is_named(d, "a", 1) || !may_hold_a_name(d->raw_text)) return;
+  if (d->attributes.get(name_key, name) && name.text_length() > 0) return;
+  if (ids && d->attributes.get(id_key, name) && name.text_length() > 0) return;
+  name = "";
+}
+
 // Names from the stamp can only meet names that an earlier run with the
 // same stamp made (a fixed stamp, run again after the page was edited).
 // Such a run listed them in the old block, and its anchors that are still
 // in headings are met again: where neither holds the stamp, the page need
-// not be searched for names.
-bool html_toc::stamp_used_before() const {
+// not be searched for names. The headings are gone through as the
+// anchoring does, each once.
+bool html_toc::stamp_used_before() {
   char suffix[16];
   suffix[0] = '_';
   const int32_t length = 1 + put_decimal(static_cast<uint32_t>(stamp), suffix + 1);
@@ -302,30 +367,21 @@ bool html_toc::stamp_used_before() const {
       if (holds_bytes(n->raw_text, suffix, static_cast<size_t>(length + 1))) return true;
   }
   heading_place h;
-  for (size_t place = 0; place < places().size(); ++place) {
-    krval own;
-    if (heading_at(place, h) && h.place >= insertion_place && in_range(h.level) &&
-        find_own_name(h.node, own) && ends_with_suffix(own))
-      return true;
+  krval own;
+  bool found = false;
+  size_t next = 0;
+  while (next < places().size() && !found) {
+    if (!heading_at(next++, h) || !anchored_here(h)) continue;
+    own_name_of(h.node, h.node, own);
+    found = ends_with_suffix(own);
+    walk_heading(h.node, next, [&](const xml_node *d) {
+      if (found || d->kind != XML_START_TAG) return;
+      own = "";
+      own_name_of(h.node, d, own);
+      found = ends_with_suffix(own);
+    });
   }
-  return false;
-}
-
-// The name of an anchor the heading already has: its own id (where ids
-// count), else the first a inside it with a name (or an id, where ids count).
-bool html_toc::find_own_name(xml_node *heading, krval &name) const {
-  const bool ids = options && options->heading_ids;
-  // Reading a tag's attributes makes its map: only where one may be named.
-  if (ids && may_hold_a_name(heading->raw_text) && heading->attributes.get(id_key, name) &&
-      name.text_length() > 0)
-    return true;
-  xml_node *const after = xml_tree::next_after_subtree(heading);
-  for (xml_node *d = heading->first_child; d && d != after; d = xml_tree::next_in_order(d)) {
-    if (d->kind != XML_START_TAG || !is_named(d, "a", 1) || !may_hold_a_name(d->raw_text)) continue;
-    if (d->attributes.get(name_key, name) && name.text_length() > 0) return true;
-    if (ids && d->attributes.get(id_key, name) && name.text_length() > 0) return true;
-  }
-  return false;
+  return found;
 }
 
 // A new name, unused in the page and in this run: from the stamp and the
@@ -401,7 +457,9 @@ void html_toc::give_free_suffix(std::string &name, bool take) {
 bool html_toc::insert_anchor(xml_node *heading, const std::string &name) {
   const piece name_piece{name.data(), static_cast<int32_t>(name.size())};
   const piece tag = bytes_of(heading->raw_text);
-  if (options && options->anchors == toc_anchor_mode::id) {
+  // A heading with an id of its own that names nothing (id="") gets its
+  // anchor inside instead: a second id on one tag would be a fault of ours.
+  if (options && options->anchors == toc_anchor_mode::id && !holds_id_attribute(heading)) {
     // "<", the two letters of the name, then the rest as it stands.
     if (tag.length < 3 || tag.bytes[0] != '<') return true;
     krval with_id;
@@ -455,20 +513,20 @@ bool html_toc::insert_anchor(xml_node *heading, const std::string &name) {
 // them) are part of its text: the walk over its descendants passes them,
 // and next_place with them. Null when out of memory.
 toc_node *html_toc::anchor_heading(xml_node *heading, size_t &next_place) {
-  // The heading's descendants end where the walk leaves its subtree.
-  xml_node *const after = xml_tree::next_after_subtree(heading);
   std::string &text = heading_text;
   text.clear();
-  for (xml_node *d = heading->first_child; d && d != after; d = xml_tree::next_in_order(d)) {
-    if (next_place < places().size() && places()[next_place] == d) ++next_place;
+  krval own_name;
+  own_name_of(heading, heading, own_name);
+  walk_heading(heading, next_place, [&](const xml_node *d) {
     if (is_text(d)) {
       const piece bytes = bytes_of(d->raw_text);
       if (bytes.length > 0) text.append(bytes.bytes, static_cast<size_t>(bytes.length));
+    } else if (own_name.text_length() == 0) {
+      own_name_of(heading, d, own_name);
     }
-  }
-  krval own_name;
+  });
   piece name;
-  if (find_own_name(heading, own_name)) {
+  if (own_name.text_length() > 0) {
     name = bytes_of(own_name);
   } else {
     make_name(text, made_name);
@@ -511,9 +569,7 @@ int32_t html_toc::anchor_headings() {
   // anchor follow it: anchoring it moves past them.
   size_t next = 0;
   while (next < places().size()) {
-    if (!heading_at(next++, h)) continue;
-    if (h.place < insertion_place && h.node != insertion_node) continue;
-    if (!in_range(h.level) || left_out(h.node)) continue;
+    if (!heading_at(next++, h) || !anchored_here(h)) continue;
     ++anchor_counter;
     toc_node *entry = nullptr;
     try {

@@ -106,14 +106,18 @@ private:
   void choose_insertion_node();
   bool is_toc_comment(const xml_node *comment) const;
   toc_node *anchor_heading(xml_node *heading, size_t &next_place);
-  bool find_own_name(xml_node *heading, krval &name) const;
+  bool anchored_here(const heading_place &h) const;
+  template <class Visit>
+  void walk_heading(xml_node *heading, size_t &next_place, Visit visit) const;
+  void own_name_of(xml_node *heading, const xml_node *d, krval &name) const;
   bool left_out(const xml_node *heading) const;
   void make_name(const std::string &entry_text, std::string &name);
   void give_free_suffix(std::string &name, bool take);
   bool given_with_suffix(const std::string &name) const;
   void collect_page_names();
-  bool stamp_used_before() const;
+  bool stamp_used_before();
   bool insert_anchor(xml_node *heading, const std::string &name);
+  bool holds_id_attribute(xml_node *tag) const;
   bool remove_made_id(xml_node *heading);
   void remove_made_anchor(xml_node *heading);
   void remove_number(xml_node *heading);

@@ -80,19 +80,23 @@ void html_toc::remove_made_anchor(xml_node *heading) {
              !(ends_with("", 0) && is_stamp_name(s + 9, n - 11))) {
     return;
   }
-  // Its end: the end tag that closed it, else the last "</a>" of the heading.
+  // Its end: the end tag that closed it, else an "</a>" standing where this
+  // tool puts one, last in the heading before the heading's own end tag.
+  // Any other "</a>" is the author's. Where there is none (taken out by
+  // hand), the start goes alone.
   xml_node *closing = nullptr;
   xml_node *last = anchor->first_child ? xml_tree::last_sibling(anchor->first_child) : nullptr;
   if (last && last->kind == XML_END_TAG && last->closed && last->raw_text == closing_anchor) {
     closing = last;
   } else {
-    xml_node *const after = xml_tree::next_after_subtree(heading);
-    for (xml_node *d = anchor; d && d != after; d = xml_tree::next_in_order(d))
-      if (d != anchor && d->raw_text == closing_anchor) closing = d;
+    xml_node *in_heading = xml_tree::last_sibling(anchor);
+    if (in_heading != anchor && in_heading->kind == XML_END_TAG && in_heading->closed &&
+        in_heading->previous != anchor)
+      in_heading = in_heading->previous;
+    if (in_heading != anchor && in_heading->raw_text == closing_anchor) closing = in_heading;
   }
-  if (!closing) return;
   anchor->raw_text = "";
-  closing->raw_text = "";
+  if (closing) closing->raw_text = "";
 }
 
 // The text of a number this tool writes: "1. ", "1.4.2. ": digits and a

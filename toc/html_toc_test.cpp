@@ -166,9 +166,9 @@ TEST_F(html_toc_test, first_of_each_marker_counts) {
 }
 
 TEST_F(html_toc_test, writer_marker_rules) {
-  // A start marker alone is ordinary text; an end marker is never written.
+  // A marker without its partner is ordinary text.
   EXPECT_EQ(toc_of("<body>" + start + "x"), "<body>" + start + "x");
-  EXPECT_EQ(toc_of("<body>" + end + "x"), "<body>x");
+  EXPECT_EQ(toc_of("<body>" + end + "x"), "<body>" + end + "x");
   // Without the insert flag everything is written, markers included.
   std::string old = "<body>" + start + "<ul></ul>" + end + "<h1>A</h1>";
   EXPECT_EQ(transform_text(old, 0)->output,
@@ -231,20 +231,95 @@ TEST_F(html_toc_test, remake_keeps_anchors_and_replaces_the_block) {
 // The writer hands the bytes of neighbouring nodes on in one piece where
 // they stand together, and never joins bytes that only happen to follow
 // each other in memory after a piece that is gone.
-// Headings inside headings: an anchored heading's own headings are part of
-// its entry; where the insertion node stands inside a heading, the headings
-// after it there get their anchors, the enclosing one does not.
-TEST_F(html_toc_test, nested_headings_follow_the_walk_from_the_insertion_node) {
-  EXPECT_EQ(shape(transform_text("<body><h1>A<h2>B</h2></h1><h2>C<h3>D</h3></h2><h3>E</h3>")->tree.first),
-            "1:AB[2:CD[3:E]]");
-  auto r = transform_text("<h1>A <!-- toc --><h2>B<h3>C</h3></h2><h4>D</h4></h1><h3>E</h3><p><h2>F</h2></p>");
-  EXPECT_EQ(shape(r->tree.first), "2:BC[4:D 3:E] 2:F");
+// A heading's start tag ends an open heading (and an open paragraph in it),
+// as browsers read it: unclosed headings are siblings. A heading inside
+// another element of a heading is part of that heading's entry; where the
+// insertion node stands inside a heading, only what follows it is listed.
+TEST_F(html_toc_test, a_heading_start_ends_an_open_heading) {
+  auto r = transform_text("<body><h2>Q0<p>A0</p><h2>Q1<p>A1<h2>Q2");
+  EXPECT_EQ(shape(r->tree.first), "2:Q0A0 2:Q1A1 2:Q2");
+  EXPECT_EQ(r->output.substr(r->output.find("<h2>")),
+            "<h2>" + anchor(1, "Q0<p>A0</p>") + "<h2>" + anchor(2, "Q1<p>A1") + "<h2>" + anchor(3, "Q2"));
+  EXPECT_EQ(shape(transform_text("<body><h1>A<h2>B</h2></h1><h3>C</h3>")->tree.first), "1:A[2:B[3:C]]");
+  EXPECT_EQ(shape(transform_text("<body><h1>A<b><h2>B</h2></b></h1><h3>C</h3>")->tree.first), "1:AB[3:C]");
+  r = transform_text("<h1>A <!-- toc --><b><h2>B</h2></b><h4>D</h4></h1><h3>E</h3>");
+  EXPECT_EQ(shape(r->tree.first), "2:B[4:D 3:E]");
   EXPECT_EQ(r->output.substr(0, 18), "<h1>A <!-- toc -->");
-  EXPECT_NE(r->output.find("<h2>" + anchor(1, "B<h3>C</h3>") + "</h2>"), std::string::npos);
-  // Before the insertion comment, nothing changes however deep.
   r = transform_text("<div><h1>x<div><h2>y</h2></div></h1></div><!--toc--><h5>z</h5>");
   EXPECT_EQ(shape(r->tree.first), "5:z");
   EXPECT_EQ(r->output.substr(0, 42), "<div><h1>x<div><h2>y</h2></div></h1></div>");
+}
+
+// The old block is a start marker and the first end marker after it; a
+// marker without its partner is the author's text. Whatever the order,
+// nothing outside the old block is lost, a remake is a fixed point and
+// removal keeps every byte of the author's.
+TEST_F(html_toc_test, markers_out_of_order_lose_nothing) {
+  const std::string pages[] = {
+      "<html><body>\n" + end + "\n" + start + end + "\n<h1>A</h1><p>Precious</p>\n</body></html>\n",
+      "<body>" + start + "\n<h1>A</h1><p>Precious</p>",
+      "<body>" + end + end + "<h1>A</h1><p>Precious</p>" + start,
+      "<body>" + start + start + end + "<h1>A</h1><p>Precious</p>" + end,
+  };
+  toc_options options;
+  options.stamp = 5;
+  for (const std::string &page : pages) {
+    const std::string made = toc_of(page);
+    EXPECT_NE(made.find("Precious</p>"), std::string::npos) << page;
+    EXPECT_EQ(toc_of(made, 9), made) << page;
+    const std::string removed = toc_test::removed_from(made, options);
+    EXPECT_EQ(toc_test::removed_from(removed, options), removed) << page;
+    EXPECT_NE(removed.find("Precious</p>"), std::string::npos) << page;
+  }
+  EXPECT_EQ(toc_test::removed_from(toc_of(pages[0]), options),
+            "<html><body>\n" + end + "\n\n<h1>A</h1><p>Precious</p>\n</body></html>\n");
+}
+
+// What raw-text elements hold is inert where it stands: in an entry it
+// would become markup (a live image handler, a real end marker).
+TEST_F(html_toc_test, text_of_scripts_and_text_areas_never_enters_an_entry) {
+  auto r = transform_text("<body><h2>Reply<textarea><img src=x onerror=alert(1)></textarea></h2>"
+                          "<h2>T<script>var m=\"" + end + "\";</script><style>b{}</style><xmp><i></xmp>"
+                          "<title><b></title></h2>");
+  EXPECT_EQ(shape(r->tree.first), "2:Reply 2:T");
+  const std::string made = r->output;
+  EXPECT_EQ(toc_of(made, 3), made);
+  EXPECT_EQ(made.find(start), made.rfind(start));
+  const std::string block_text = made.substr(0, made.find(end));
+  EXPECT_EQ(block_text.find("<img"), std::string::npos);
+  EXPECT_EQ(toc_test::removed_from(made, toc_options()),
+            toc_test::removed_from(toc_of(made, 11), toc_options()));
+}
+
+// An element's first attribute of a name counts, as browsers read it. A
+// heading whose id names nothing (id="") gets its anchor inside it, never a
+// second id: remade it stays as it is, removed it is as it was.
+TEST_F(html_toc_test, an_empty_or_repeated_id_is_read_as_browsers_read_it) {
+  toc_options ids;
+  ids.stamp = 9;
+  ids.anchors = toc_anchor_mode::id;
+  ids.heading_ids = true;
+  const std::string page = "<body><h2 id=\"\">E</h2><h2 id=\"a\" id=\"b\">F</h2><h2 ID=x id>G</h2>";
+  auto r = toc_test::transform_with(page, ids);
+  EXPECT_EQ(r->tree.first->next->link_target.str(), "#a");
+  EXPECT_EQ(r->tree.first->next->next->link_target.str(), "#x");
+  const std::string made = r->output;
+  EXPECT_EQ(made.find("id=\"kryn"), std::string::npos) << made;
+  EXPECT_EQ(toc_test::transform_with(made, ids)->output, made);
+  EXPECT_EQ(toc_test::removed_from(made, ids), page);
+}
+
+// Removal takes out only an "</a>" where this tool puts one: with that one
+// deleted by hand, an author's "</a>" further on stays.
+TEST_F(html_toc_test, removal_keeps_the_authors_end_of_link) {
+  const std::string page = "<body><h2>T <a href=\"#y\">L</a> more</h2><p>x</p>";
+  toc_options options;
+  options.stamp = 4;
+  std::string made = toc_test::transform_with(page, options)->output;
+  const size_t ours = made.rfind("</a></h2>");
+  ASSERT_NE(ours, std::string::npos);
+  made.erase(ours, 4);
+  EXPECT_EQ(toc_test::removed_from(made, options), page);
 }
 
 TEST_F(html_toc_test, writer_hands_on_runs_of_stored_bytes) {
