@@ -151,6 +151,8 @@ bool krhtml::keep_tag_attributes(xml_node *n) {
 int32_t krhtml::emit_text() {
   if (token.text.length == 0) return 0;
   if (!tree) return SGML_NO_MEMORY;
+  if (current && current->kind == XML_TEXT && attach_place == place::after_current)
+    return join_current_text() ? 0 : SGML_NO_MEMORY;
   xml_node *n = new (std::nothrow) xml_node;
   if (!n) return SGML_NO_MEMORY;
   n->kind = XML_TEXT;
@@ -221,6 +223,29 @@ int32_t krhtml::emit_token() {
   else attach_place = place::after_current;
   current = n;
   return note_if_landmark(n) ? 0 : SGML_NO_MEMORY;
+}
+
+// Text that goes right after a text node (a "<" that began no tag, and the
+// text on either side of it) joins that node: a run of lone "<" is one node,
+// not one a byte, and the bytes written are the same. Where it stands right
+// after the node's bytes in the store, the node's view grows over it; else
+// (across chunks) the node's text becomes a copy, so that the tree is the
+// same however the page was cut into chunks. False when out of memory.
+bool krhtml::join_current_text() {
+  krchar &before = current->raw_text.text;
+  const krchar &text = token.text;
+  if (before.length > INT32_MAX - text.length) return false;
+  krarrnode *chunk = token_chunk();
+  if (text.is_view() && chunk && chunk->value.text.is_view() && before.is_view() &&
+      before.bytes + before.length == text.bytes) {
+    before.borrow(before.bytes, before.length + text.length);
+  } else {
+    before.append(text.bytes, text.length);
+    if (!before.bytes) return false;
+  }
+  token.tag = KR_TEXT;
+  token.text.length = 0;
+  return true;
 }
 
 // The innermost open element, the one the next node goes into; none at

@@ -66,6 +66,7 @@ private:
   bool keep_tag_attributes(xml_node *n);
   void attach(xml_node *n);
   void match_end_tag(xml_node *end_tag);
+  bool join_current_text();
   xml_node *open_element() const;
   void end_implied(xml_node *element);
   void end_open_heading();

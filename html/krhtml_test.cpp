@@ -73,7 +73,7 @@ TEST(krhtml_tags, AStartTagClosedAtOnceBecomesOneCompleteElement) {
 }
 
 TEST(krhtml_tags, AnUnfinishedTagAtTheEndIsText) {
-  EXPECT_EQ(tree_of("x<p class"), "0 k18 c1 |x|\n0 k18 c1 |<p class|\n");
+  EXPECT_EQ(tree_of("x<p class"), "0 k18 c1 |x<p class|\n");   // one text with the text before it
 }
 
 TEST(krhtml_tags, TheFirstGreaterThanEndsATagEvenInQuotes) {
@@ -123,7 +123,8 @@ TEST(krhtml_tokens, CommentsEndAtTheFirstGreaterThanIncludesAtTheirCloser) {
 TEST(krhtml_tokens, DeclarationsInstructionsAndLoneLessThanStayText) {
   EXPECT_EQ(tree_of("<!DOCTYPE html>"), "0 k18 c1 |<!DOCTYPE html>|\n");
   EXPECT_EQ(tree_of("<?xml version=1.0?>"), "0 k18 c1 |<?xml version=1.0?>|\n");
-  EXPECT_EQ(tree_of("a < b"), "0 k18 c1 |a |\n0 k18 c1 |< b|\n");
+  EXPECT_EQ(tree_of("a < b"), "0 k18 c1 |a < b|\n");   // texts side by side are one node
+  EXPECT_EQ(tree_of("<<<<"), "0 k18 c1 |<<<<|\n");
   EXPECT_EQ(tree_of("<![CDATA[<p>]]>"), "0 k18 c1 |<![CDATA[|\n0 k1 c0 <p> |<p>|\n1 k18 c1 |]]>|\n");
   for (const char *text : {"<!ELEMENT x>", "<!ENTITY x>", "<!ATTLIST x>", "<%= x %>", "<#x>", "<!x>",
                            "<!-x>", "<!doctype x>", "<1>", "<!DOCTYPX>"})

@@ -181,9 +181,14 @@ void html_toc::choose_insertion_node() {
     insertion_node = document->first;
     return;
   }
+  // The block goes after the whole of the node before the heading's
+  // climb, not after its start tag: inside a title or a script it would be
+  // text of theirs, break the script, and never be found again.
   xml_node *climb = first_heading;
   while (climb && !climb->previous) climb = climb->parent;
   insertion_node = climb ? climb->previous : nullptr;
+  while (insertion_node && insertion_node->first_child)
+    insertion_node = xml_tree::last_sibling(insertion_node->first_child);
 
   // In a remade page without a body, the climb can land on the old end marker
   // (or inside the old block): the writer leaves that stretch out, so the new
@@ -234,6 +239,16 @@ bool may_hold_a_name(const krtext &raw) {
   return false;
 }
 
+// Whether a tag's bytes may hold a class attribute: the letters class.
+bool may_hold_class(const krtext &raw) {
+  const char *s = raw.text.bytes;
+  for (int32_t i = 0; i + 5 <= raw.text.length; ++i)
+    if ((s[i] | 0x20) == 'c' && (s[i + 1] | 0x20) == 'l' && (s[i + 2] | 0x20) == 'a' &&
+        (s[i + 3] | 0x20) == 's' && (s[i + 4] | 0x20) == 's')
+      return true;
+  return false;
+}
+
 bool holds_bytes(const krtext &raw, const char *needle, size_t length) {
   const int32_t n = raw.text.length;
   if (n < static_cast<int32_t>(length)) return false;
@@ -257,22 +272,26 @@ bool html_toc::holds_id_attribute(xml_node *tag) const {
   return may && tag->attributes.has(id_key);
 }
 
-// A heading's class words against the words to leave out.
+// A heading's class words against the words to leave out, which a run
+// looks up in a set of its own: a page may name as many as it has headings.
 bool html_toc::left_out(const xml_node *heading) const {
   if (!options || options->skip_classes.empty()) return false;
   krval value;
-  if (!heading->attributes.get(class_key, value)) return false;
-  const std::string classes = value.str();
-  size_t at = 0;
-  while (at < classes.size()) {
-    size_t from = classes.find_first_not_of(" \t\r\n\f", at);
-    if (from == std::string::npos) break;
-    size_t to = classes.find_first_of(" \t\r\n\f", from);
-    if (to == std::string::npos) to = classes.size();
-    const std::string word = classes.substr(from, to - from);
-    for (const std::string &skip : options->skip_classes)
-      if (word == skip) return true;
-    at = to;
+  if (!may_hold_class(heading->raw_text) || !heading->attributes.get(class_key, value)) return false;
+  if (!skipped_classes_made) {
+    skipped_classes.clear();
+    skipped_classes.insert(options->skip_classes.begin(), options->skip_classes.end());
+    skipped_classes_made = true;
+  }
+  const piece classes = bytes_of(value);
+  const char *s = classes.bytes;
+  const int32_t n = classes.length;
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; };
+  for (int32_t at = 0; at < n;) {
+    while (at < n && blank(s[at])) ++at;
+    const int32_t from = at;
+    while (at < n && !blank(s[at])) ++at;
+    if (at > from && skipped_classes.count(std::string(s + from, static_cast<size_t>(at - from)))) return true;
   }
   return false;
 }
@@ -556,6 +575,7 @@ int32_t html_toc::anchor_headings() {
   taken_names.clear();
   next_suffix.clear();
   names_collected = false;
+  skipped_classes_made = false;
   if (!document || !tree) return 0;
   choose_insertion_node();
 

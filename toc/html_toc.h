@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 #include "html/xml_node.h"
 #include "toc/name_set.h"
@@ -143,6 +144,9 @@ private:
   // For each name met taken: the suffix to try next. A readable name given
   // with a suffix is taken through this alone (given_with_suffix).
   std::unordered_map<std::string, uint32_t> next_suffix;
+  // The options' class words to leave out, made when first asked for.
+  mutable std::unordered_set<std::string> skipped_classes;
+  mutable bool skipped_classes_made = false;
   bool names_collected = false;
   // A heading's text and its made name, kept from heading to heading for
   // their room.

@@ -190,16 +190,21 @@ TEST_F(html_toc_test, no_heading_leaves_the_text_but_drops_an_old_block) {
 
 TEST_F(html_toc_test, without_body_the_block_follows_the_node_before_the_first_heading) {
   // The climb stops at the section, whose previous sibling is the p element:
-  // the block follows that node's own text, before its content.
+  // the block follows the whole of it, never inside it (inside a title or a
+  // script it would be their text).
   std::string html = "<div><p>x</p><section><h1>A</h1></section></div>";
   auto r = transform_text(html);
   ASSERT_NE(r->transform.insertion_node, nullptr);
-  EXPECT_EQ(r->transform.insertion_node->raw_text.str(), "<p>");
-  EXPECT_EQ(r->output, "<div><p>" +
-                           block("<ul>\r\n" + item("", link_name(1), "A") + "</ul>\r\n") +
-                           "x</p><section><h1>" + anchor(1, "A") + "</h1></section></div>");
+  EXPECT_EQ(r->transform.insertion_node->raw_text.str(), "</p>");
+  EXPECT_EQ(r->output, "<div><p>x</p>" + block("<ul>\r\n" + item("", link_name(1), "A") + "</ul>\r\n") +
+                           "<section><h1>" + anchor(1, "A") + "</h1></section></div>");
   r = transform_text("text\r\n<h2>A</h2>");
   EXPECT_EQ(r->transform.insertion_node->raw_text.str(), "text\r\n");
+  for (const std::string before : {"<title>T</title>", "<script>var a=1;</script>", "<p>x"}) {
+    const std::string made = toc_of(before + "<h1>A</h1>");
+    EXPECT_EQ(made.substr(0, before.size()), before);
+    EXPECT_EQ(toc_of(made, 5), made) << before;
+  }
 }
 
 TEST_F(html_toc_test, remake_without_body_keeps_its_block) {
