@@ -76,13 +76,18 @@ bool read_contents_head(const std::string &page, contents_head &head) {
   bool first_seen = false;   // the first node that is more than white space
   for (xml_node *n = document.first; n; n = xml_tree::next_in_order(n)) {
     const std::string raw(n->raw_text.c_str(), static_cast<size_t>(n->raw_text.text_length()));
+    const size_t start = offset;
     offset += raw.size();
     const bool tag = n->kind == XML_START_TAG || n->kind == XML_ELEMENT;
     if (tag && n->name == "head" && after_head == std::string::npos) after_head = offset;
     if (tag && n->name == "html" && after_html == std::string::npos) after_html = offset;
-    if (!first_seen && raw.find_first_not_of(" \t\r\n\f") != std::string::npos) {
+    // The parser may hold a doctype in a text node, with what follows it.
+    const size_t first_byte = raw.find_first_not_of(" \t\r\n\f");
+    if (!first_seen && first_byte != std::string::npos) {
       first_seen = true;
-      if (lower_case(raw).rfind("<!doctype", 0) == 0) after_doctype = offset;
+      const size_t end = raw.find('>', first_byte);
+      if (end != std::string::npos && lower_case(raw.substr(first_byte, 9)) == "<!doctype")
+        after_doctype = start + end + 1;
     }
     if (!tag || !(n->name == "meta") || !head.charset.empty()) continue;
     if (n->attributes.get(charset_key, value)) {

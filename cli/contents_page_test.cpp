@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 #include "cli/cli_run_test_util.h"
+#include "cli/contents_head.h"
 #include "test_support/scratch_folder.h"
 #include "test_support/toc_markup.h"
 
@@ -24,6 +25,35 @@ TEST(contents_page, links_are_relative_and_escaped) {
 #ifndef _WIN32   // there "a:" names a drive
   EXPECT_EQ(relative_link("index.html", "a:b\xe9.html"), "a%3Ab%E9.html");
 #endif
+}
+
+// The mark and the encoding go into the head, in the page's line ends;
+// what the page declares already is not declared again.
+TEST(contents_page, declarations_join_the_head_once) {
+  const struct {
+    const char *page, *entry, *prepared, *entry_after;   // @ stands for the mark
+  } cases[] = {
+      {"<p>x", "Cafe", "@\n<p>x", "Cafe"},
+      {"<!doctype html>\r\n<p>x", "Caf\xc3\xa9", "<!doctype html>\r\n<meta charset=\"utf-8\">\r\n@\r\n<p>x",
+       "Caf\xc3\xa9"},
+      {"<HTML lang=en><Head>\n<META http-equiv=content-type content='text/html; Charset = UTF-8'>", "Caf\xc3\xa9",
+       "<HTML lang=en><Head>\n@\n<META http-equiv=content-type content='text/html; Charset = UTF-8'>", "Caf\xc3\xa9"},
+      {"<html><head><meta charset=\" latin1\"><meta name=GENERATOR content=\"quenby-toc --index\">",
+       "\xe2\x82\xac\xc3\xa9", "<html><head><meta charset=\" latin1\"><meta name=GENERATOR content=\"quenby-toc --index\">",
+       "&#8364;&#233;"},
+  };
+  for (const auto &c : cases) {
+    toc_tree contents;
+    auto *entry = new toc_node;
+    entry->entry_text = krval(c.entry);
+    contents.append_top_level(entry);
+    std::string prepared, expected = c.prepared;
+    const size_t mark_at = expected.find('@');
+    if (mark_at != std::string::npos) expected.replace(mark_at, 1, "<meta name=\"generator\" content=\"quenby-toc --index\">");
+    ASSERT_TRUE(prepare_contents_page(c.page, contents, prepared));
+    EXPECT_EQ(prepared, expected) << c.page;
+    EXPECT_EQ(contents.first->entry_text, c.entry_after);
+  }
 }
 
 class contents_page_run : public ::testing::Test {

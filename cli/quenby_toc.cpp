@@ -150,7 +150,8 @@ bool run_job(const std::string &file, const std::string *bytes, const std::strin
   outcome.pending = job.batch != nullptr && !job.unchanged;
   if (job.unchanged) outcome.kind = file_outcome::unchanged;
   if (job.left_contents_page) {
-    note(outcome, name + ": a contents page made by --index, left as it is (--index " + name + " remakes it)");
+    note(outcome, name + ": a contents page made by --index, left as it is" +
+                      (file == "-" ? std::string() : " (--index " + file + " remakes it)"));
     if (result && bytes) *result = *bytes;
   }
   if (record) {
