@@ -23,5 +23,6 @@ void build_contents(const std::string &contents_file, std::vector<contents_sourc
 // two share a root, with the bytes a URL may not hold escaped.
 std::string relative_link(const std::string &from_file, const std::string &to_file);
 
-// The contents page where OUT does not exist yet.
+// The contents page where OUT does not exist yet; it carries the mark.
 extern const char fresh_contents_page[];
+

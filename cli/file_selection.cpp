@@ -106,6 +106,11 @@ bool is_page_name(const std::string &name) {
   return false;
 }
 
+// index.htm, index.html or index.shtml: a folder's first page.
+bool is_index_page(const std::string &name) {
+  return is_page_name(name) && name.compare(0, 6, "index.") == 0 && name.find('.', 6) == std::string::npos;
+}
+
 // A glob without '/' is matched against the name alone, wherever it stands.
 bool matches_any(const std::vector<std::string> &globs, const std::string &path, const std::string &name) {
   for (const std::string &glob : globs) {
@@ -146,7 +151,11 @@ bool list_folder(const std::string &root, const pending_entry &folder, const fil
     problem = at.string() + ": can't be read: " + ec.message();
     return false;
   }
-  std::sort(found.begin(), found.end());
+  // A folder's index page opens it, as in a browser; the rest follow by name.
+  std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) {
+    const bool a_index = !a.second && is_index_page(a.first), b_index = !b.second && is_index_page(b.first);
+    return a_index != b_index ? a_index : a < b;
+  });
   for (const auto &[name, is_folder] : found) {
     const std::string relative = folder.relative.empty() ? name : folder.relative + "/" + name;
     if (matches_any(rules.exclude, relative, name) ||

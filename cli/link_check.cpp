@@ -47,20 +47,22 @@ void find_names_given_twice(const page_links &page, std::vector<finding> &found)
 
 }  // namespace
 
+bool parse_page(const char *bytes, size_t length, xml_tree &document) {
+  if (length >= static_cast<size_t>(krhtml::kSizeLimit)) return false;
+  document.append_top_level(new xml_node);
+  krhtml parser;
+  parser.set_tree(&document);
+  krval chunk(bytes, static_cast<int32_t>(length));
+  parser.add(chunk);
+  if (parser.step() != 0) return false;
+  parser.mark_input_complete();
+  return parser.step() == 2;
+}
+
 bool scan_page_links(const char *bytes, size_t length, page_links &out) {
   out = page_links();
-  if (length >= static_cast<size_t>(krhtml::kSizeLimit)) return false;
   xml_tree document;
-  document.append_top_level(new xml_node);
-  {
-    krhtml parser;
-    parser.set_tree(&document);
-    krval chunk(bytes, static_cast<int32_t>(length));
-    parser.add(chunk);
-    if (parser.step() != 0) return false;
-    parser.mark_input_complete();
-    if (parser.step() != 2) return false;
-  }
+  if (!parse_page(bytes, length, document)) return false;
   const bool utf8 = out.utf8 = is_utf8(bytes, length);
   const krval id_key("id"), name_key("name"), href_key("href");
   krval value;
@@ -77,7 +79,7 @@ bool scan_page_links(const char *bytes, size_t length, page_links &out) {
       if ((is_a || n->name == "area") && n->attributes.get(href_key, value)) {
         const std::string href = text_of(value);
         const link_parts parts = split_link(decoded_attribute(href, utf8));
-        if (!parts.other_site && !parts.from_root && parts.has_fragment)
+        if (!parts.other_site && !parts.from_root && (parts.has_fragment || names_a_page(parts.path)))
           out.links.push_back({href, line});
       }
     }
@@ -90,12 +92,17 @@ bool scan_page_links(const char *bytes, size_t length, page_links &out) {
 std::vector<std::string> check_links(const std::vector<checked_page> &pages) {
   std::unordered_map<std::string, const checked_page *> by_file;
   std::unordered_map<const checked_page *, std::unordered_set<std::string>> names_of;
+  std::unordered_set<std::string> run_folders;   // those holding a page of the run
   for (const checked_page &page : pages) {
-    if (!page.file.empty()) by_file.emplace(page_key(page.file), &page);
+    if (!page.file.empty()) {
+      by_file.emplace(page_key(page.file), &page);
+      run_folders.insert(full_path(page.file).parent_path().generic_string());
+    }
     if (!page.links) continue;
     std::unordered_set<std::string> &names = names_of[&page];
     for (const page_name &n : page.links->names) names.insert(n.name);
   }
+  std::unordered_map<std::string, bool> exists;   // of pages outside the run, looked up once
 
   std::vector<std::string> lines;
   for (const checked_page &page : pages) {
@@ -108,12 +115,29 @@ std::vector<std::string> check_links(const std::vector<checked_page> &pages) {
       const link_parts parts = split_link(decoded_attribute(link.href, page.links->utf8));
       const checked_page *target = &page;
       if (!parts.path.empty()) {
-        auto at = by_file.find(page_key(folder / fsys::path(parts.path)));
-        if (at == by_file.end()) continue;   // not a page of this run
+        const fsys::path file = full_path(folder / fsys::path(parts.path));
+        auto at = by_file.find(file.generic_string());
+        if (at == by_file.end()) {
+          // A page in a folder of the run that is not there; what lies
+          // elsewhere, or is there without being one of the run's pages,
+          // is not this run's to judge.
+          if (page.file.empty() || !names_a_page(parts.path) ||
+              run_folders.count(file.parent_path().generic_string()) == 0)
+            continue;
+          auto known = exists.find(file.generic_string());
+          if (known == exists.end()) {
+            std::error_code ec;
+            known = exists.emplace(file.generic_string(), fsys::exists(file, ec) || ec).first;
+          }
+          if (!known->second) found.push_back({link.line, "link \"" + link.href + "\": no such page"});
+          continue;
+        }
         target = at->second;
       }
-      if (!target->links || is_top(parts.fragment) || names_of[target].count(parts.fragment) != 0)
-        continue;
+      if (!parts.has_fragment || !target->links || is_top(parts.fragment)) continue;
+      // As a browser looks: the name as the address holds it, then unescaped.
+      const std::unordered_set<std::string> &names = names_of[target];
+      if (names.count(parts.written_fragment) != 0 || names.count(parts.fragment) != 0) continue;
       const std::string where = target == &page ? "this page" : target->name;
       found.push_back({link.line, "link \"" + link.href + "\": no name \"" + parts.fragment +
                                       "\" in " + where});

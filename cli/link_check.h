@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 #include "cli/link_references.h"
+#include "html/xml_node.h"
 
 struct page_name {
   std::string name;    // decoded
@@ -30,6 +31,10 @@ struct page_links {
 
 // Reads a page as written; false when it cannot be parsed (too large).
 bool scan_page_links(const char *bytes, size_t length, page_links &out);
+
+// The document of a page's bytes, as the engine reads it; false when it
+// cannot be parsed (too large).
+bool parse_page(const char *bytes, size_t length, xml_tree &document);
 
 // A page of the run: its name in messages, its file (links are read from
 // its folder; empty for standard input), and what scan_page_links found.

@@ -76,8 +76,12 @@ TEST(link_check, references_and_escapes_in_links_meet_the_names) {
   const std::string page =
       "<p id=\"caf&eacute;\"><p id=\"a&amp;b\"><a name=\"x y\"></a>\n"
       "<a href=\"#caf%C3%A9\">1</a><a href=\"#caf&#xe9;\">2</a><a href=\"#a%26b\">3</a>"
-      "<a href=\"#a&amp;b\">4</a><a href=\"#x%20y\">5</a><a href=\"  #x y\">6</a>\n";
-  EXPECT_EQ(findings("p.html", page), std::vector<std::string>{});
+      "<a href=\"#a&amp;b\">4</a><a href=\"#x%20y\">5</a><a href=\"  #x y\">6</a>\n"
+      // A name that holds escapes itself is met as written, before unescaping.
+      "<h3 id=\"impl-Clone-for-Ascii%3C'a%3E\">I</h3><a href=\"#impl-Clone-for-Ascii%3C'a%3E\">7</a>\n"
+      "<p id=\"%C3%A9\"><a href=\"#\xc3\xa9\">8</a><a href=\"#%2541\">9</a>\n";
+  EXPECT_EQ(findings("p.html", page),
+            std::vector<std::string>{"p.html:4: link \"#%2541\": no name \"%41\" in this page"});
   // The same page in windows-1252: a raw byte and its reference meet too.
   EXPECT_EQ(findings("p.html", "<p id=\"caf\xe9\"><a href=\"#caf%C3%A9\"></a><a href=\"#caf&eacute;\">"),
             std::vector<std::string>{});
@@ -88,23 +92,36 @@ std::string line_of(const std::string &text, const std::string &needle) {
   return std::to_string(1 + std::count(text.begin(), text.begin() + static_cast<long>(at), '\n'));
 }
 
+// Links to pages of the run are checked against their names; a page that
+// is missing from a folder of the run is a finding too. Links leaving the
+// run's folders, to files the run was not given, and absolute ones are not.
 TEST(link_check, links_to_other_pages_of_the_run) {
   scratch_folder folder;
   std::filesystem::create_directories(folder.file("sub"));
+  std::filesystem::create_directories(folder.file("elsewhere"));
   const std::string a = folder.file("a.html"), b = folder.file("sub/my page.html");
+  ASSERT_TRUE(write_file(folder.file("given-not.html"), "<p>"));
   ASSERT_TRUE(write_file(a, "<h1>A</h1>\n<a href=\"sub/my%20page.html#b1\">ok</a>\n"
                             "<a href=\"sub/my page.html#nope\">bad</a>\n"
-                            "<a href=\"other.html#not-checked\">elsewhere</a>\n"));
+                            "<a href=\"other.html#not-there\">missing</a><a href=\"sub/Gone.HTM\">missing</a>\n"
+                            "<a href=\"given-not.html#x\">there</a><a href=\"elsewhere/none.html\">out</a>"
+                            "<a href=\"../none.html\">out</a><a href=\"/none.html\">root</a>"
+                            "<a href=\"//host/none.html\">host</a><a href=\"file:none.html\">scheme</a>"
+                            "<a href=\"none.png\">no page</a>\n"));
   ASSERT_TRUE(write_file(b, "<h2 id=\"b1\">B</h2><a href=\"../a.html#kryn_link_1_7\">back</a>"
                             "<a href=\"./../a.html?q#gone\">gone</a>"));
   cli_run r;
   EXPECT_EQ(r.run({"--stamp", "7", "--check-links", a, b}), 1);
   // Lines are those of the pages as written, TOC blocks included.
+  const std::string missing = a + ":" + line_of(read_file(a), "other.html");
   EXPECT_EQ(r.output(), a + ":" + line_of(read_file(a), "#nope") +
                             ": link \"sub/my page.html#nope\": no name \"nope\" in " + b + "\n" +
+                            missing + ": link \"other.html#not-there\": no such page\n" +
+                            missing + ": link \"sub/Gone.HTM\": no such page\n" +
                             b + ":" + line_of(read_file(b), "#gone") +
                             ": link \"./../a.html?q#gone\": no name \"gone\" in " + a + "\n");
-  EXPECT_EQ(r.errors().find("link"), std::string::npos) << r.errors();   // findings are output
+  // Findings are output; the summary counts them.
+  EXPECT_EQ(r.errors(), "quenby-toc: 2 changed, 0 unchanged, 0 failed, 4 link findings\n");
   // The check reads the pages as the run left them: the anchor above is new.
   EXPECT_NE(read_file(a).find("kryn_link_1_7"), std::string::npos);
 

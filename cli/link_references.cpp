@@ -147,6 +147,23 @@ std::string without_escapes(const std::string &s) {
   return out;
 }
 
+// What a browser escapes in a fragment as it reads the address.
+std::string escaped_fragment(const std::string &s) {
+  static const char hex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char byte : s) {
+    const unsigned char c = static_cast<unsigned char>(byte);
+    if (c < 0x20 || c > 0x7E || c == ' ' || c == '"' || c == '<' || c == '>' || c == '`') {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    } else {
+      out += byte;
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 bool is_utf8(const char *bytes, size_t length) {
@@ -179,6 +196,18 @@ bool is_utf8(const char *bytes, size_t length) {
     i += more + 1;
   }
   return true;
+}
+
+std::string windows_1252_as_utf8(const std::string &text) {
+  std::string out;
+  for (const char byte : text) {
+    const unsigned char c = static_cast<unsigned char>(byte);
+    if (c < 0x80)
+      out += byte;
+    else
+      append_utf8(c <= 0x9F ? windows_1252_high[c - 0x80] : c, out);
+  }
+  return out;
 }
 
 std::string decoded_attribute(const std::string &value, bool page_is_utf8) {
@@ -227,10 +256,19 @@ link_parts split_link(const std::string &decoded_href) {
   std::string before = href.substr(0, hash);
   if (hash != std::string::npos) {
     parts.has_fragment = true;
+    parts.written_fragment = escaped_fragment(href.substr(hash + 1));
     parts.fragment = without_escapes(href.substr(hash + 1));
   }
   before = before.substr(0, before.find('?'));
   parts.from_root = !before.empty() && (before[0] == '/' || before[0] == '\\');
   parts.path = without_escapes(before);
   return parts;
+}
+
+bool names_a_page(const std::string &path) {
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos || path.find_first_of("/\\", dot) != std::string::npos) return false;
+  std::string suffix = path.substr(dot + 1);
+  for (char &c : suffix) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  return suffix == "htm" || suffix == "html" || suffix == "shtml";
 }

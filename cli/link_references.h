@@ -9,6 +9,9 @@
 // Whether the whole page is valid UTF-8.
 bool is_utf8(const char *bytes, size_t length);
 
+// Text in windows-1252 as UTF-8.
+std::string windows_1252_as_utf8(const std::string &text);
+
 // An attribute value as written, with its character references decoded.
 std::string decoded_attribute(const std::string &value, bool page_is_utf8);
 
@@ -19,5 +22,14 @@ struct link_parts {
   std::string path;           // escapes undone; empty: this page
   bool has_fragment = false;
   std::string fragment;       // after '#', escapes undone
+  // The fragment as the address holds it: as written, with what an address
+  // may not hold (controls, blanks, quotes, <, >, `, bytes beyond ASCII)
+  // escaped. A browser looks for an element of this name first, then for
+  // one of the unescaped name.
+  std::string written_fragment;
 };
 link_parts split_link(const std::string &decoded_href);
+
+// Whether a link's path names a page: its last part ends in .htm, .html or
+// .shtml, in any letter case.
+bool names_a_page(const std::string &path);

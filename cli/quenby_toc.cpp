@@ -131,6 +131,7 @@ bool run_job(const std::string &file, const std::string *bytes, const std::strin
   }
   // A page rewritten in place whose TOC is current is left alone.
   job.leave_unchanged = !bytes && destination && *destination == file;
+  job.leave_contents_pages = true;   // made only by --index, which leaves it out of the files
   int32_t status;
   if (!bytes) {
     status = make_toc_with_options(krval(file.c_str()), krval(destination->c_str()), job);
@@ -148,6 +149,11 @@ bool run_job(const std::string &file, const std::string *bytes, const std::strin
   }
   outcome.pending = job.batch != nullptr && !job.unchanged;
   if (job.unchanged) outcome.kind = file_outcome::unchanged;
+  if (job.left_contents_page) {
+    note(outcome, name + ": a contents page made by --index, left as it is" +
+                      (file == "-" ? std::string() : " (--index " + file + " remakes it)"));
+    if (result && bytes) *result = *bytes;
+  }
   if (record) {
     record->done = true;
     if (setup.site->keeps_entries()) record->entries = std::move(tree);
@@ -276,6 +282,14 @@ std::vector<std::string> destinations_of(const std::vector<std::string> &files, 
   return destinations;
 }
 
+// A folder with -r stands for many pages, however few it holds.
+bool folder_given(const cli_options &options) {
+  std::error_code ec;
+  for (const std::string &file : options.files)
+    if (options.recursive && file != "-" && fsys::is_directory(file, ec)) return true;
+  return false;
+}
+
 int usage_error(cli_io &io, const std::string &error) {
   say(io, error);
   std::fputs(quenby_toc_usage, io.err);
@@ -366,7 +380,7 @@ int run_quenby_toc(const std::vector<std::string> &args, cli_io &io) {
   };
   // A run of more than one file shows its progress as one line, and ends
   // with a summary.
-  const bool many = files.size() > 1 || files.size() != options.files.size();
+  const bool many = files.size() > 1 || files.size() != options.files.size() || folder_given(options);
   run_display display(io.err, io.err_is_terminal && !options.quiet, files.size(),
                       options.check || options.diff);
   if (many && io.err_is_terminal && !options.quiet)
@@ -391,16 +405,20 @@ int run_quenby_toc(const std::vector<std::string> &args, cli_io &io) {
     }
   };
   run_in_parallel(run);
-  if (many && !options.quiet) display.summary(totals.changed, totals.unchanged, totals.failed);
 
   int status = CLI_DONE;
   if (!problems.empty() || totals.failed > 0 || totals.output_failed) status = CLI_FAILED;
   // --check and --diff fail where a page would change.
   if ((options.check || options.diff) && totals.changed > 0) status = CLI_FAILED;
+  std::size_t link_findings = 0;
+  display.clear();   // the steps across pages speak on lines of their own
   if (site.wanted()) {
     const site_settings settings{&setup.base, &options.choices, options.check, options.diff,
                                  !problems.empty() || totals.failed > 0};
-    if (finish_site_run(files, site, settings, io) != CLI_DONE) status = CLI_FAILED;
+    if (finish_site_run(files, site, settings, io, link_findings) != CLI_DONE) status = CLI_FAILED;
   }
+  if (many && !options.quiet)
+    display.summary(totals.changed, totals.unchanged, totals.failed,
+                    options.check_links ? &link_findings : nullptr);
   return status;
 }

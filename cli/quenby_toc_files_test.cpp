@@ -96,6 +96,13 @@ TEST(quenby_toc_files, progress_and_summary) {
   // Pages whose TOC is current are not written again.
   EXPECT_EQ(summary.rfind("quenby-toc: 0 changed, 10 unchanged, 2 failed in ", 0), 0u) << summary;
   EXPECT_EQ(summary.substr(summary.size() - 3), " s\n");
+
+  // A folder stands for many pages, however few it holds.
+  fsys::create_directories(folder.file("one"));
+  ASSERT_TRUE(write_file(folder.file("one/p.html"), "<body><h1>x</h1>"));
+  cli_run single;
+  EXPECT_EQ(single.run({"-r", "--stamp", "9", folder.file("one")}), 0);
+  EXPECT_EQ(single.errors(), "quenby-toc: 1 changed, 0 unchanged, 0 failed\n");
 }
 
 std::string failing_page;

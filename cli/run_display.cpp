@@ -36,11 +36,13 @@ void run_display::clear() {
   shown_length_ = 0;
 }
 
-void run_display::summary(std::size_t changed, std::size_t unchanged, std::size_t failed) {
+void run_display::summary(std::size_t changed, std::size_t unchanged, std::size_t failed,
+                          const std::size_t *link_findings) {
   clear();
   std::string text = "quenby-toc: " + std::to_string(changed) + (checking_ ? " would change, " : " changed, ") +
                      std::to_string(unchanged) + (checking_ ? " up to date, " : " unchanged, ") +
                      std::to_string(failed) + " failed";
+  if (link_findings) text += ", " + std::to_string(*link_findings) + " link findings";
   if (terminal_) {
     char time[48];
     std::snprintf(time, sizeof time, " in %.2f s", seconds_since(started_));

@@ -17,7 +17,9 @@ public:
   void progress(std::size_t done, int64_t bytes);
   // Takes the progress line away before a message is printed.
   void clear();
-  void summary(std::size_t changed, std::size_t unchanged, std::size_t failed);
+  // link_findings: those of --check-links, when it was asked for.
+  void summary(std::size_t changed, std::size_t unchanged, std::size_t failed,
+               const std::size_t *link_findings = nullptr);
 
 private:
   std::FILE *err_;

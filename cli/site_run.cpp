@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include "cli/contents_head.h"
 #include "cli/contents_page.h"
 #include "cli/file_bytes.h"
 #include "cli/full_path.h"
@@ -83,6 +84,11 @@ int make_contents_page(const std::vector<std::string> &files, site_run &site,
 
   toc_tree contents;
   build_contents(out, sources, contents);
+  std::string source;
+  if (!prepare_contents_page(before, contents, source)) {
+    say(io, out + ": can't be read as a page (too large)");
+    return CLI_FAILED;
+  }
   toc_job job;
   job.options = *settings.base;
   job.chosen = settings.chosen;
@@ -92,7 +98,7 @@ int make_contents_page(const std::vector<std::string> &files, site_run &site,
   job.tree = &contents;
   job.entries_given = true;
   string_sink sink(made);
-  if (make_toc_in_memory(before.data(), before.size(), sink, job) != 0) {
+  if (make_toc_in_memory(source.data(), source.size(), sink, job) != 0) {
     say(io, message_line(job.message));
     return CLI_FAILED;
   }
@@ -112,7 +118,7 @@ int make_contents_page(const std::vector<std::string> &files, site_run &site,
     say(io, out + ": would change");
     return CLI_FAILED;
   }
-  if (make_toc_in_memory_to_file(before.data(), before.size(), krval(out.c_str()), job) != 0) {
+  if (make_toc_in_memory_to_file(source.data(), source.size(), krval(out.c_str()), job) != 0) {
     say(io, message_line(job.message));
     return CLI_FAILED;
   }
@@ -120,7 +126,7 @@ int make_contents_page(const std::vector<std::string> &files, site_run &site,
 }
 
 int check_run_links(const std::vector<std::string> &files, site_run &site, const std::string *contents,
-                    cli_io &io) {
+                    cli_io &io, std::size_t &count) {
   std::vector<checked_page> pages;
   page_links contents_links;
   bool unreadable = false;
@@ -143,6 +149,7 @@ int check_run_links(const std::vector<std::string> &files, site_run &site, const
   if (contents && scan_page_links(contents->data(), contents->size(), contents_links))
     pages.push_back({site.contents_file(), site.contents_file(), &contents_links});
   const std::vector<std::string> findings = check_links(pages);
+  count = findings.size();
   for (const std::string &line : findings) std::fprintf(io.out, "%s\n", line.c_str());
   std::fflush(io.out);
   return findings.empty() && !unreadable ? CLI_DONE : CLI_FAILED;
@@ -160,7 +167,8 @@ std::vector<std::string> without_contents_page(const std::vector<std::string> &f
 }
 
 int finish_site_run(const std::vector<std::string> &files, site_run &site,
-                    const site_settings &settings, cli_io &io) {
+                    const site_settings &settings, cli_io &io, std::size_t &link_findings) {
+  link_findings = 0;
   int status = CLI_DONE;
   std::string contents;
   bool contents_made = false;
@@ -168,7 +176,7 @@ int finish_site_run(const std::vector<std::string> &files, site_run &site,
     status = make_contents_page(files, site, settings, io, contents);
     contents_made = !contents.empty();
   }
-  if (site.checks_links() && check_run_links(files, site, contents_made ? &contents : nullptr, io) != CLI_DONE)
+  if (site.checks_links() && check_run_links(files, site, contents_made ? &contents : nullptr, io, link_findings) != CLI_DONE)
     status = CLI_FAILED;
   return status;
 }

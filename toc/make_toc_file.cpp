@@ -14,6 +14,7 @@
 #include "html/large_region.h"
 #include "html/node_text_store.h"
 #include "html/xml_node_pool.h"
+#include "toc/contents_page_mark.h"
 #include "toc/destination_batch.h"
 #include "toc/destination_file.h"
 #include "toc/html_toc.h"
@@ -448,6 +449,11 @@ int32_t run_page(page_bytes &source, const krval &source_name, html_sink *sink,
   if (result != 0) return result;
   report(job.progress, job.context, 70);
   if (job.title) *job.title = page_title(document);
+  job.left_contents_page = job.leave_contents_pages && has_contents_page_mark(document);
+  if (job.left_contents_page) {
+    job.unchanged = true;
+    return 0;
+  }
 
   html_toc transform;
   transform.landmarks_hold_names = list_named;

@@ -66,6 +66,12 @@ struct toc_job {
   // own, nothing is written (the file keeps its time), and unchanged says so.
   bool leave_unchanged = false;
   bool unchanged = false;
+  // Where set, a contents page (one with contents_page_mark) is left as it
+  // is, and left_contents_page says so: its block lists other pages, and
+  // remaking it from its own headings would empty it. Nothing is written,
+  // not even to a sink.
+  bool leave_contents_pages = false;
+  bool left_contents_page = false;
   std::size_t batch_key = 0;
 };
 

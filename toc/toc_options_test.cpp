@@ -2,7 +2,10 @@
 // against its golden output, readable names, settings in a page, style files,
 // and what each rejects.
 #include <gtest/gtest.h>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -14,6 +17,11 @@
 #include "test_support/scratch_folder.h"
 #include "toc/toc_style_file.h"
 #include "toc/toc_test_util.h"
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -214,6 +222,7 @@ TEST_F(toc_options_test, style_files_name_the_line_that_is_wrong) {
       {"nested = maybe\n", "s.txt:1: nested must be yes or no, not 'maybe'"},
       {"just words\n", "s.txt:1: expected KEY = VALUE"},
       {"process_decimal_notation = 1\n", "s.txt:1: process_decimal_notation can only be 0"},
+      {"\nitem_indentation = \"" + std::string(1025, ' ') + "\"\n", "s.txt:2: the value is longer than 1024 bytes"},
   };
   for (const auto &c : cases) {
     toc_style style;
@@ -231,6 +240,49 @@ TEST_F(toc_options_test, style_files_name_the_line_that_is_wrong) {
       << error;
   EXPECT_EQ(style.item_start.str(), "<li class=\"a\\b\">\t");
   EXPECT_TRUE(layout.nested);
+}
+
+// A style file is a small regular file: a FIFO, a folder or a large file is
+// refused at once, by name, and nothing waits for a writer.
+TEST_F(toc_options_test, style_files_must_be_small_regular_files) {
+  test_support::scratch_folder scratch;
+  const std::string large = scratch.file("large.txt");
+  std::string lines;
+  while (lines.size() <= 65536) lines += "# a comment line that makes the file larger than a style needs to be\n";
+  ASSERT_TRUE(write_file(large, lines));
+  std::vector<std::pair<std::string, std::string>> cases = {
+      {large, "larger than 65536 bytes"},
+  };
+#ifndef _WIN32
+  cases.push_back({scratch.path().string(), "a folder, not a file"});
+  const std::string fifo = scratch.file("fifo.txt");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  cases.push_back({fifo, "not a regular file"});
+  // Should reading wait for a writer, this one comes after a while and
+  // writes nothing, so that the test fails instead of hanging.
+  std::atomic<bool> done{false};
+  std::thread writer([&] {
+    for (int tries = 0; tries < 200 && !done; ++tries) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+      if (fd >= 0) {
+        ::close(fd);
+        return;
+      }
+    }
+  });
+#endif
+  for (const auto &c : cases) {
+    toc_style style;
+    toc_layout layout;
+    std::string error;
+    EXPECT_FALSE(read_style_file(c.first, style, layout, error)) << c.first;
+    EXPECT_EQ(error, c.first + ": can't read the style file: " + c.second);
+  }
+#ifndef _WIN32
+  done = true;
+  writer.join();
+#endif
 }
 
 TEST_F(toc_options_test, readable_names_from_heading_text) {
