@@ -48,7 +48,20 @@ export DEBIAN_FRONTEND=noninteractive
 # with the indexes that did arrive if it keeps failing.
 for attempt in 1 2 3; do
   apt-get update -q && break
+  [ $attempt -lt 3 ] || break
   echo "apt-get update failed (attempt $attempt); trying again" >&2
   sleep $((attempt * 10))
 done
-apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+if ! apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null; then
+  # The 32-bit packages need i386 indexes of the same versions as the amd64
+  # ones, which a mirror caught mid-sync does not always give. Without them
+  # the Windows tests run the 64-bit build under 64-bit Wine, as on machines
+  # that cannot run 32-bit programs at all (scripts/wine-env.sh chooses).
+  rest=()
+  for p in "${missing[@]}"; do
+    case "$p" in *:i386) ;; *) rest+=("$p") ;; esac
+  done
+  [ ${#rest[@]} -lt ${#missing[@]} ] || exit 1
+  echo "install-deps: the 32-bit packages could not be installed; installing the rest" >&2
+  [ ${#rest[@]} -eq 0 ] || apt-get install -y -q --no-install-recommends "${rest[@]}" >/dev/null
+fi
