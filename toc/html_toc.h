@@ -43,7 +43,7 @@ public:
   krval toc_comment_pattern;
   xml_node *body_node = nullptr;
   xml_node *first_heading = nullptr;
-  krarr decimal_nodes;                   // stays empty: numbering is never switched on
+  krarr decimal_nodes;                   // stays empty: numbers are written by insert_number
   // Where set, the parser's landmarks of the document (krhtml::landmarks):
   // both passes then look at those alone instead of walking every node.
   // Not owned; they must stay as they are until the second pass is over.
@@ -57,9 +57,6 @@ public:
   // (quenby-toc's pages); off, only a comment holding the word alone counts.
   bool settings_in_comments = false;
 
-  // 0, or 3 when memory for an entry or an anchor runs out. The two passes
-  // may also run one after the other, with the range and options set in
-  // between from what the first found (a TOC comment's settings).
   // What the first pass looks at, for the parser to list as it reads
   // (krhtml::is_landmark): every start tag named body or h and one more
   // byte (a heading of any level), and every comment.
@@ -73,6 +70,9 @@ public:
   // The style's heading range, switches and anchor attributes.
   void take_style(const toc_style &style);
 
+  // 0, or 3 when memory for an entry or an anchor runs out. The two passes
+  // may also run one after the other, with the range and options set in
+  // between from what the first found (a TOC comment's settings).
   int32_t transform();
   int32_t find_places();        // first pass
   int32_t anchor_headings();    // the rest
