@@ -214,7 +214,9 @@ void TkrynWOP1::CreateorremakeTOC1Click() {
 
 // The file the last successful run wrote, not the destination of a later
 // run that failed.
-void TkrynWOP1::Viewresultfile1Click() { open_with_shell(written_file, "Can't open result file: "); }
+void TkrynWOP1::Viewresultfile1Click() {
+  if (!written_file.empty()) open_with_shell(written_file, "Can't open result file: ");
+}
 void TkrynWOP1::Button5Click() { Viewresultfile1Click(); }
 
 void TkrynWOP1::Contents1Click() {

@@ -16,8 +16,6 @@ namespace fsys = std::filesystem;
 namespace {
 
 #ifdef _WIN32
-fsys::path path_of(const std::string &name) { return system_path(name); }
-
 // A name that the code page cannot spell is no name the program could open.
 bool name_of(const fsys::path &path, std::string &name) {
   const std::wstring &wide = path.native();
@@ -33,7 +31,6 @@ bool name_of(const fsys::path &path, std::string &name) {
 // What -r finds is shown as the system writes paths.
 constexpr char separator = '\\';
 #else
-fsys::path path_of(const std::string &name) { return fsys::path(name); }
 bool name_of(const fsys::path &path, std::string &name) {
   name = path.string();
   return true;
@@ -163,7 +160,7 @@ std::string shown_path(const std::string &prefix, const std::string &relative) {
 void list_folder(const std::string &prefix, const pending_entry &folder, const file_selection_rules &rules,
                  std::vector<pending_entry> &entries, std::vector<std::string> &problems) {
   const std::string shown = folder.relative.empty() ? prefix : shown_path(prefix, folder.relative + "/");
-  const fsys::path at = path_of(shown);
+  const fsys::path at = system_path(shown);
   std::error_code ec;
   fsys::directory_iterator it(at, ec);
   std::vector<std::pair<std::string, bool>> found;
@@ -242,7 +239,7 @@ void expand_wildcards(const std::string &file, std::vector<std::string> &files) 
   }
   std::vector<std::string> matches;
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(path_of(file).c_str(), &found);
+  HANDLE search = FindFirstFileW(system_path(file).c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
       std::string name;
@@ -308,7 +305,7 @@ void select_files(const std::vector<std::string> &given, const file_selection_ru
   for (const std::string &file : given) expand_wildcards(file, expanded);
   for (const std::string &file : expanded) {
     std::error_code ec;
-    if (rules.recursive && file != "-" && !file.empty() && fsys::is_directory(path_of(file), ec))
+    if (rules.recursive && file != "-" && !file.empty() && fsys::is_directory(system_path(file), ec))
       walk_folder(file, rules, files, problems);
     else
       files.push_back(file);
