@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/about_box.h"
+#include "app/module_file_name.h"
 #include "winservices/center_on_screen.h"
 #include "winservices/shell.h"
 #include "forms/forms.h"
@@ -17,13 +18,35 @@ namespace {
 constexpr unsigned problem_style = MB_OK | MB_ICONEXCLAMATION;   // 48
 constexpr unsigned success_style = MB_OK;                        // 0
 
-void open_with_shell(const krval &target) {
-  krval verb("open");
-  krval copy(target);
-  shell_open(verb, copy);
+// The job's own words for a page the parser would refuse at its end.
+const char memory_error[] = "Memory error occured\r\n";
+
+bool is_file(const krval &path) {
+  krfile_node entry;
+  krval copy(path);
+  return stat_path(entry, copy) && !entry.is_directory;
+}
+
+// At or over the parser's limit: such a page is refused before a byte of it
+// is read, instead of after reading all of it.
+bool is_too_large(const krval &path) {
+  krfile_node entry;
+  krval copy(path);
+  return stat_path(entry, copy) && !entry.is_directory &&
+         entry.size.as_real() >= static_cast<double>(toc_source_size_limit);
 }
 
 }  // namespace
+
+// The shell's refusal is said, naming what could not be opened.
+void TkrynWOP1::open_with_shell(const krval &target, const char *what) {
+  krval verb("open");
+  krval copy(target);
+  if (shell_open(verb, copy)) return;
+  krval text(what);
+  text.append(target);
+  Application.message_box(handle, text.c_str(), product_title, problem_style);
+}
 
 TkrynWOP1::TkrynWOP1() : TForm(krynWOP1_description()) {
   TabControl1 = component<TTabControl>("TabControl1");
@@ -63,18 +86,26 @@ TkrynWOP1::TkrynWOP1() : TForm(krynWOP1_description()) {
   result_file = "";
   set_caption(product_title);
 
-  // Help is looked for where the tool was started from, not beside the program.
+  // Help is looked for where the tool was started from, and where that
+  // folder has none (the page's folder, when the context menu started it)
+  // beside the program, where the installation puts it.
   get_current_directory(help_file);
   help_file.set_type(KR_TEXT);
   int32_t n = help_file.text_length();
   if (n > 0 && help_file.c_str()[n - 1] == '\\') help_file.set_length(n - 1);
   help_file.append("\\help.html");
+  module_folder(installed_help_file);
+  installed_help_file.set_type(KR_TEXT);
+  installed_help_file.append("help.html");
 
+  // The save dialog gives a name typed without an extension the first one
+  // of the chosen filter (the default one where the filter has none): .html.
   static const char filter[] =
-      "HTML Files (*.htm;*.html;*.shtml)\0*.htm;*.html;*.shtml\0All Files (*.*)\0*.*\0";
+      "HTML Files (*.htm;*.html;*.shtml)\0*.html;*.htm;*.shtml\0All Files (*.*)\0*.*\0";
   file_dialog.filter = krval(filter, static_cast<int32_t>(sizeof filter));
   file_dialog.owner = handle;
   file_dialog.add_overwrite_prompt();
+  file_dialog.default_ext = "html";
 
   set_size(Button3->left() + Button3->width() + 26, Button3->top() + Button3->height() + 115);
   center_on_screen(handle);
@@ -84,10 +115,15 @@ void TkrynWOP1::show_source_file() {
   if (!source_file.empty()) Edit1->set_text(source_file);
 }
 
+// The job reports after every chunk it reads, hundreds of times on a large
+// page: the window is brought up to date only when the bar moves, and then
+// only where it needs it, so that the work is not held up by painting.
 void TkrynWOP1::show_progress(int32_t percent, void *context) {
   auto *window = static_cast<TkrynWOP1 *>(context);
+  if (percent == window->shown_percent) return;
+  window->shown_percent = percent;
   window->ProgressBar1->set_position(percent);
-  window->repaint_now();
+  window->update_now();
 }
 
 void TkrynWOP1::show_single_file_page() {
@@ -151,10 +187,16 @@ void TkrynWOP1::CreateorremakeTOC1Click() {
     }
   }
 
+  if (is_too_large(source_file)) {
+    Application.message_box(handle, memory_error, product_title, problem_style);
+    return;
+  }
+
   toc_tree tree;
   toc_node *last_entry = nullptr;
   toc_node *first_entry = nullptr;
   krval message("");
+  shown_percent = -1;
   ProgressBar1->set_position(0);
   ProgressBar1->set_visible(true);
   int32_t result = make_toc_file(source_file, result_file, 1, default_style, tree, last_entry,
@@ -164,24 +206,33 @@ void TkrynWOP1::CreateorremakeTOC1Click() {
     Application.message_box(handle, message.c_str(), product_title, problem_style);
     return;
   }
+  written_file = result_file;
   Viewresultfile1->set_enabled(true);
   Button5->set_enabled(true);
   Application.message_box(handle, "HTML TOC is created", product_title, success_style);
 }
 
-void TkrynWOP1::Viewresultfile1Click() { open_with_shell(result_file); }
-void TkrynWOP1::Button5Click() { open_with_shell(result_file); }
-void TkrynWOP1::Contents1Click() { open_with_shell(help_file); }
+// The file the last successful run wrote, not the destination of a later
+// run that failed.
+void TkrynWOP1::Viewresultfile1Click() {
+  if (!written_file.empty()) open_with_shell(written_file, "Can't open result file: ");
+}
+void TkrynWOP1::Button5Click() { Viewresultfile1Click(); }
+
+void TkrynWOP1::Contents1Click() {
+  open_with_shell(is_file(help_file) ? help_file : installed_help_file, "Can't open help file: ");
+}
 
 void TkrynWOP1::open_pellory_page() {
-  open_with_shell(krval((std::string(kryn_web_address) + "/pellory/?r=wop").c_str()));
+  open_with_shell(krval((std::string(kryn_web_address) + "/pellory/?r=wop").c_str()),
+                  "Can't open web page: ");
 }
 
 void TkrynWOP1::Pellory1Click() { open_pellory_page(); }
 void TkrynWOP1::Button4Click() { open_pellory_page(); }
 
 void TkrynWOP1::VendorSite2Click() {
-  open_with_shell(krval((std::string(kryn_web_address) + "?r=wop").c_str()));
+  open_with_shell(krval((std::string(kryn_web_address) + "?r=wop").c_str()), "Can't open web page: ");
 }
 
 void TkrynWOP1::About1Click() { AboutBox->show_modal(); }

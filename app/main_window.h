@@ -33,6 +33,9 @@ public:
   krval help_file;
   krval result_file;
   krval source_file;
+  krval installed_help_file;   // help beside the program, where the start folder has none
+  krval written_file;          // what the last successful run wrote; "View result file" opens it
+  int32_t shown_percent = -1;  // what the bar shows during a run
 
   // Puts source_file into the source field unless it is empty.
   void show_source_file();
@@ -42,6 +45,8 @@ public:
   void show_single_file_page();
   void show_advanced_page();
   void open_pellory_page();
+  // Hands the target to the shell; where it refuses, says so after what.
+  void open_with_shell(const krval &target, const char *what);
 
   void TabControl1Change();
   void SingleFile1Click();

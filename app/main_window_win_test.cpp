@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include "forms/control_ids.h"
+#include "test_support/console_program_win32.h"
 #include "test_support/gui_driver_win32.h"
 #include "test_support/test_files_win32.h"
 #include "test_support/test_registry_win32.h"
@@ -283,14 +284,102 @@ TEST_F(MainWindow, CtrlRAndViewResultFileOpenTheLastDestination) {
   EXPECT_EQ(opened_file(15000), in_folder("out.qtest"));
 }
 
-TEST_F(MainWindow, AFailedRunKeepsViewEnabledAndViewOpensThatAttemptsDestination) {
+TEST_F(MainWindow, AFailedRunKeepsViewOnTheFileTheLastSuccessWrote) {
   type(id::Edit1, in_folder("no such page.html"));
   type(id::Edit2, in_folder("existing.qtest"));
   click(control(id::Button3));
   EXPECT_EQ(box().compare(0, 24, "Can't open source file: "), 0);
   EXPECT_TRUE(is_enabled(control(id::Button5)));
   click(control(id::Button5));
-  EXPECT_EQ(opened_file(15000), in_folder("existing.qtest"));
+  EXPECT_EQ(opened_file(15000), in_folder("out.qtest"));
+}
+
+TEST_F(MainWindow, ASourceNamedWithoutAFolderIsThePageInTheStartFolder) {
+  set_same_as_source(true);
+  ASSERT_TRUE(write_file(in_folder("users.html"), sample_page));
+  type(id::Edit1, "users.html");
+  click(control(id::Button3));
+  EXPECT_EQ(box(), "HTML TOC is created");
+  std::string written;
+  ASSERT_TRUE(read_bytes(in_folder("users.html"), written));
+  EXPECT_EQ(count_of(written, "<!--KRYN_HTML_TOC_START-->"), 1u);
+}
+
+// The context menu hands over a name no single-byte code page holds; the
+// tool asks for UTF-8 as its code page, so its calls take the name whole.
+TEST_F(MainWindow, APageNamedBeyondTheCodePageIsMade) {
+  const std::wstring page = wide(in_folder("")) + L"\u0141\u00f3d\u017a notes.html";
+  ASSERT_TRUE(write_file(page, sample_page));
+  started_program clicked;
+  ASSERT_TRUE(clicked.start(L"\"" + wide(bin_folder()) + L"\\kwop.exe\" \"" + page + L"\"", wide(folder())));
+  HWND window = wait_for_window(clicked.pid(), "TkrynWOP1", nullptr, 30000);
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(wait_until([&] { return !window_text(window).empty(); }, 30000));
+  click(find_control(window, id::Button3));
+  message_box shown;
+  EXPECT_TRUE(take_message_box(clicked.pid(), "Quenby 1.0", 60000, shown));
+  EXPECT_EQ(shown.text, "HTML TOC is created");
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(clicked.wait_for_exit(20000));
+  std::string written;
+  ASSERT_TRUE(read_bytes(page, written));
+  EXPECT_EQ(count_of(written, "<!--KRYN_HTML_TOC_START-->"), 1u);
+}
+
+// A page at the parser's limit is refused before a byte of it is read: the
+// bar never moves. A legal page just below the limit is made while the bar
+// moves, without the window being painted again for every chunk read.
+TEST_F(MainWindow, PagesNearTheSizeLimit) {
+  set_same_as_source(true);
+  const std::string too_large = in_folder("too large.html");
+  ASSERT_TRUE(write_file(too_large, std::string(4194304, 'x')));
+  const int before = progress_position(main, id::ProgressBar1);
+  type(id::Edit1, too_large);
+  click(control(id::Button3));
+  EXPECT_EQ(box(), "Memory error occured\r\n");
+  EXPECT_EQ(progress_position(main, id::ProgressBar1), before);
+
+  std::string large = "<html><body>\r\n";
+  for (int n = 0; large.size() < 4100000; ++n)
+    large += "<h2>Section " + std::to_string(n) + "</h2>\r\n<p>" + std::string(2000, 'w') + "</p>\r\n";
+  large += "</body></html>\r\n";
+  ASSERT_LT(large.size(), 4194304u);
+  const std::string legal = in_folder("large.html");
+  ASSERT_TRUE(write_file(legal, large));
+  type(id::Edit1, legal);
+  const DWORD started = GetTickCount();
+  click(control(id::Button3));
+  EXPECT_EQ(box(), "HTML TOC is created");
+  const DWORD window_time = GetTickCount() - started;
+  EXPECT_EQ(progress_position(main, id::ProgressBar1), 100);
+  // Against the command line on the same page, its start included: painted
+  // whole for every chunk, the window took six to twelve times as long.
+  const DWORD cli_started = GetTickCount();
+  std::string ignored;
+  ASSERT_TRUE(write_file(in_folder("large original.html"), large));
+  ASSERT_TRUE(command_line_result(in_folder("large original.html"), "9", ignored));
+  EXPECT_LT(window_time, 1000 + 5 * (GetTickCount() - cli_started));
+}
+
+// What the shell cannot open is named, instead of nothing happening.
+TEST_F(MainWindow, WhatCannotBeOpenedIsNamed) {
+  set_same_as_source(false);
+  const std::string result = in_folder("result.qnone");   // a type nothing opens
+  type(id::Edit1, in_folder("page.html"));
+  type(id::Edit2, result);
+  click(control(id::Button3));
+  EXPECT_EQ(box(), "HTML TOC is created");
+  click(control(id::Button5));
+  EXPECT_EQ(box(), "Can't open result file: " + result);
+
+  set_registry_text(HKEY_CLASSES_ROOT, "http\\shell\\open\\command", "",
+                    "\"" + in_folder("no browser.exe") + "\" \"%1\"");
+  command(main, id::VendorSite2);
+  EXPECT_EQ(box(), "Can't open web page: http://www.krynsoft.com?r=wop");
+  command(main, id::Pellory1);
+  EXPECT_EQ(box(), "Can't open web page: http://www.krynsoft.com/pellory/?r=wop");
+  set_registry_text(HKEY_CLASSES_ROOT, "http\\shell\\open\\command", "", recorder_command());
+  set_same_as_source(true);
 }
 
 TEST_F(MainWindow, SameAsSourceRewritesTheSourceAndASecondRunRemakesTheBlock) {
@@ -350,6 +439,37 @@ TEST_F(MainWindow, F1OpensHelpFromTheFolderTheToolStartedIn) {
   DeleteFileA(marker().c_str());
   press_key(main, VK_F1, false);
   EXPECT_EQ(opened_file(15000), in_folder("help.html"));
+}
+
+// Started from the context menu, the tool's folder is the page's: help is
+// then found beside the program, and where it is missing there too, its
+// place is named.
+TEST_F(MainWindow, F1OpensHelpBesideTheProgramWhereTheStartFolderHasNone) {
+  const std::string installed = in_folder("installed");
+  const std::string pages = in_folder("pages");
+  ASSERT_TRUE(make_folders(installed));
+  ASSERT_TRUE(make_folders(pages));
+  for (const char *file : {"kwop.exe", "kr_px_regex.dll"})
+    ASSERT_TRUE(CopyFileA((bin_folder() + "\\" + file).c_str(), (installed + "\\" + file).c_str(), FALSE));
+  ASSERT_TRUE(write_file(installed + "\\help.html", "<html><body>help</body></html>"));
+  ASSERT_TRUE(write_file(pages + "\\page.html", sample_page));
+
+  started_program clicked;
+  ASSERT_TRUE(clicked.start(installed + "\\kwop.exe", "\"" + pages + "\\page.html\"", pages));
+  HWND window = wait_for_window(clicked.pid(), "TkrynWOP1", nullptr, 30000);
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(wait_until([&] { return !window_text(window).empty(); }, 30000));
+  DeleteFileA(marker().c_str());
+  press_key(window, VK_F1, false);
+  EXPECT_EQ(opened_file(15000), installed + "\\help.html");
+
+  DeleteFileA((installed + "\\help.html").c_str());
+  press_key(window, VK_F1, false);
+  message_box shown;
+  EXPECT_TRUE(take_message_box(clicked.pid(), "Quenby 1.0", 30000, shown));
+  EXPECT_EQ(shown.text, "Can't open help file: " + installed + "\\help.html");
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(clicked.wait_for_exit(20000));
 }
 
 TEST_F(MainWindow, TheWebPagesOpenThroughTheShell) {
@@ -443,6 +563,16 @@ TEST_F(MainWindow, SelectAndSaveAsUseTheSystemsFileDialogs) {
   std::string kept;
   ASSERT_TRUE(read_bytes(in_folder("existing.qtest"), kept));
   EXPECT_EQ(kept, "keep me");   // choosing a name writes nothing yet
+
+  // A name typed without an extension is a page.
+  click(control(id::Button2));
+  save = wait_for_window(tool->pid(), "#32770", "Save As", 15000);
+  ASSERT_NE(save, nullptr);
+  set_text(file_name_field(save), in_folder("fresh"));
+  PostMessageA(save, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(wait_until([&] { return !IsWindow(save); }, 10000));
+  EXPECT_TRUE(wait_until([&] { return window_text(control(id::Edit2)) == in_folder("fresh.html"); }, 5000))
+      << window_text(control(id::Edit2));
 }
 
 TEST_F(MainWindow, ExitEndsTheProgramWithZero) {

@@ -90,12 +90,13 @@ TEST(Startup, TheTwoNamesRunInAnyCase) {
   std::string library = bin_folder() + "\\kr_px_regex.dll";
   std::string folder = folder_with("cased", {"SETUP.EXE", "Kwop.Exe"}, library);
 
-  // The wizard, started where the distribution is not, says so and closes.
+  // The wizard, started where the distribution is not, names what is
+  // missing and closes.
   started_program setup;
   ASSERT_TRUE(setup.start(folder + "\\SETUP.EXE", "", folder));
   message_box box;
   EXPECT_TRUE(take_message_box(setup.pid(), "Quenby 1.0", 30000, box));
-  EXPECT_EQ(box.text, "The distribution is incomplete.\nTerminating.");
+  EXPECT_EQ(box.text, "The distribution is incomplete: " + folder + "\\remove.exe is missing.\nTerminating.");
   DWORD code = 1;
   EXPECT_TRUE(setup.wait_for_exit(20000, &code));
   EXPECT_EQ(code, 0u);

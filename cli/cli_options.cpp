@@ -34,6 +34,9 @@ const char quenby_toc_usage[] =
     "  -h, --help              show this help and exit\n"
     "  -V, --version           show the version and exit\n"
     "  FILE \"-\"                read standard input, write standard output\n"
+#ifdef _WIN32
+    "  FILE may hold the wildcards * and ?; quote a GLOB so that it stays one\n"
+#endif
     "\n"
     "The TOC goes where the page has a <!-- toc --> comment, else right after\n"
     "<body>, between <!--KRYN_HTML_TOC_START--> and <!--KRYN_HTML_TOC_END-->.\n"

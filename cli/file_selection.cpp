@@ -7,9 +7,36 @@
 
 #include "toc/destination_file.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace fsys = std::filesystem;
 
 namespace {
+
+#ifdef _WIN32
+// A name that the code page cannot spell is no name the program could open.
+bool name_of(const fsys::path &path, std::string &name) {
+  const std::wstring &wide = path.native();
+  const int length = static_cast<int>(wide.size());
+  BOOL lost = FALSE;
+  // UTF-8 takes every name, and takes no question about lost characters.
+  BOOL *asked = GetACP() == CP_UTF8 ? nullptr : &lost;
+  const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, asked);
+  name.assign(static_cast<size_t>(n), '\0');
+  if (n > 0) WideCharToMultiByte(CP_ACP, 0, wide.data(), length, &name[0], n, nullptr, asked);
+  return !lost && (n > 0 || length == 0);
+}
+// What -r finds is shown as the system writes paths.
+constexpr char separator = '\\';
+#else
+bool name_of(const fsys::path &path, std::string &name) {
+  name = path.string();
+  return true;
+}
+constexpr char separator = '/';
+#endif
 
 // One piece of a glob.
 struct glob_token {
@@ -125,19 +152,35 @@ struct pending_entry {
   bool is_folder;
 };
 
-// The entries of one folder, those to walk or take, sorted by name.
-bool list_folder(const std::string &root, const pending_entry &folder, const file_selection_rules &rules,
-                 std::vector<pending_entry> &entries, std::string &problem) {
-  const fsys::path at = folder.relative.empty() ? fsys::path(root) : fsys::path(root) / folder.relative;
+// A path below the folder given as the program shows and opens it.
+std::string shown_path(const std::string &prefix, const std::string &relative) {
+  std::string path = prefix + relative;
+  std::replace(path.begin() + static_cast<std::ptrdiff_t>(prefix.size()), path.end(), '/', separator);
+  return path;
+}
+
+// The entries of one folder, those to walk or take, sorted by name. A folder
+// that cannot be read, or an entry that cannot be named, is one line in
+// problems.
+void list_folder(const std::string &prefix, const pending_entry &folder, const file_selection_rules &rules,
+                 std::vector<pending_entry> &entries, std::vector<std::string> &problems) {
+  const std::string shown = folder.relative.empty() ? prefix : shown_path(prefix, folder.relative + "/");
+  const fsys::path at = system_path(shown);
   std::error_code ec;
   fsys::directory_iterator it(at, ec);
   std::vector<std::pair<std::string, bool>> found;
   for (; !ec && it != fsys::directory_iterator(); it.increment(ec)) {
-    const std::string name = it->path().filename().string();
+    std::string name;
+    const bool spelt = name_of(it->path().filename(), name);
     if (name.empty() || name[0] == '.') continue;   // hidden
     std::error_code type_error;
     const fsys::file_status own = it->symlink_status(type_error);
     if (type_error) continue;
+    if (!spelt) {
+      if (fsys::is_directory(own) || is_page_name(name))
+        problems.push_back(shown + name + ": its name has characters the code page lacks");
+      continue;
+    }
     if (fsys::is_directory(own)) {
       found.emplace_back(name, true);
     } else if (is_page_name(name)) {
@@ -148,8 +191,8 @@ bool list_folder(const std::string &root, const pending_entry &folder, const fil
     }
   }
   if (ec) {
-    problem = at.string() + ": can't be read: " + ec.message();
-    return false;
+    problems.push_back(shown.substr(0, shown.size() - 1) + ": can't be read: " + ec.message());
+    return;
   }
   // A folder's index page opens it, as in a browser; the rest follow by name.
   std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) {
@@ -164,7 +207,6 @@ bool list_folder(const std::string &root, const pending_entry &folder, const fil
     if (!is_folder && !rules.include.empty() && !matches_any(rules.include, relative, name)) continue;
     entries.push_back(pending_entry{relative, is_folder});
   }
-  return true;
 }
 
 // Walks below root without recursion: the entries still to visit stand on a
@@ -176,25 +218,66 @@ void walk_folder(const std::string &root, const file_selection_rules &rules,
 #else
   const bool ends_in_separator = root.back() == '/';
 #endif
-  const std::string prefix = ends_in_separator ? root : root + "/";
+  const std::string prefix = ends_in_separator ? root : root + separator;
   std::vector<pending_entry> stack{pending_entry{std::string(), true}};
   std::vector<pending_entry> entries;
   while (!stack.empty()) {
     pending_entry next = std::move(stack.back());
     stack.pop_back();
     if (!next.is_folder) {
-      files.push_back(prefix + next.relative);
+      files.push_back(shown_path(prefix, next.relative));
       continue;
     }
     entries.clear();
-    std::string problem;
-    if (!list_folder(root, next, rules, entries, problem)) problems.push_back(problem);
+    list_folder(prefix, next, rules, entries, problems);
     stack.insert(stack.end(), std::make_move_iterator(entries.rbegin()),
                  std::make_move_iterator(entries.rend()));
   }
 }
 
+#ifdef _WIN32
+// The command prompt hands wildcards over as typed; a Windows program
+// expands them itself. A FILE that holds * or ? in its last part stands for
+// the names of its folder that match, in the byte order of the names; one
+// that matches nothing stays as typed, for the run to name.
+void expand_wildcards(const std::string &file, std::vector<std::string> &files) {
+  const size_t last_part = file.find_last_of("\\/:") + 1;
+  if (file.find_first_of("*?", last_part) == std::string::npos) {
+    files.push_back(file);
+    return;
+  }
+  std::vector<std::string> matches;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(system_path(file).c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name;
+      if (name_of(fsys::path(found.cFileName), name) && name != "." && name != "..")
+        matches.push_back(file.substr(0, last_part) + name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  if (matches.empty()) matches.push_back(file);
+  std::sort(matches.begin(), matches.end());
+  files.insert(files.end(), matches.begin(), matches.end());
+}
+#else
+// The shell has expanded them.
+void expand_wildcards(const std::string &file, std::vector<std::string> &files) { files.push_back(file); }
+#endif
+
 }  // namespace
+
+#ifdef _WIN32
+fsys::path system_path(const std::string &name) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), &wide[0], n);
+  return fsys::path(wide);
+}
+#else
+fsys::path system_path(const std::string &name) { return fsys::path(name); }
+#endif
 
 bool glob_matches(const std::string &glob, const std::string &path) {
   const std::vector<glob_token> tokens = tokens_of(glob);
@@ -227,9 +310,11 @@ bool glob_matches(const std::string &glob, const std::string &path) {
 
 void select_files(const std::vector<std::string> &given, const file_selection_rules &rules,
                   std::vector<std::string> &files, std::vector<std::string> &problems) {
-  for (const std::string &file : given) {
+  std::vector<std::string> expanded;
+  for (const std::string &file : given) expand_wildcards(file, expanded);
+  for (const std::string &file : expanded) {
     std::error_code ec;
-    if (rules.recursive && file != "-" && !file.empty() && fsys::is_directory(file, ec))
+    if (rules.recursive && file != "-" && !file.empty() && fsys::is_directory(system_path(file), ec))
       walk_folder(file, rules, files, problems);
     else
       files.push_back(file);

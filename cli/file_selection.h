@@ -2,6 +2,7 @@
 // -r a folder stands for the pages below it (sorted, hidden ones and links
 // to folders left out), narrowed by --include and --exclude.
 #pragma once
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,14 @@ struct file_selection_rules {
 // characters, and "\x" for x itself.
 bool glob_matches(const std::string &glob, const std::string &path);
 
-// Appends what each FILE stands for to files, in the order given; a folder's
+// A name as the program's own calls take it (on Windows in the code page
+// of its ANSI calls), as a path of the standard library, whose conversion
+// of a name given as text is not the system's there.
+std::filesystem::path system_path(const std::string &name);
+
+// Appends what each FILE stands for to files, in the order given (on
+// Windows, a FILE with the wildcards * or ? in its last part for the names
+// that match, sorted, or itself where none does); a folder's
 // pages in the byte order of their paths, folder by folder. A folder or
 // link that cannot be read is one line in problems (its pages are left
 // out). Without recursive a folder is kept as given, for the run to refuse.

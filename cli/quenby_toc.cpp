@@ -181,7 +181,7 @@ void report_change(const std::string &before, const std::string &after, const st
 bool usable_source(const std::string &file, file_outcome &outcome) {
   outcome.kind = file_outcome::failed;
   std::error_code ec;
-  fsys::file_status status = fsys::status(file, ec);
+  fsys::file_status status = fsys::status(system_path(file), ec);
   if (ec || !fsys::exists(status)) {
     note(outcome, file + ": no such file");
     return false;
@@ -194,7 +194,7 @@ bool usable_source(const std::string &file, file_outcome &outcome) {
     note(outcome, file + ": not a regular file");
     return false;
   }
-  uintmax_t size = fsys::file_size(file, ec);
+  uintmax_t size = fsys::file_size(system_path(file), ec);
   if (!ec && size >= static_cast<uintmax_t>(toc_source_size_limit)) {
     note(outcome, file + ": too large (" + std::to_string(size) + " bytes); " + size_limit_text());
     return false;

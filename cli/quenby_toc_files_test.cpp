@@ -1,6 +1,7 @@
 // quenby-toc on many files: folders, parallel jobs, the summary, and one
 // durable step for many pages that a failure of one page does not spoil.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -37,6 +38,10 @@ std::vector<std::string> make_tree(const scratch_folder &folder, int pages) {
     if (i % 7 == 3) page = "<html><body><!-- toc levels=9-1 -->\r\n<h1>x</h1></body></html>";
     EXPECT_TRUE(write_file(folder.file(name), page));
     paths.push_back(folder.file(name));
+#ifdef _WIN32
+    // As -r names them.
+    std::replace(paths.back().begin(), paths.back().end(), '/', '\\');
+#endif
   }
   return paths;
 }

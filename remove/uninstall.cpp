@@ -57,13 +57,9 @@ std::string first_command_word(const std::string &command) {
   return command.substr(0, command.find(' '));
 }
 
-// The verb under the class of ".html", when its command starts our program.
-void remove_context_menu(const std::string &folder, uninstall_result &result) {
-  std::string html_class;
-  if (!read_string_value(HKEY_CLASSES_ROOT, names::html_extension_key, "", html_class) ||
-      html_class.empty())
-    return;
-  std::string verb = html_class + "\\shell\\" + names::context_verb;
+// The verb below base, when its command starts our program.
+void remove_verb_under(const std::string &base, const std::string &folder, uninstall_result &result) {
+  std::string verb = base + "\\shell\\" + names::context_verb;
   std::string command_key = verb + "\\command";
   std::string command;
   if (!read_string_value(HKEY_CLASSES_ROOT, command_key.c_str(), "", command)) return;
@@ -71,6 +67,15 @@ void remove_context_menu(const std::string &folder, uninstall_result &result) {
   if (!delete_key(HKEY_CLASSES_ROOT, command_key.c_str()) ||
       !delete_key(HKEY_CLASSES_ROOT, verb.c_str()))
     result.not_removed.push_back(std::string("HKEY_CLASSES_ROOT\\") + verb);
+}
+
+// The verb under the class of ".html" and the one for every ".html" file.
+void remove_context_menu(const std::string &folder, uninstall_result &result) {
+  std::string html_class;
+  if (read_string_value(HKEY_CLASSES_ROOT, names::html_extension_key, "", html_class) &&
+      !html_class.empty())
+    remove_verb_under(html_class, folder, result);
+  remove_verb_under(names::every_html_file_key, folder, result);
 }
 
 void remove_registry_record(uninstall_result &result) {
@@ -84,12 +89,18 @@ void remove_registry_record(uninstall_result &result) {
   delete_key_if_empty(HKEY_LOCAL_MACHINE, names::maker_key);
 }
 
+// The program an uninstall command names: the whole command, or what its
+// quotes hold (the installer quotes it; an earlier one did not).
+std::string uninstall_program(const std::string &command) {
+  return !command.empty() && command[0] == '"' ? first_command_word(command) : command;
+}
+
 void remove_uninstall_entry(const std::string &folder, uninstall_result &result) {
   std::string command;
   if (!read_string_value(HKEY_LOCAL_MACHINE, names::uninstall_key, names::uninstall_string_value,
                          command))
     return;
-  if (!same_path(command, folder + names::uninstaller)) return;
+  if (!same_path(uninstall_program(command), folder + names::uninstaller)) return;
   if (!delete_key(HKEY_LOCAL_MACHINE, names::uninstall_key))
     result.not_removed.push_back(std::string("HKEY_LOCAL_MACHINE\\") + names::uninstall_key);
 }

@@ -33,12 +33,14 @@ protected:
     ASSERT_TRUE(make_shell_link(menu + "\\" + names::uninstall_link, folder + "remove.exe"));
     ASSERT_TRUE(make_shell_link(desktop_link, folder + "kwop.exe", folder));
     record(folder);
-    ASSERT_TRUE(set_registry_text(HKEY_CLASSES_ROOT, html.command_key(), "",
-                                  "\"" + folder + "kwop.exe\" \"%1\""));
+    for (const std::string &verb : {html.verb_key(), every_html_file_verb_key()})
+      ASSERT_TRUE(set_registry_text(HKEY_CLASSES_ROOT, verb + "\\command", "", "\"" + folder + "kwop.exe\" \"%1\""));
   }
   void TearDown() override { forget_installation(); }
 
-  void record(const std::string &installed_folder) {
+  // The uninstall command in quotes, as the installer writes it; an earlier
+  // one wrote it bare.
+  void record(const std::string &installed_folder, bool quoted = true) {
     ASSERT_TRUE(set_registry_text(HKEY_LOCAL_MACHINE, names::product_key, names::folder_value,
                                   installed_folder));
     ASSERT_TRUE(set_registry_text(HKEY_LOCAL_MACHINE, names::product_key, names::start_menu_value, menu));
@@ -46,8 +48,9 @@ protected:
                                   desktop_link));
     ASSERT_TRUE(set_registry_text(HKEY_LOCAL_MACHINE, names::uninstall_key, names::display_name_value,
                                   product_title));
-    ASSERT_TRUE(set_registry_text(HKEY_LOCAL_MACHINE, names::uninstall_key,
-                                  names::uninstall_string_value, installed_folder + "remove.exe"));
+    const std::string uninstaller = installed_folder + "remove.exe";
+    ASSERT_TRUE(set_registry_text(HKEY_LOCAL_MACHINE, names::uninstall_key, names::uninstall_string_value,
+                                  quoted ? "\"" + uninstaller + "\"" : uninstaller));
   }
 
   void expect_no_record() {
@@ -55,6 +58,7 @@ protected:
     EXPECT_FALSE(registry_has_key(HKEY_LOCAL_MACHINE, names::maker_key));
     EXPECT_FALSE(registry_has_key(HKEY_LOCAL_MACHINE, names::uninstall_key));
     EXPECT_FALSE(registry_has_key(HKEY_CLASSES_ROOT, html.verb_key()));
+    EXPECT_FALSE(registry_has_key(HKEY_CLASSES_ROOT, every_html_file_verb_key()));
     EXPECT_TRUE(registry_has_key(HKEY_CLASSES_ROOT, html.html_class()));
   }
 
@@ -76,6 +80,13 @@ TEST_F(uninstall_test, removes_everything_of_a_recorded_installation) {
   EXPECT_FALSE(file_exists(desktop_link));
   expect_no_record();
   EXPECT_EQ(closing_message(result, folder), "Quenby 1.0 has been removed from your computer.");
+}
+
+TEST_F(uninstall_test, an_uninstall_command_an_earlier_installer_left_bare_goes_too) {
+  record(folder, false);
+  uninstall_result result = remove_installation(find_installation(folder));
+  EXPECT_TRUE(result.not_removed.empty());
+  expect_no_record();
 }
 
 TEST_F(uninstall_test, keeps_what_the_user_put_into_its_folders_and_says_so) {
@@ -101,15 +112,18 @@ TEST_F(uninstall_test, leaves_shortcuts_and_a_verb_that_lead_to_another_program)
   std::string other_program = other.file("kwop.exe");
   ASSERT_TRUE(make_shell_link(menu + "\\" + names::program_link, other_program));
   ASSERT_TRUE(make_shell_link(desktop_link, other_program));
-  ASSERT_TRUE(set_registry_text(HKEY_CLASSES_ROOT, html.command_key(), "", other_program + " \"%1\""));
+  for (const std::string &verb : {html.verb_key(), every_html_file_verb_key()})
+    ASSERT_TRUE(set_registry_text(HKEY_CLASSES_ROOT, verb + "\\command", "", other_program + " \"%1\""));
 
   uninstall_result result = remove_installation(find_installation(folder));
 
   EXPECT_EQ(folder_entries(menu), std::vector<std::string>{names::program_link});
   EXPECT_TRUE(file_exists(desktop_link));
-  std::string command;
-  EXPECT_TRUE(registry_text(HKEY_CLASSES_ROOT, html.command_key(), "", command));
-  EXPECT_EQ(command, other_program + " \"%1\"");
+  for (const std::string &verb : {html.verb_key(), every_html_file_verb_key()}) {
+    std::string command;
+    EXPECT_TRUE(registry_text(HKEY_CLASSES_ROOT, verb + "\\command", "", command)) << verb;
+    EXPECT_EQ(command, other_program + " \"%1\"");
+  }
   EXPECT_FALSE(registry_has_key(HKEY_LOCAL_MACHINE, names::product_key));
 }
 

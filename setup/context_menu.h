@@ -1,7 +1,8 @@
 // The Explorer context-menu command for HTML pages: an item "Create ToC with
-// Quenby 1.0" in the menu of the file class that ".html" names, which starts
-// the tool with the clicked page as its first argument. Registry entries
-// only; nothing is reported, and nothing here removes them again.
+// Quenby 1.0" in the menu of the file class that ".html" names and in that of
+// every ".html" file, which starts the tool with the clicked page as its
+// first argument. Registry entries only; nothing is reported, and the
+// uninstaller removes them.
 #pragma once
 #include "value/krval.h"
 

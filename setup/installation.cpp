@@ -245,12 +245,24 @@ void TSetupForm::make_desktop_link(const krval &folder) {
   if (link(shortcut, program, program, folder)) write_product_value(names::desktop_link_value, shortcut);
 }
 
+// The command in quotes: unquoted, a folder with a blank ("C:\My Apps")
+// would let Windows run "C:\My.exe". The other values are what "Apps &
+// features" shows of the entry.
 void TSetupForm::make_uninstall_entry(const krval &folder) {
   const krval key(names::uninstall_key);
   create_registry_key(HKEY_LOCAL_MACHINE, key);
   krhash values;
   values.set(krval(names::display_name_value), krval(product_title));
-  values.set(krval(names::uninstall_string_value), joined(folder, names::uninstaller));
+  krval command("\"");
+  command.append(folder);
+  command.append(names::uninstaller);
+  command.append("\"");
+  values.set(krval(names::uninstall_string_value), command);
+  values.set(krval(names::display_version_value), krval(QUENBY_VERSION));
+  values.set(krval(names::publisher_value), krval(QUENBY_MAKER));
+  values.set(krval(names::display_icon_value), joined(folder, names::installed_program));
+  values.set(krval(names::install_location_value), folder);
+  values.set(krval(names::estimated_size_value), required_kilobytes(required_bytes));
   write_registry_values(HKEY_LOCAL_MACHINE, key, values);
 }
 

@@ -73,9 +73,10 @@ protected:
     RemoveDirectoryA((program_files() + "\\KRYN").c_str());
   }
 
-  // setup.exe started from the distribution folder, as a user starts it.
-  HWND start_setup(started_program &setup) {
-    EXPECT_TRUE(setup.start("\"" + dist + "setup.exe\"", dist));
+  // setup.exe started from the distribution folder, as a user starts it,
+  // or by its full path from another folder, as the Run box starts it.
+  HWND start_setup(started_program &setup, const std::string &folder = std::string()) {
+    EXPECT_TRUE(setup.start("\"" + dist + "setup.exe\"", folder.empty() ? dist : folder));
     return wait_for_window(setup.pid(), "TSetupForm", nullptr, patience);
   }
 
@@ -120,9 +121,11 @@ protected:
   }
 
   // The uninstaller of the folder, answered Yes; returns its closing message.
-  std::string uninstall(const std::string &folder) {
+  // Started by the command given, or else by its quoted path.
+  std::string uninstall(const std::string &folder, std::string command = std::string()) {
+    if (command.empty()) command = "\"" + folder + "remove.exe\"";
     started_program remove;
-    EXPECT_TRUE(remove.start("\"" + folder + "remove.exe\"", folder));
+    EXPECT_TRUE(remove.start(command, folder));
     message_box question =
         expect_message(remove, "Remove Quenby 1.0 and all of its components?");
     EXPECT_EQ(question.buttons, (std::vector<int>{IDYES, IDNO}));
@@ -147,6 +150,7 @@ protected:
     EXPECT_FALSE(registry_has_key(HKEY_LOCAL_MACHINE, names::maker_key));
     EXPECT_FALSE(registry_has_key(HKEY_LOCAL_MACHINE, names::uninstall_key));
     EXPECT_FALSE(registry_has_key(HKEY_CLASSES_ROOT, html.verb_key()));
+    EXPECT_FALSE(registry_has_key(HKEY_CLASSES_ROOT, every_html_file_verb_key()));
     EXPECT_FALSE(file_exists(menu_folder()));
     EXPECT_FALSE(file_exists(desktop_link()));
   }
@@ -237,8 +241,9 @@ TEST_F(setup_cycle, a_full_installation_works_and_the_uninstaller_takes_it_all_a
   EXPECT_EQ(value, desktop_link());
   EXPECT_TRUE(registry_text(HKEY_LOCAL_MACHINE, names::uninstall_key, "DisplayName", value));
   EXPECT_EQ(value, "Quenby 1.0");
-  EXPECT_TRUE(registry_text(HKEY_LOCAL_MACHINE, names::uninstall_key, "UninstallString", value));
-  EXPECT_EQ(value, folder + "remove.exe");
+  std::string uninstall_command;
+  EXPECT_TRUE(registry_text(HKEY_LOCAL_MACHINE, names::uninstall_key, "UninstallString", uninstall_command));
+  EXPECT_EQ(uninstall_command, "\"" + folder + "remove.exe\"");
 
   shell_link_info link;
   for (const std::string &program_link : {menu_folder() + "\\KRYN Quenby 1.0.lnk", desktop_link()}) {
@@ -262,6 +267,9 @@ TEST_F(setup_cycle, a_full_installation_works_and_the_uninstaller_takes_it_all_a
   std::string command;
   ASSERT_TRUE(registry_text(HKEY_CLASSES_ROOT, html.command_key(), "", command));
   EXPECT_EQ(command, "\"" + folder + "kwop.exe\" \"%1\"");
+  std::string for_every_page;
+  ASSERT_TRUE(registry_text(HKEY_CLASSES_ROOT, every_html_file_verb_key() + "\\command", "", for_every_page));
+  EXPECT_EQ(for_every_page, command);
   std::string page = scratch.file("My Pages\\a page with blanks.html");
   ASSERT_TRUE(make_folders(scratch.file("My Pages")));
   ASSERT_TRUE(write_file(page, "<html><body><h1>Hello</h1></body></html>"));
@@ -277,7 +285,8 @@ TEST_F(setup_cycle, a_full_installation_works_and_the_uninstaller_takes_it_all_a
     EXPECT_TRUE(tool.wait_for_exit(patience));
   }
 
-  EXPECT_EQ(uninstall(folder), "Quenby 1.0 has been removed from your computer.");
+  // As "Apps & features" starts it.
+  EXPECT_EQ(uninstall(folder, uninstall_command), "Quenby 1.0 has been removed from your computer.");
   // The copy removes the folder, then the maker's folder, a moment after
   // the program file.
   EXPECT_TRUE(wait_until_no_file(folder));
@@ -296,8 +305,9 @@ TEST_F(setup_cycle, a_second_installation_goes_over_the_first_and_user_files_sur
     finish(setup, wizard);
   }
   {
+    // This time from another folder: the distribution is found beside setup.exe.
     started_program setup;
-    HWND wizard = start_setup(setup);
+    HWND wizard = start_setup(setup, scratch.folder());
     ASSERT_TRUE(wizard);
     ASSERT_NO_FATAL_FAILURE(walk_to_folder(wizard));
     EXPECT_EQ(text_of(wizard, id::Label8),
@@ -403,11 +413,13 @@ TEST_F(setup_cycle, an_incomplete_distribution_or_a_running_tool_stops_setup_at_
     answer(box, IDOK);
     EXPECT_TRUE(setup.wait_for_exit(patience));
   }
+  // The missing file is named, started from its folder or from another.
   DeleteFileA((dist + "readme.txt").c_str());
-  {
+  for (const std::string &folder : {dist, scratch.folder()}) {
     started_program setup;
-    ASSERT_TRUE(setup.start("\"" + dist + "setup.exe\"", dist));
-    message_box box = expect_message(setup, "The distribution is incomplete.\nTerminating.");
+    ASSERT_TRUE(setup.start("\"" + dist + "setup.exe\"", folder));
+    message_box box =
+        expect_message(setup, "The distribution is incomplete: " + dist + "readme.txt is missing.\nTerminating.");
     EXPECT_FALSE(find_window(setup.pid(), "TSetupForm"));
     answer(box, IDOK);
     EXPECT_TRUE(setup.wait_for_exit(patience));

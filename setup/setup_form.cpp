@@ -17,7 +17,7 @@ TSetupForm *SetupForm = nullptr;
 namespace {
 
 const char running_message[] = "Before installation you need to close running\r\n";
-const char incomplete_message[] = "The distribution is incomplete.\nTerminating.";
+const char incomplete_message[] = "The distribution is incomplete: ";
 const char licence_failure_message[] = "File error";
 const char registry_read_message[] =
     "Setup can't read system registry.The probable reason is either you don't have enough "
@@ -30,6 +30,21 @@ const char *const distribution[] = {"setup.exe",  "kr_px_regex.dll", "remove.exe
                                     "help.html",  "license.txt",     "htmltoc.gif"};
 
 std::string title_plus(const char *text) { return std::string(product_title) + text; }
+
+// A file in a folder, whether or not the folder's name ends in a backslash.
+std::string in_folder(const krval &folder, const std::string &name) {
+  std::string path = folder.str();
+  if (!path.empty() && path.back() != '\\') path += '\\';
+  return path + name;
+}
+
+// The folder that holds the running program, with its trailing backslash.
+krval program_folder() {
+  char buffer[MAX_PATH * 4];
+  DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+  std::string path = n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
+  return krval(path.substr(0, path.find_last_of('\\') + 1).c_str());
+}
 
 }  // namespace
 
@@ -53,8 +68,9 @@ TSetupForm::TSetupForm() : TForm(SetupForm_description()) {
   Label2->set_text(("Welcome to " + title_plus(" setup.")).c_str());
   Label8->set_text("");
 
-  if (!measure_distribution()) {
-    say(incomplete_message, MB_OK | MB_ICONSTOP);
+  std::string missing;
+  if (!find_distribution(missing)) {
+    say((incomplete_message + missing + " is missing.\nTerminating.").c_str(), MB_OK | MB_ICONSTOP);
     setup_aborted = true;
     return;
   }
@@ -105,22 +121,55 @@ void TSetupForm::find_components() {
   bind("Button4", [this] { Button4Click(); });
 }
 
-// Every file of the distribution must stand in the current folder; the sum of
-// their sizes is what the installation needs on the destination drive.
-bool TSetupForm::measure_distribution() {
+// The distribution is looked for in the current folder, where a user who
+// opens its folder starts setup.exe, and else beside setup.exe, started by
+// its full path from another folder (as the Run box does); found there, that
+// folder becomes the current one, from which every later step reads. Where
+// neither holds all of it, missing names the first file missing from the
+// one that holds more.
+bool TSetupForm::find_distribution(std::string &missing) {
+  krval here;
+  get_current_directory(here);
+  std::string missing_here, missing_beside;
+  int found_here = 0, found_beside = 0;
+  if (measure_distribution(missing_here, found_here)) return true;
+  krval beside = program_folder();
+  krval folder(beside);
+  if (!beside.empty() && set_current_directory(folder)) {
+    required_bytes = krval(0);
+    if (measure_distribution(missing_beside, found_beside)) return true;
+    krval back(here);
+    set_current_directory(back);
+  }
+  missing = found_beside > found_here ? in_folder(beside, missing_beside) : in_folder(here, missing_here);
+  return false;
+}
+
+// Whether every file of the distribution stands in the current folder, how
+// many do, and the first that does not; the sum of their sizes is what the
+// installation needs on the destination drive.
+bool TSetupForm::measure_distribution(std::string &missing, int &found) {
   krval name;
   dist_files.reset_cursor();
   while (dist_files.next(name)) {
     krfile_node entry;
     krval path(name);
-    if (!stat_path(entry, path)) return false;
+    if (!stat_path(entry, path)) {
+      if (missing.empty()) missing = name.str();
+      continue;
+    }
     required_bytes.add(entry.size);
+    ++found;
   }
+  if (!missing.empty()) return false;
   dist_folders.reset_cursor();
   while (dist_folders.next(name)) {
     krfile_tree listing;
     krval folder(name);
-    if (!list_directory(folder, listing, nullptr, 1, krval("*.*"))) return false;
+    if (!list_directory(folder, listing, nullptr, 1, krval("*.*"))) {
+      missing = name.str();
+      return false;
+    }
     for (krfile_node *entry = listing.first; entry; entry = entry->next)
       if (!entry->is_directory) required_bytes.add(entry->size);
     krval up("..");

@@ -5,6 +5,7 @@
 // "Start installation" runs the whole installation inside its handler.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 #include "ui/form.h"
 #include "value/krarr.h"
@@ -79,7 +80,8 @@ protected:
 
 private:
   void find_components();
-  bool measure_distribution();
+  bool find_distribution(std::string &missing);
+  bool measure_distribution(std::string &missing, int &found);
   // Page entry actions; false when the page must not be shown.
   bool enter_licence_page();
   bool enter_destination_page();

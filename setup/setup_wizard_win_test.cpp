@@ -138,7 +138,8 @@ TEST_F(wizard_test, a_missing_distribution_file_ends_the_wizard_when_it_is_shown
     boxes.forget();
     TSetupForm &w = make_wizard();
     EXPECT_TRUE(w.setup_aborted) << missing;
-    expect_one_message("The distribution is incomplete.\nTerminating.", MB_ICONSTOP);
+    expect_one_message("The distribution is incomplete: " + source.file(missing) + " is missing.\nTerminating.",
+                       MB_ICONSTOP);
     w.show();
     EXPECT_TRUE(closed()) << missing;
     write_file(source.file(missing), kept);
@@ -392,12 +393,27 @@ TEST_F(installation_test, installs_files_registry_and_shortcuts_with_both_option
   std::string desktop_link = shell_folder_path(HKEY_LOCAL_MACHINE, "Common Desktop") + "\\KRYN Quenby 1.0.lnk";
   EXPECT_TRUE(registry_text(HKEY_LOCAL_MACHINE, names::product_key, names::desktop_link_value, value));
   EXPECT_EQ(value, desktop_link);
-  EXPECT_TRUE(registry_text(HKEY_LOCAL_MACHINE, names::uninstall_key, "DisplayName", value));
-  EXPECT_EQ(value, "Quenby 1.0");
-  EXPECT_TRUE(registry_text(HKEY_LOCAL_MACHINE, names::uninstall_key, "UninstallString", value));
-  EXPECT_EQ(value, f + "remove.exe");
-  EXPECT_TRUE(registry_text(HKEY_CLASSES_ROOT, html.command_key(), "", value));
-  EXPECT_EQ(value, "\"" + f + "kwop.exe\" \"%1\"");
+  // The uninstall entry as "Apps & features" shows it; its command quoted,
+  // since the folder holds a blank.
+  for (const auto &[name, expected] : std::vector<std::pair<const char *, std::string>>{
+           {"DisplayName", "Quenby 1.0"},
+           {"UninstallString", "\"" + f + "remove.exe\""},
+           {"DisplayVersion", "1.0"},
+           {"Publisher", "KRYN Software"},
+           {"DisplayIcon", f + "kwop.exe"},
+           {"InstallLocation", f}}) {
+    EXPECT_TRUE(registry_text(HKEY_LOCAL_MACHINE, names::uninstall_key, name, value)) << name;
+    EXPECT_EQ(value, expected) << name;
+  }
+  DWORD kilobytes = 0, size = sizeof kilobytes;
+  EXPECT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, names::uninstall_key, "EstimatedSize", RRF_RT_REG_DWORD, nullptr,
+                         &kilobytes, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(kilobytes, 3u);   // 2048 bytes
+  for (const std::string &verb : {html.verb_key(), every_html_file_verb_key()}) {
+    EXPECT_TRUE(registry_text(HKEY_CLASSES_ROOT, verb + "\\command", "", value)) << verb;
+    EXPECT_EQ(value, "\"" + f + "kwop.exe\" \"%1\"");
+  }
 
   shell_link_info link;
   for (const std::string &program_link : {menu + "\\KRYN Quenby 1.0.lnk", desktop_link}) {
@@ -428,6 +444,7 @@ TEST_F(installation_test, without_the_options_there_is_no_desktop_link_and_no_ve
   EXPECT_FALSE(registry_has_value(HKEY_LOCAL_MACHINE, names::product_key, names::desktop_link_value));
   EXPECT_FALSE(file_exists(shell_folder_path(HKEY_LOCAL_MACHINE, "Common Desktop") + "\\KRYN Quenby 1.0.lnk"));
   EXPECT_FALSE(registry_has_key(HKEY_CLASSES_ROOT, html.verb_key()));
+  EXPECT_FALSE(registry_has_key(HKEY_CLASSES_ROOT, every_html_file_verb_key()));
   // The steps of the options still count.
   ASSERT_GE(w.progress_history.size(), 5u);
   const int32_t *last = &w.progress_history.back();

@@ -37,6 +37,20 @@ bool started_program::start(const std::string &command_line, const std::string &
   return start_line(nullptr, command_line, folder);
 }
 
+bool started_program::start(const std::wstring &command_line, const std::wstring &folder) {
+  if (process.hProcess) return false;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  std::wstring line = command_line;
+  if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
+    process = PROCESS_INFORMATION{};
+    return false;
+  }
+  WaitForInputIdle(process.hProcess, 10000);
+  return true;
+}
+
 bool started_program::start_line(const char *program, std::string line, const std::string &folder) {
   if (process.hProcess) return false;
   STARTUPINFOA startup{};

@@ -29,6 +29,9 @@ public:
   // The same with a whole command line, program first (quoted by the caller),
   // as a shortcut or the registry gives it.
   bool start(const std::string &command_line, const std::string &folder);
+  // The same in wide text, for names beyond the code page, as the shell
+  // hands them over.
+  bool start(const std::wstring &command_line, const std::wstring &folder);
   // True when it ended within the time; its exit code in *code.
   bool wait_for_exit(DWORD milliseconds, DWORD *code = nullptr);
   bool running() const;

@@ -21,6 +21,11 @@ void forget_installation() {
   std::string html_class;
   if (registry_text(HKEY_CLASSES_ROOT, names::html_extension_key, "", html_class) && !html_class.empty())
     delete_registry_tree(HKEY_CLASSES_ROOT, html_class + "\\shell\\" + names::context_verb);
+  delete_registry_tree(HKEY_CLASSES_ROOT, every_html_file_verb_key());
+}
+
+std::string every_html_file_verb_key() {
+  return std::string(names::every_html_file_key) + "\\shell\\" + names::context_verb;
 }
 
 html_class_scope::html_class_scope() {

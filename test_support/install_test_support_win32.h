@@ -6,9 +6,13 @@
 #include <string>
 
 // Removes every registry entry an installation makes (the record, the uninstall
-// entry, the context-menu verb) and its shortcuts in the Start-menu and desktop
+// entry, both context-menu verbs) and its shortcuts in the Start-menu and desktop
 // folders, whoever made them: each test starts and ends with no installation.
 void forget_installation();
+
+// The key of the context-menu verb for every ".html" file, whichever program
+// owns the type; its command key is this and "\\command".
+std::string every_html_file_verb_key();
 
 // Makes sure ".html" names a file class for the length of a test, and puts
 // back what was there before.

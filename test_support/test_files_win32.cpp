@@ -1,5 +1,7 @@
 #include "test_support/test_files_win32.h"
 
+#include <cstdio>
+
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -63,5 +65,23 @@ bool make_shell_link(const std::string &link, const std::string &target,
     shell_link->Release();
   }
   if (SUCCEEDED(com)) CoUninitialize();
+  return ok;
+}
+
+bool write_file(const std::wstring &path, const std::string &bytes) {
+  std::FILE *f = _wfopen(path.c_str(), L"wb");
+  if (!f) return false;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return std::fclose(f) == 0 && written;
+}
+
+bool read_bytes(const std::wstring &path, std::string &bytes) {
+  std::FILE *f = _wfopen(path.c_str(), L"rb");
+  if (!f) return false;
+  bytes.clear();
+  char buffer[65536];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.append(buffer, n);
+  const bool ok = !std::ferror(f);
+  std::fclose(f);
   return ok;
 }

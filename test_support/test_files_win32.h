@@ -20,5 +20,9 @@ bool make_empty_folder(const std::string &path);
 bool file_exists(const std::string &path);
 bool is_directory(const std::string &path);
 
+// Whole files by wide names, for names beyond the code page.
+bool write_file(const std::wstring &path, const std::string &bytes);
+bool read_bytes(const std::wstring &path, std::string &bytes);
+
 bool make_shell_link(const std::string &link, const std::string &target,
                      const std::string &working_dir = std::string());

@@ -42,6 +42,17 @@ bool copy_whole(HANDLE from, HANDLE to) {
   return SetEndOfFile(to) && FlushFileBuffers(to);
 }
 
+// The path with its folder: ReplaceFileA (under Wine at least) refuses a
+// name without one ("page.html") with ERROR_DIRECTORY. As given when the
+// system cannot make it whole.
+std::string whole_path(const krval &path) {
+  const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return path.str();
+  std::vector<char> buffer(needed);
+  const DWORD n = GetFullPathNameA(path.c_str(), needed, buffer.data(), nullptr);
+  return n > 0 && n < needed ? std::string(buffer.data(), n) : path.str();
+}
+
 // Writes the temporary's text into target itself, so that every name of the
 // file shows it. No other writer may open the file meanwhile: another run
 // writing into it waits for its turn (for a minute at most), so the file
@@ -140,8 +151,9 @@ replace_outcome replace_with(const krval &temporary, const krval &target) {
   // Another run (or program) reading the file keeps it from being replaced
   // for as long as it reads: a few seconds are waited for that.
   DWORD error = 0;
+  const std::string replaced = whole_path(target), replacement = whole_path(temporary);
   for (int waited = 0; waited < 250; ++waited) {
-    if (ReplaceFileA(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+    if (ReplaceFileA(replaced.c_str(), replacement.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                      nullptr))
       return replace_outcome::replaced;
     error = GetLastError();

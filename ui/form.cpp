@@ -510,6 +510,10 @@ void TForm::repaint_now() {
   RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
+void TForm::update_now() {
+  RedrawWindow(handle, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
 void TForm::run_handler(int id) {
   auto found = handlers.find(id);
   if (found != handlers.end() && found->second) found->second();

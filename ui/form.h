@@ -53,6 +53,9 @@ public:
 
   // Redraws the window and its children now, from inside a long handler.
   void repaint_now();
+  // Paints now what of the window and its children waits to be painted (a
+  // control that changed, a part another window uncovered), and nothing else.
+  void update_now();
 
   const ui_rect &place_of(int node) const override { return layout[node].place; }
   void fit_label(TLabel &label) override;
