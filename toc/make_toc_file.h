@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include "html/krhtml.h"
 #include "toc/html_writer.h"
 #include "toc/page_settings.h"
 #include "toc/toc_options.h"
@@ -14,9 +15,6 @@
 #include "value/krval.h"
 
 using toc_progress_callback = void (*)(int32_t percent, void *context);
-
-// Largest source the parser takes is one byte less than this.
-constexpr int32_t toc_source_size_limit = 4194304;
 
 // 0 on success; otherwise non-zero, with the reason, ending in "\r\n", in
 // message. The destination is replaced only when every byte of the new text
@@ -67,6 +65,12 @@ struct toc_job {
   bool leave_unchanged = false;
   bool unchanged = false;
   std::size_t batch_key = 0;
+  // Pages of this many bytes or more are refused: the window's size unless
+  // the caller chooses another.
+  int32_t size_limit = krhtml::kSizeLimit;
+  // The system's reason for a failed write, where it gave one ("No space
+  // left on device"); the message itself stays as the window shows it.
+  std::string reason;
 };
 
 // A job's message as one line, without the line end it carries.
