@@ -120,40 +120,61 @@ struct pending_entry {
   bool is_folder;
 };
 
-// The entries of one folder, those to walk or take, sorted by name.
+// What a folder's entry is to the walk.
+struct found_entry {
+  std::string name;
+  bool is_folder = false;
+  std::string problem;   // why it cannot be taken, for a page or what may be one
+  bool operator<(const found_entry &other) const { return name < other.name; }
+};
+
+// The entries of one folder, those to walk or take, sorted by name; an
+// entry that may be a page but cannot be looked at, or a link to a page
+// that leads nowhere, is a line in problems.
 bool list_folder(const std::string &root, const pending_entry &folder, const file_selection_rules &rules,
-                 std::vector<pending_entry> &entries, std::string &problem) {
+                 std::vector<pending_entry> &entries, std::vector<std::string> &problems) {
   const fsys::path at = folder.relative.empty() ? fsys::path(root) : fsys::path(root) / folder.relative;
   std::error_code ec;
   fsys::directory_iterator it(at, ec);
-  std::vector<std::pair<std::string, bool>> found;
+  std::vector<found_entry> found;
   for (; !ec && it != fsys::directory_iterator(); it.increment(ec)) {
     const std::string name = it->path().filename().string();
     if (name.empty() || name[0] == '.') continue;   // hidden
     std::error_code type_error;
     const fsys::file_status own = it->symlink_status(type_error);
-    if (type_error) continue;
-    if (fsys::is_directory(own)) {
-      found.emplace_back(name, true);
+    if (type_error) {
+      // Listed but not entered: what it holds cannot even be told apart.
+      found.push_back(found_entry{name, false, it->path().string() + ": can't be read: " + type_error.message()});
+    } else if (fsys::is_directory(own)) {
+      found.push_back(found_entry{name, true, std::string()});
     } else if (is_page_name(name)) {
       // A link to a page is taken (its page gets the new text); a link to
       // a folder is not followed.
       const fsys::file_status target = fsys::is_symlink(own) ? it->status(type_error) : own;
-      if (!type_error && fsys::is_regular_file(target)) found.emplace_back(name, false);
+      if (type_error)
+        found.push_back(found_entry{name, false, it->path().string() + ": a link that leads to no page: " +
+                                                     type_error.message()});
+      else if (fsys::is_regular_file(target))
+        found.push_back(found_entry{name, false, std::string()});
     }
   }
   if (ec) {
-    problem = at.string() + ": can't be read: " + ec.message();
+    problems.push_back(at.string() + ": can't be read: " + ec.message());
     return false;
   }
   std::sort(found.begin(), found.end());
-  for (const auto &[name, is_folder] : found) {
+  for (const found_entry &entry : found) {
+    const std::string &name = entry.name;
+    const bool is_folder = entry.is_folder;
     const std::string relative = folder.relative.empty() ? name : folder.relative + "/" + name;
     if (matches_any(rules.exclude, relative, name) ||
         (is_folder && matches_any(rules.exclude, relative + "/", name)))
       continue;
     if (!is_folder && !rules.include.empty() && !matches_any(rules.include, relative, name)) continue;
-    entries.push_back(pending_entry{relative, is_folder});
+    if (!entry.problem.empty())
+      problems.push_back(entry.problem);
+    else
+      entries.push_back(pending_entry{relative, is_folder});
   }
   return true;
 }
@@ -178,8 +199,7 @@ void walk_folder(const std::string &root, const file_selection_rules &rules,
       continue;
     }
     entries.clear();
-    std::string problem;
-    if (!list_folder(root, next, rules, entries, problem)) problems.push_back(problem);
+    list_folder(root, next, rules, entries, problems);
     stack.insert(stack.end(), std::make_move_iterator(entries.rbegin()),
                  std::make_move_iterator(entries.rend()));
   }
