@@ -129,6 +129,7 @@ bool run_job(const std::string &file, const std::string *bytes, const std::strin
   job.tree = tree.get();
   job.remove = setup.options.remove;
   job.size_limit = setup.options.max_size + 1;
+  job.readable_again = true;
   if (record) job.title = &record->title;
   progress_display display{&setup.io, &name};
   if (setup.per_file_progress) {

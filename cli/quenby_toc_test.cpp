@@ -159,6 +159,17 @@ TEST_F(quenby_toc_test, max_size_sets_the_largest_page_read) {
   EXPECT_NE(piped.errors().find("standard input: too large; pages of more than " + limit), std::string::npos);
   EXPECT_EQ(piped.output(), "");
 
+  // Nor is a page written that the next run could not read.
+  const std::string exact = std::to_string(bytes.size());
+  cli_run grown;
+  EXPECT_EQ(grown.run({"--max-size", exact, big}), 1);
+  EXPECT_EQ(grown.errors().rfind("quenby-toc: Can't write file: " + big + " (its new text of ", 0), 0u);
+  EXPECT_NE(grown.errors().find(" bytes would be too large to be read again: pages of " +
+                                std::to_string(bytes.size() + 1) + " bytes or more are refused)\n"),
+            std::string::npos)
+      << grown.errors();
+  EXPECT_TRUE(read_file(big) == bytes);
+
   // A contents page beyond the limit says so.
   const std::string small = folder.file("small.html"), contents = folder.file("contents.html");
   ASSERT_TRUE(write_file(small, page));

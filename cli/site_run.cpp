@@ -95,6 +95,7 @@ int make_contents_page(const std::vector<std::string> &files, site_run &site,
   job.tree = &contents;
   job.entries_given = true;
   job.size_limit = settings.max_size + 1;
+  job.readable_again = true;
   string_sink sink(made);
   if (make_toc_in_memory(before.data(), before.size(), sink, job) != 0) {
     say(io, message_line(job.message));

@@ -94,6 +94,7 @@ public:
     return !failed_;
   }
   const std::string &reason() const { return reason_; }
+  int64_t written() const { return written_; }
 
 private:
   static constexpr int32_t gather_limit = 65536;   // bytes per system call, about
@@ -127,6 +128,7 @@ private:
 
   // The disk works while the rest is written.
   void count_written(int64_t count) {
+    written_ += count;
     since_write_back_ += count;
     if (!failed_ && since_write_back_ >= write_back_step) {
       start_write_back(handle_);
@@ -141,6 +143,7 @@ private:
   int32_t pieces_used_ = 0;
   int64_t gathered_ = 0;
   int64_t since_write_back_ = 0;
+  int64_t written_ = 0;
   bool failed_ = false;
   std::string reason_;   // the system's, for the failed write
 };
@@ -301,6 +304,18 @@ int32_t write_destination(const krval &destination_name, xml_tree &document,
                       transform.start_marker, transform.end_marker, transform.insertion_node);
   bool written = sink.finish();
   if (!written) job.reason = sink.reason();
+  if (written && job.readable_again && sink.written() >= job.size_limit) {
+    // Written, no run could read the page again, nor remake or remove its TOC.
+    close_file(out);
+    krval delete_name(temporary);
+    delete_file(delete_name);
+    forget_temporary(temporary.str());
+    set_message(job.message, "Can't write file: ", destination_name);
+    job.message = (message_line(job.message) + " (its new text of " + std::to_string(sink.written()) +
+                   " bytes would be too large to be read again: pages of " + std::to_string(job.size_limit) +
+                   " bytes or more are refused)\r\n").c_str();
+    return 1;
+  }
   if (job.batch) {
     // The batch flushes and moves it with the others; the disk starts on
     // it now, while the next pages are made.

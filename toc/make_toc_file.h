@@ -68,6 +68,10 @@ struct toc_job {
   // Pages of this many bytes or more are refused: the window's size unless
   // the caller chooses another.
   int32_t size_limit = krhtml::kSizeLimit;
+  // Refuses to write a destination of size_limit bytes or more, which no
+  // run with that limit could read again. Off, as the window has always
+  // been: its pages may grow past its limit.
+  bool readable_again = false;
   // The system's reason for a failed write, where it gave one ("No space
   // left on device"); the message itself stays as the window shows it.
   std::string reason;
