@@ -137,6 +137,7 @@ bool list_folder(const std::string &root, const pending_entry &folder, const fil
   std::error_code ec;
   fsys::directory_iterator it(at, ec);
   std::vector<found_entry> found;
+  std::string unknown;   // why entries could not be looked at, once for the folder
   for (; !ec && it != fsys::directory_iterator(); it.increment(ec)) {
     const std::string name = it->path().filename().string();
     if (name.empty() || name[0] == '.') continue;   // hidden
@@ -144,7 +145,7 @@ bool list_folder(const std::string &root, const pending_entry &folder, const fil
     const fsys::file_status own = it->symlink_status(type_error);
     if (type_error) {
       // Listed but not entered: what it holds cannot even be told apart.
-      found.push_back(found_entry{name, false, it->path().string() + ": can't be read: " + type_error.message()});
+      if (unknown.empty()) unknown = type_error.message();
     } else if (fsys::is_directory(own)) {
       found.push_back(found_entry{name, true, std::string()});
     } else if (is_page_name(name)) {
@@ -162,6 +163,7 @@ bool list_folder(const std::string &root, const pending_entry &folder, const fil
     problems.push_back(at.string() + ": can't be read: " + ec.message());
     return false;
   }
+  if (!unknown.empty()) problems.push_back(at.string() + ": can't be entered: " + unknown);
   std::sort(found.begin(), found.end());
   for (const found_entry &entry : found) {
     const std::string &name = entry.name;
