@@ -144,7 +144,7 @@ krval destination_target(const krval &destination) {
     if (::lstat(at.c_str(), &link) != 0) return errno == ENOENT ? krval(at.c_str()) : destination;
     if (!S_ISLNK(link.st_mode)) return destination;
   }
-  return destination;   // a loop: the write fails, naming the link
+  return destination;   // a loop: the link itself is replaced, as any other file
 }
 
 std::string file_identity(const krval &path) {
