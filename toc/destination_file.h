@@ -52,7 +52,10 @@ bool still_as_read(const krval &path, const file_version &version);
 // that has ended: the process named is not running, and the temporary is a
 // plain file, not a link (on POSIX also one of this user or, for the
 // administrator, of target's owner, to whom a run gives its temporaries).
-bool left_by_ended_run(const krval &temporary, const krval &target, unsigned long process);
+// With this_process_too, one of this very process counts too: an earlier
+// job of a process that goes on (the window) whose copy into a file failed.
+bool left_by_ended_run(const krval &temporary, const krval &target, unsigned long process,
+                       bool this_process_too = false);
 
 // Whether path is a plain file with more than one name (hard links).
 bool has_several_names(const krval &path);

@@ -159,10 +159,11 @@ bool has_several_names(const krval &path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink > 1;
 }
 
-bool left_by_ended_run(const krval &temporary, const krval &target, unsigned long process) {
+bool left_by_ended_run(const krval &temporary, const krval &target, unsigned long process,
+                       bool this_process_too) {
   // No run of ours has a number beyond a process number's range.
-  if (process > static_cast<unsigned long>(INT_MAX) || process == static_cast<unsigned long>(getpid()))
-    return false;
+  const bool this_process = process == static_cast<unsigned long>(getpid());
+  if (process > static_cast<unsigned long>(INT_MAX) || (this_process && !this_process_too)) return false;
   struct stat info;
   if (::lstat(temporary.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
   const uid_t me = ::geteuid();
@@ -170,7 +171,7 @@ bool left_by_ended_run(const krval &temporary, const krval &target, unsigned lon
   const bool ours =
       info.st_uid == me || (me == 0 && ::stat(target.c_str(), &page) == 0 && page.st_uid == info.st_uid);
   // A process that runs but is not ours answers EPERM: it still runs.
-  return ours && ::kill(static_cast<pid_t>(process), 0) != 0 && errno == ESRCH;
+  return ours && (this_process || (::kill(static_cast<pid_t>(process), 0) != 0 && errno == ESRCH));
 }
 
 krfile create_temporary_beside(const krval &target, krval &temporary_name) {

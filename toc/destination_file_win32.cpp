@@ -168,12 +168,14 @@ std::string file_identity(const krval &path) {
 // A source is opened sharing reading only: no writer gets in meanwhile.
 void wait_for_writers(krfile) {}
 
-bool left_by_ended_run(const krval &temporary, const krval &, unsigned long process) {
-  if (process > 0xFFFFFFFFul || process == GetCurrentProcessId()) return false;
+bool left_by_ended_run(const krval &temporary, const krval &, unsigned long process, bool this_process_too) {
+  const bool this_process = process == GetCurrentProcessId();
+  if (process > 0xFFFFFFFFul || (this_process && !this_process_too)) return false;
   const DWORD attributes = GetFileAttributesA(temporary.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES ||
       (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
     return false;
+  if (this_process) return true;
   // A process number that names no process cannot be opened; one that has
   // ended but is still held open by someone is signalled.
   HANDLE running = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(process));

@@ -54,7 +54,7 @@ bool finish_copies(const std::string &page, std::vector<left_copy> copies, std::
 // complete copies by their page's path.
 template <typename wanted_t, typename stale_t>
 void scan_folder(const fsys::path &folder, wanted_t wanted, stale_t stale,
-                 std::map<std::string, std::vector<left_copy>> &copies) {
+                 std::map<std::string, std::vector<left_copy>> &copies, bool this_process_too = false) {
   std::error_code ec;
   fsys::directory_iterator entry(folder.empty() ? fsys::path(".") : folder, ec), end;
   for (; !ec && entry != end; entry.increment(ec)) {
@@ -65,7 +65,8 @@ void scan_folder(const fsys::path &folder, wanted_t wanted, stale_t stale,
     const unsigned long process = temporary_process(name, name.substr(0, infix), &complete);
     const std::string page = (folder / name.substr(0, infix)).string();
     const std::string path = entry->path().string();
-    if (process == 0 || !left_by_ended_run(krval(path.c_str()), krval(page.c_str()), process)) continue;
+    if (process == 0 || !left_by_ended_run(krval(path.c_str()), krval(page.c_str()), process, this_process_too))
+      continue;
     if (complete) {
       std::error_code time_error;
       copies[page].push_back(left_copy{path, fsys::last_write_time(entry->path(), time_error)});
@@ -120,7 +121,8 @@ std::set<std::string> remove_stale_temporaries(const std::vector<std::string> &p
 
 bool finish_interrupted_copies(const krval &target, krval &message) {
   // The copy is named for the name the stopped run wrote through: any name
-  // of the file in its folder.
+  // of the file in its folder. A copy of this process is one an earlier job
+  // kept (no two jobs of a process work on one file at once).
   const fsys::path page(target.str());
   const std::string identity = file_identity(target);
   const fsys::path folder = page.parent_path();
@@ -129,7 +131,7 @@ bool finish_interrupted_copies(const krval &target, krval &message) {
               [&](const std::string &name) {
                 return file_identity(krval((folder / name).string().c_str())) == identity;
               },
-              [](const std::string &) {}, copies);
+              [](const std::string &) {}, copies, true);
   for (const auto &[path, left] : copies) {
     std::string problem;
     if (!finish_copies(path, left, problem)) {

@@ -23,8 +23,9 @@
 std::set<std::string> remove_stale_temporaries(const std::vector<std::string> &pages,
                                                std::vector<std::string> &problems);
 
-// The same for the one file target, for a run on it: false with the file
-// job's message where a copy left for it could not be finished.
+// The same for the one file target, for a job on it, copies that an earlier
+// job of this process kept included: false with the file job's message
+// where a copy left for it could not be finished.
 bool finish_interrupted_copies(const krval &target, krval &message);
 
 // The process number in a temporary's name made for page_name (the name
