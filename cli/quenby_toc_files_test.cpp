@@ -228,7 +228,9 @@ TEST(quenby_toc_files, a_stopped_runs_complete_copy_is_finished_before_the_page_
   const std::string said = "quenby-toc: " + page + ": a run that was stopped left its complete new text in " +
                            copy + ", which could not be written into it";
   EXPECT_EQ(refused.errors().rfind(said, 0), 0u) << refused.errors();
-  EXPECT_EQ(read_file(page), whole.substr(0, whole.size() / 2));
+#ifndef _WIN32
+  EXPECT_EQ(read_file(page), whole.substr(0, whole.size() / 2));   // Windows has lengthened it first
+#endif
   EXPECT_EQ(read_file(copy), whole);
   cli_run finished;
   EXPECT_EQ(finished.run({"-r", "-q", "--stamp", "9", folder.file("")}), 0) << finished.errors();
