@@ -30,6 +30,8 @@ const char quenby_toc_usage[] =
     "      --include GLOB      only files below a folder that match GLOB (repeatable)\n"
     "      --exclude GLOB      leave out files and folders that match GLOB (repeatable)\n"
     "  -j, --jobs N            files processed at once (default: one per processor)\n"
+    "      --max-size BYTES    refuse pages larger than BYTES (default 67108864,\n"
+    "                          64 MiB; at most 1073741824)\n"
     "  -q, --quiet             no progress display and no summary\n"
     "  -h, --help              show this help and exit\n"
     "  -V, --version           show the version and exit\n"
@@ -44,7 +46,8 @@ const char quenby_toc_usage[] =
     "over: <!-- toc levels=2-3 style=details anchors=id names=slug skip-class=notoc\n"
     "number=yes -->\n"
     "Exit status: 0 all done, 1 a FILE failed (or would change with --check or\n"
-    "--diff), 2 bad usage or a bad style file.\n";
+    "--diff), 2 bad usage or a bad style file, 128+N stopped by signal N (130 for\n"
+    "Ctrl-C), its temporary files removed.\n";
 
 const char quenby_toc_version[] = "quenby-toc (KRYN Quenby) 1.0\n";
 
@@ -105,6 +108,24 @@ bool set_jobs(const std::string &value, cli_options &options, std::string &error
   return true;
 }
 
+bool set_max_size(const std::string &value, cli_options &options, std::string &error) {
+  constexpr int64_t largest = 1073741824;
+  int64_t size = value.empty() ? -1 : 0;
+  for (char c : value) {
+    if (c < '0' || c > '9' || size > largest) {
+      size = -1;
+      break;
+    }
+    size = size * 10 + (c - '0');
+  }
+  if (size < 1 || size > largest) {
+    error = "--max-size needs a number of bytes from 1 to " + std::to_string(largest) + ", not '" + value + "'";
+    return false;
+  }
+  options.max_size = static_cast<int32_t>(size);
+  return true;
+}
+
 bool set_output(const std::string &value, cli_options &options, std::string &error) {
   if (value.empty()) {
     error = "--output needs a file name";
@@ -161,6 +182,10 @@ bool parse_cli_options(const std::vector<std::string> &args, cli_options &option
       } else if (name == "--jobs") {
         if (!take_value(args, i, inline_value, has_inline, name, value, error) ||
             !set_jobs(value, options, error))
+          return false;
+      } else if (name == "--max-size") {
+        if (!take_value(args, i, inline_value, has_inline, name, value, error) ||
+            !set_max_size(value, options, error))
           return false;
       } else if (name == "--include" || name == "--exclude") {
         if (!take_value(args, i, inline_value, has_inline, name, value, error)) return false;

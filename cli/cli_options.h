@@ -19,6 +19,9 @@ struct cli_options {
   bool recursive = false;      // -r: a FILE that is a folder stands for its pages
   std::vector<std::string> include, exclude;   // globs below such a folder
   int jobs = 0;                // -j N; 0: one per processor
+  // --max-size BYTES: larger pages are refused. Far above the window's
+  // limit: a page a run has grown must be readable by the next run.
+  int32_t max_size = 67108864;
   bool help = false;
   bool version = false;
   bool has_stamp = false;

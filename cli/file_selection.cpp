@@ -159,53 +159,76 @@ std::string shown_path(const std::string &prefix, const std::string &relative) {
   return path;
 }
 
-// The entries of one folder, those to walk or take, sorted by name. A folder
-// that cannot be read, or an entry that cannot be named, is one line in
-// problems.
+// What a folder's entry is to the walk.
+struct found_entry {
+  std::string name;
+  bool is_folder = false;
+  std::string problem;   // why it cannot be taken, for a page or what may be one
+};
+
+// The entries of one folder, those to walk or take, sorted by name, the
+// folder's index page first (it opens the folder, as in a browser). A folder
+// that cannot be read or entered, an entry that cannot be named, and a link
+// to a page that leads nowhere are each a line in problems.
 void list_folder(const std::string &prefix, const pending_entry &folder, const file_selection_rules &rules,
                  std::vector<pending_entry> &entries, std::vector<std::string> &problems) {
   const std::string shown = folder.relative.empty() ? prefix : shown_path(prefix, folder.relative + "/");
   const fsys::path at = system_path(shown);
   std::error_code ec;
   fsys::directory_iterator it(at, ec);
-  std::vector<std::pair<std::string, bool>> found;
+  std::vector<found_entry> found;
+  std::string unknown;   // why entries could not be looked at, once for the folder
   for (; !ec && it != fsys::directory_iterator(); it.increment(ec)) {
     std::string name;
     const bool spelt = name_of(it->path().filename(), name);
     if (name.empty() || name[0] == '.') continue;   // hidden
     std::error_code type_error;
     const fsys::file_status own = it->symlink_status(type_error);
-    if (type_error) continue;
+    if (type_error) {
+      // Listed but not entered: what it holds cannot even be told apart.
+      if (unknown.empty()) unknown = type_error.message();
+      continue;
+    }
     if (!spelt) {
       if (fsys::is_directory(own) || is_page_name(name))
         problems.push_back(shown + name + ": its name has characters the code page lacks");
       continue;
     }
     if (fsys::is_directory(own)) {
-      found.emplace_back(name, true);
+      found.push_back(found_entry{name, true, std::string()});
     } else if (is_page_name(name)) {
       // A link to a page is taken (its page gets the new text); a link to
       // a folder is not followed.
       const fsys::file_status target = fsys::is_symlink(own) ? it->status(type_error) : own;
-      if (!type_error && fsys::is_regular_file(target)) found.emplace_back(name, false);
+      if (type_error)
+        found.push_back(
+            found_entry{name, false, shown + name + ": a link that leads to no page: " + type_error.message()});
+      else if (fsys::is_regular_file(target))
+        found.push_back(found_entry{name, false, std::string()});
     }
   }
+  const std::string folder_shown = shown.substr(0, shown.size() - 1);
   if (ec) {
-    problems.push_back(shown.substr(0, shown.size() - 1) + ": can't be read: " + ec.message());
+    problems.push_back(folder_shown + ": can't be read: " + ec.message());
     return;
   }
-  // A folder's index page opens it, as in a browser; the rest follow by name.
-  std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) {
-    const bool a_index = !a.second && is_index_page(a.first), b_index = !b.second && is_index_page(b.first);
-    return a_index != b_index ? a_index : a < b;
+  if (!unknown.empty()) problems.push_back(folder_shown + ": can't be entered: " + unknown);
+  std::sort(found.begin(), found.end(), [](const found_entry &a, const found_entry &b) {
+    const bool a_index = !a.is_folder && is_index_page(a.name), b_index = !b.is_folder && is_index_page(b.name);
+    return a_index != b_index ? a_index : a.name < b.name;
   });
-  for (const auto &[name, is_folder] : found) {
+  for (const found_entry &entry : found) {
+    const std::string &name = entry.name;
+    const bool is_folder = entry.is_folder;
     const std::string relative = folder.relative.empty() ? name : folder.relative + "/" + name;
     if (matches_any(rules.exclude, relative, name) ||
         (is_folder && matches_any(rules.exclude, relative + "/", name)))
       continue;
     if (!is_folder && !rules.include.empty() && !matches_any(rules.include, relative, name)) continue;
-    entries.push_back(pending_entry{relative, is_folder});
+    if (!entry.problem.empty())
+      problems.push_back(entry.problem);
+    else
+      entries.push_back(pending_entry{relative, is_folder});
   }
 }
 

@@ -110,6 +110,38 @@ TEST_F(file_selection_test, an_unreadable_folder_is_named_and_the_rest_taken) {
   EXPECT_EQ(problems[0].rfind(folder.file("sub/deep") + ": can't be read: ", 0), 0u) << problems[0];
   EXPECT_EQ(files, std::vector<std::string>{folder.file("sub/c.html")});
 }
+
+// Run as an ordinary user, since root enters every folder.
+template <typename work_t>
+void as_ordinary_user(work_t work) {
+  const bool root = ::geteuid() == 0;
+  if (root) ASSERT_EQ(::seteuid(65534), 0);
+  work();
+  if (root) ASSERT_EQ(::seteuid(0), 0);
+}
+
+// Nothing below the folder is dropped without a word: a folder that can be
+// listed but not entered, and links to pages that lead nowhere (to no file,
+// or round in a loop), are each named.
+TEST_F(file_selection_test, what_cannot_be_taken_is_named) {
+  fsys::create_symlink(folder.file("none.html"), folder.file("dangling.html"));
+  fsys::create_symlink(folder.file("loop.html"), folder.file("loop.html"));
+  fsys::permissions(folder.file(""), fsys::perms::others_read | fsys::perms::others_exec, fsys::perm_options::add);
+  fsys::permissions(folder.file("sub"), fsys::perms::owner_read | fsys::perms::owner_write |
+                                            fsys::perms::group_read | fsys::perms::others_read);
+  std::vector<std::string> files, problems;
+  file_selection_rules rules;
+  rules.recursive = true;
+  rules.exclude = {"sub-x", "drafts"};
+  as_ordinary_user([&] { select_files({folder.file("")}, rules, files, problems); });
+  const std::string leads_nowhere = ": a link that leads to no page: ";
+  EXPECT_EQ(problems, (std::vector<std::string>{
+                          folder.file("dangling.html") + leads_nowhere + "No such file or directory",
+                          folder.file("linked-page.html") + leads_nowhere + "Permission denied",   // into sub
+                          folder.file("loop.html") + leads_nowhere + "Too many levels of symbolic links",
+                          folder.file("sub") + ": can't be entered: Permission denied"}));
+  EXPECT_EQ(files, (std::vector<std::string>{folder.file("A.SHTML"), folder.file("a.htm"), folder.file("b.html")}));
+}
 #endif
 
 }  // namespace

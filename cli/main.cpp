@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 #include "cli/quenby_toc.h"
+#include "cli/stop_signals.h"
 #include "regex/regex_binding.h"
 
 #ifdef _WIN32
@@ -24,6 +25,7 @@ int main(int argc, char **argv) {
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
 #endif
+  remove_temporaries_when_stopped();
   std::vector<std::string> args(argv + 1, argv + argc);
   cli_io io;
   io.err_is_terminal = quenby_isatty(quenby_fileno(stderr)) != 0;

@@ -1,6 +1,8 @@
 #include "cli/quenby_toc.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <set>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -10,6 +12,7 @@
 #include "cli/file_bytes.h"
 #include "cli/file_selection.h"
 #include "cli/parallel_files.h"
+#include "cli/printable_line.h"
 #include "cli/run_display.h"
 #include "cli/site_run.h"
 #include "cli/unified_diff.h"
@@ -27,31 +30,37 @@ namespace {
 const char program[] = "quenby-toc";
 
 void say(cli_io &io, const std::string &line) {
-  std::fprintf(io.err, "%s: %s\n", program, line.c_str());
+  std::fprintf(io.err, "%s: %s\n", program, printable_line(line).c_str());
 }
 
 // A file's messages wait in its outcome, to be printed whole and in order.
 void note(file_outcome &outcome, const std::string &line) {
-  outcome.errors += std::string(program) + ": " + line + "\n";
+  outcome.errors += std::string(program) + ": " + printable_line(line) + "\n";
+}
+
+// A failed job's line, with the system's reason where it gave one.
+std::string failure_line(const toc_job &job) {
+  const std::string line = message_line(job.message);
+  return job.reason.empty() ? line : line + ": " + job.reason;
 }
 
 // The job's messages end in a line end meant for a message box.
-// Reads the whole input stream, stopping once it reaches the size the engine
-// refuses: the rest would never be used.
+// Reads the whole input stream, stopping once it passes the largest size
+// taken: the rest would never be used.
 enum class input_read { ok, too_large, failed };
-input_read read_stream(std::FILE *in, std::string &bytes) {
+input_read read_stream(std::FILE *in, int32_t max_size, std::string &bytes) {
   bytes.clear();
   char buffer[65536];
   size_t n;
   while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
     bytes.append(buffer, n);
-    if (bytes.size() >= static_cast<size_t>(toc_source_size_limit)) return input_read::too_large;
+    if (bytes.size() > static_cast<size_t>(max_size)) return input_read::too_large;
   }
   return std::ferror(in) ? input_read::failed : input_read::ok;
 }
 
-std::string size_limit_text() {
-  return "files of " + std::to_string(toc_source_size_limit) + " bytes or more are refused";
+std::string size_limit_text(int32_t max_size) {
+  return "pages of more than " + std::to_string(max_size) + " bytes are refused (see --max-size)";
 }
 
 struct progress_display {
@@ -64,7 +73,7 @@ void show_progress(int32_t percent, void *context) {
   auto *display = static_cast<progress_display *>(context);
   if (percent == display->shown) return;
   display->shown = percent;
-  std::fprintf(display->io->err, "\r%s: %3d%%", display->name->c_str(), percent);
+  std::fprintf(display->io->err, "\r%s: %3d%%", printable_line(*display->name).c_str(), percent);
   std::fflush(display->io->err);
 }
 
@@ -119,6 +128,8 @@ bool run_job(const std::string &file, const std::string *bytes, const std::strin
   job.page_name = name;
   job.tree = tree.get();
   job.remove = setup.options.remove;
+  job.size_limit = setup.options.max_size + 1;
+  job.readable_again = true;
   if (record) job.title = &record->title;
   progress_display display{&setup.io, &name};
   if (setup.per_file_progress) {
@@ -143,7 +154,7 @@ bool run_job(const std::string &file, const std::string *bytes, const std::strin
   }
   if (display.shown >= 0) std::fputc('\n', setup.io.err);
   if (status != 0) {
-    note(outcome, message_line(job.message));
+    note(outcome, failure_line(job));
     outcome.kind = file_outcome::failed;
     return false;
   }
@@ -178,7 +189,7 @@ void report_change(const std::string &before, const std::string &after, const st
 }
 
 // One clear line for a FILE that cannot be a source, before anything is read.
-bool usable_source(const std::string &file, file_outcome &outcome) {
+bool usable_source(const std::string &file, int32_t max_size, file_outcome &outcome) {
   outcome.kind = file_outcome::failed;
   std::error_code ec;
   fsys::file_status status = fsys::status(system_path(file), ec);
@@ -195,8 +206,8 @@ bool usable_source(const std::string &file, file_outcome &outcome) {
     return false;
   }
   uintmax_t size = fsys::file_size(system_path(file), ec);
-  if (!ec && size >= static_cast<uintmax_t>(toc_source_size_limit)) {
-    note(outcome, file + ": too large (" + std::to_string(size) + " bytes); " + size_limit_text());
+  if (!ec && size > static_cast<uintmax_t>(max_size)) {
+    note(outcome, file + ": too large (" + std::to_string(size) + " bytes); " + size_limit_text(max_size));
     return false;
   }
   std::FILE *f = std::fopen(file.c_str(), "rb");
@@ -217,9 +228,9 @@ void process_standard_input(run_setup &setup, file_outcome &outcome) {
   const std::string name = "standard input";
   std::string input;
   outcome.kind = file_outcome::failed;
-  switch (read_stream(io.in, input)) {
+  switch (read_stream(io.in, setup.options.max_size, input)) {
     case input_read::too_large:
-      note(outcome, name + ": too large; " + size_limit_text());
+      note(outcome, name + ": too large; " + size_limit_text(setup.options.max_size));
       return;
     case input_read::failed:
       note(outcome, name + ": can't be read");
@@ -244,7 +255,7 @@ void process_standard_input(run_setup &setup, file_outcome &outcome) {
 }
 
 void process_file(const std::string &file, std::size_t index, run_setup &setup, file_outcome &outcome) {
-  if (!usable_source(file, outcome)) return;
+  if (!usable_source(file, setup.options.max_size, outcome)) return;
   if (setup.options.check || setup.options.diff) {
     std::string before, after;
     if (!read_file_bytes(file, before)) {
@@ -346,7 +357,17 @@ int run_quenby_toc(const std::vector<std::string> &args, cli_io &io) {
                files, problems);
   for (const std::string &problem : problems) say(io, problem);
   files = each_file_once(without_contents_page(files, options.index));
-  if (!options.check && !options.diff) remove_stale_temporaries(destinations_of(files, options));
+  if (!options.check && !options.diff) {
+    // A page whose interrupted copy cannot be finished is not touched.
+    std::vector<std::string> unfinished;
+    const std::set<std::string> refused = remove_stale_temporaries(destinations_of(files, options), unfinished);
+    for (const std::string &problem : unfinished) say(io, problem);
+    problems.insert(problems.end(), unfinished.begin(), unfinished.end());
+    if (options.has_output && refused.count(options.output)) files.clear();
+    files.erase(std::remove_if(files.begin(), files.end(),
+                               [&](const std::string &file) { return refused.count(file) != 0; }),
+                files.end());
+  }
   setup.per_file_progress = files.size() == 1 && io.err_is_terminal && !options.quiet;
 
   run_totals totals;
@@ -414,7 +435,7 @@ int run_quenby_toc(const std::vector<std::string> &args, cli_io &io) {
   display.clear();   // the steps across pages speak on lines of their own
   if (site.wanted()) {
     const site_settings settings{&setup.base, &options.choices, options.check, options.diff,
-                                 !problems.empty() || totals.failed > 0};
+                                 !problems.empty() || totals.failed > 0, options.max_size};
     if (finish_site_run(files, site, settings, io, link_findings) != CLI_DONE) status = CLI_FAILED;
   }
   if (many && !options.quiet)

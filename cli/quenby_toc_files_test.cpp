@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 #include "cli/cli_run_test_util.h"
+#include "cli/stop_signals.h"
+#include "fs/fs_test_hooks.h"
 #include "test_support/scratch_folder.h"
 #include "toc/stale_temporaries.h"
 #include "toc/toc_generated_pages.h"
@@ -14,6 +16,7 @@
 #include <process.h>
 #define getpid _getpid
 #else
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -21,6 +24,7 @@
 namespace {
 
 using cli_test::cli_run;
+using test_support::folder_entries;
 using test_support::read_file;
 using test_support::scratch_folder;
 using test_support::write_file;
@@ -215,5 +219,107 @@ TEST(quenby_toc_files, a_killed_runs_temporary_is_removed_by_the_next_run) {
                            "p.html.quenby-99999999999-0.tmp"})
     EXPECT_EQ(temporary_process(name, "p.html"), 0ul) << name;
 }
+
+// A page with a complete copy that a stopped run left beside it (the page
+// itself perhaps half written) gets that copy's text before anything reads
+// it; where that cannot be done the page is refused, naming the copy.
+TEST(quenby_toc_files, a_stopped_runs_complete_copy_is_finished_before_the_page_is_read) {
+  scratch_folder folder;
+  const std::string page = folder.file("p.html"), other = folder.file("q.html");
+  ASSERT_TRUE(write_file(page, toc_test::generated_page(5, true)));
+  ASSERT_TRUE(write_file(other, toc_test::generated_page(6, true)));
+  ASSERT_EQ(cli_run().run({"--stamp", "9", page}), 0);
+  const std::string whole = read_file(page);
+  ASSERT_TRUE(write_file(page, whole.substr(0, whole.size() / 2)));
+  const std::string copy = page + ".quenby-" + std::to_string(ended_process()) + "-0.complete.tmp";
+  ASSERT_TRUE(write_file(copy, whole));
+  fs_fail_writes_after(0);
+  cli_run refused;
+  EXPECT_EQ(refused.run({"-r", "-q", "--stamp", "9", folder.file("")}), 1);
+  fs_restore_hooks();
+  const std::string said = "quenby-toc: " + page + ": a run that was stopped left its complete new text in " +
+                           copy + ", which could not be written into it";
+  EXPECT_EQ(refused.errors().rfind(said, 0), 0u) << refused.errors();
+#ifndef _WIN32
+  EXPECT_EQ(read_file(page), whole.substr(0, whole.size() / 2));   // Windows has lengthened it first
+#endif
+  EXPECT_EQ(read_file(copy), whole);
+  cli_run finished;
+  EXPECT_EQ(finished.run({"-r", "-q", "--stamp", "9", folder.file("")}), 0) << finished.errors();
+  EXPECT_TRUE(read_file(page) == whole);
+  EXPECT_FALSE(fsys::exists(copy));
+}
+
+std::string page_changed_meanwhile;
+bool change_the_page(destination_step step, const std::string &destination) {
+  if (step == destination_step::flush && destination == page_changed_meanwhile)
+    EXPECT_TRUE(write_file(destination, read_file(destination) + "<p>added meanwhile</p>"));
+  return true;
+}
+
+// In a batch too, a page someone changed since it was read is left as it is
+// now, and the run says so and fails; the others are done.
+TEST(quenby_toc_files, a_page_changed_during_the_run_is_left_as_it_is_now) {
+  scratch_folder folder;
+  const std::vector<std::string> pages = {folder.file("a.html"), folder.file("b.html")};
+  for (const std::string &p : pages) ASSERT_TRUE(write_file(p, toc_test::generated_page(7, true)));
+  page_changed_meanwhile = pages[0];
+  const std::string before = read_file(pages[0]);
+  cli_run r;
+  r.io.batch_step_allowed = change_the_page;
+  EXPECT_EQ(r.run({"-q", "--stamp", "9", pages[0], pages[1]}), 1);
+  EXPECT_EQ(r.errors(), "quenby-toc: Can't write file: " + pages[0] +
+                            " (it changed while it was being made; it is left as it is now)\n");
+  EXPECT_TRUE(read_file(pages[0]) == before + "<p>added meanwhile</p>");
+  EXPECT_TRUE(read_file(pages[1]) != before);
+  EXPECT_EQ(folder.listing(), "a.html b.html ");
+}
+
+// A name's control characters cannot forge lines of their own.
+TEST(quenby_toc_files, control_characters_in_names_are_written_escaped) {
+  scratch_folder folder;
+  const std::string forged = folder.file("x\nquenby-toc: 0 changed, 0 unchanged, 0 failed\x1b[2K.html");
+  cli_run r;
+  EXPECT_EQ(r.run({forged}), 1);
+  EXPECT_EQ(r.errors(), "quenby-toc: " + folder.file("x\\nquenby-toc: 0 changed, 0 unchanged, 0 failed\\x1b[2K.html") +
+                            ": no such file\n");
+}
+
+#ifndef _WIN32
+bool wait_for_ever(destination_step, const std::string &) {
+  for (;;) pause();
+}
+
+// Stopped by a signal, the program removes the temporary files it made and
+// exits with 128 + the signal's number. The run is held before its pages
+// are made durable, with all of their temporaries there.
+TEST(quenby_toc_files, a_stopped_run_removes_its_temporaries) {
+  scratch_folder folder;
+  std::vector<std::string> pages;
+  for (int i = 0; i < 20; ++i) {
+    pages.push_back(folder.file("p" + std::to_string(100 + i) + ".html"));
+    ASSERT_TRUE(write_file(pages.back(), toc_test::generated_page(static_cast<uint32_t>(i), true)));
+  }
+  for (const int stop : {SIGINT, SIGTERM, SIGHUP}) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      remove_temporaries_when_stopped();
+      cli_run r;
+      r.io.batch_step_allowed = wait_for_ever;
+      r.run({"-r", "-q", folder.file("")});
+      _exit(0);
+    }
+    const std::string last = pages.back() + ".quenby-" + std::to_string(child) + "-0.tmp";
+    for (int waited = 0; waited < 6000 && !fsys::exists(last); ++waited) usleep(10000);
+    EXPECT_TRUE(fsys::exists(last));
+    kill(child, stop);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + stop) << status;
+    EXPECT_EQ(folder_entries(folder.path()).size(), pages.size());
+  }
+}
+#endif
 
 }  // namespace

@@ -129,21 +129,58 @@ TEST_F(quenby_toc_test, several_files_go_on_after_a_failure) {
   EXPECT_EQ(folder.listing(), "a.html b.html ");
 }
 
-TEST_F(quenby_toc_test, too_large_a_source_is_refused_before_reading) {
+// Pages beyond the window's size are read, and what a run writes the next
+// run reads again; --max-size sets the limit, for files, standard input and
+// the contents page alike.
+TEST_F(quenby_toc_test, max_size_sets_the_largest_page_read) {
   const std::string big = folder.file("big.html");
-  std::string bytes(4194304, 'x');
+  std::string bytes = "<html><body>\n";
+  for (int i = 0; bytes.size() <= 4194304; ++i)
+    bytes += "<h2>Part " + std::to_string(i) + "</h2><p>" + std::string(200, 'x') + "</p>\n";
   ASSERT_TRUE(write_file(big, bytes));
-  cli_run r;
-  EXPECT_EQ(r.run({big}), 1);
-  std::string errors = r.errors();
-  EXPECT_NE(errors.find("4194304"), std::string::npos) << errors;
-  EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1);
-  EXPECT_EQ(read_file(big).size(), bytes.size());
+  for (int run = 0; run < 2; ++run) {
+    cli_run r;
+    EXPECT_EQ(r.run({"--stamp", "9", big}), 0) << r.errors();
+  }
+  const std::string made = read_file(big);
+  EXPECT_GT(made.size(), bytes.size());
+  cli_run removed;
+  EXPECT_EQ(removed.run({"--remove", big}), 0) << removed.errors();
+  EXPECT_EQ(read_file(big), bytes);
 
+  const std::string limit = std::to_string(bytes.size() - 1);
+  cli_run r;
+  EXPECT_EQ(r.run({"--max-size", limit, big}), 1);
+  EXPECT_EQ(r.errors(), "quenby-toc: " + big + ": too large (" + std::to_string(bytes.size()) +
+                            " bytes); pages of more than " + limit + " bytes are refused (see --max-size)\n");
+  EXPECT_EQ(read_file(big), bytes);
   cli_run piped(bytes);
-  EXPECT_EQ(piped.run({"-"}), 1);
-  EXPECT_NE(piped.errors().find("4194304"), std::string::npos);
+  EXPECT_EQ(piped.run({"--max-size", limit, "-"}), 1);
+  EXPECT_NE(piped.errors().find("standard input: too large; pages of more than " + limit), std::string::npos);
   EXPECT_EQ(piped.output(), "");
+
+  // Nor is a page written that the next run could not read.
+  const std::string exact = std::to_string(bytes.size());
+  cli_run grown;
+  EXPECT_EQ(grown.run({"--max-size", exact, big}), 1);
+  EXPECT_EQ(grown.errors().rfind("quenby-toc: Can't write file: " + big + " (its new text of ", 0), 0u);
+  EXPECT_NE(grown.errors().find(" bytes would be too large to be read again: pages of " +
+                                std::to_string(bytes.size() + 1) + " bytes or more are refused)\n"),
+            std::string::npos)
+      << grown.errors();
+  EXPECT_TRUE(read_file(big) == bytes);
+
+  // A contents page beyond the limit says so.
+  const std::string small = folder.file("small.html"), contents = folder.file("contents.html");
+  ASSERT_TRUE(write_file(small, page));
+  ASSERT_TRUE(write_file(contents, "<html><body>" + std::string(3000, ' ') + "</body></html>"));
+  cli_run index;
+  EXPECT_EQ(index.run({"--max-size", "2000", "--index", contents, small}), 1);
+  EXPECT_NE(index.errors().find(contents + ": too large; pages of 2001 bytes or more are refused"),
+            std::string::npos)
+      << index.errors();
+  cli_run bad;
+  EXPECT_EQ(bad.run({"--max-size", "0", small}), 2);
 }
 
 TEST_F(quenby_toc_test, check_writes_nothing_and_tells_what_would_change) {
@@ -205,8 +242,12 @@ TEST_F(quenby_toc_test, job_failures_are_one_line_each_and_leave_the_file) {
 
   cli_run r3;
   EXPECT_EQ(r3.run({"-o", folder.file("nowhere/out.html"), a}), 1);
-  EXPECT_EQ(r3.errors(),
-            "quenby-toc: Can't open file for writing: " + folder.file("nowhere/out.html") + "\n");
+  // With the system's reason, in its own words.
+  const std::string said = "quenby-toc: Can't open file for writing: " + folder.file("nowhere/out.html") + ": ";
+  EXPECT_EQ(r3.errors().substr(0, said.size()), said);
+#ifndef _WIN32
+  EXPECT_EQ(r3.errors(), said + "No such file or directory\n");
+#endif
 }
 
 #ifndef _WIN32

@@ -8,6 +8,7 @@
 #include "cli/contents_page.h"
 #include "cli/file_bytes.h"
 #include "cli/full_path.h"
+#include "cli/printable_line.h"
 #include "cli/unified_diff.h"
 #include "toc/destination_file.h"
 #include "toc/make_toc_file.h"
@@ -27,7 +28,9 @@ page_record *site_run::find(const std::string &file) {
 
 namespace {
 
-void say(cli_io &io, const std::string &line) { std::fprintf(io.err, "quenby-toc: %s\n", line.c_str()); }
+void say(cli_io &io, const std::string &line) {
+  std::fprintf(io.err, "quenby-toc: %s\n", printable_line(line).c_str());
+}
 
 bool same_file(const std::string &a, const std::string &b) {
   const std::string identity = file_identity(krval(a.c_str()));
@@ -97,6 +100,8 @@ int make_contents_page(const std::vector<std::string> &files, site_run &site,
   job.page_name = out;
   job.tree = &contents;
   job.entries_given = true;
+  job.size_limit = settings.max_size + 1;
+  job.readable_again = true;
   string_sink sink(made);
   if (make_toc_in_memory(source.data(), source.size(), sink, job) != 0) {
     say(io, message_line(job.message));
@@ -150,7 +155,7 @@ int check_run_links(const std::vector<std::string> &files, site_run &site, const
     pages.push_back({site.contents_file(), site.contents_file(), &contents_links});
   const std::vector<std::string> findings = check_links(pages);
   count = findings.size();
-  for (const std::string &line : findings) std::fprintf(io.out, "%s\n", line.c_str());
+  for (const std::string &line : findings) std::fprintf(io.out, "%s\n", printable_line(line).c_str());
   std::fflush(io.out);
   return findings.empty() && !unreadable ? CLI_DONE : CLI_FAILED;
 }

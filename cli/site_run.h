@@ -11,6 +11,7 @@
 #include <vector>
 #include "cli/link_check.h"
 #include "cli/quenby_toc.h"
+#include "html/krhtml.h"
 #include "toc/page_settings.h"
 #include "toc/toc_options.h"
 #include "toc/toc_tree.h"
@@ -53,6 +54,7 @@ struct site_settings {
   bool check = false;                     // write nothing, exit 1 when a file would change
   bool diff = false;                      // as check, and print the change
   bool pages_failed = false;              // a page or a folder of the run failed
+  int32_t max_size = krhtml::kSizeLimit - 1;   // the largest page read, the contents page too
 };
 
 // The files without the contents page itself, which is made after the others.

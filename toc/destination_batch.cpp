@@ -9,6 +9,7 @@
 
 #include "fs/fs.h"
 #include "toc/destination_file.h"
+#include "toc/temporary_registry.h"
 
 namespace {
 
@@ -44,28 +45,42 @@ std::string folder_of(const krval &path) {
 }  // namespace
 
 int32_t put_in_place(const krval &temporary, const krval &target, const krval &destination_name,
-                     krval &message) {
-  const replace_outcome outcome = replace_with(temporary, target);
-  if (outcome == replace_outcome::replaced) return 0;
+                     krval &message, const file_version &read_as, std::string *reason) {
+  krval delete_name(temporary);
   message = "Can't write file: ";
   message.append(destination_name);
+  if (!still_as_read(target, read_as)) {
+    // Replacing it would undo someone else's change with the old text.
+    message.append(" (it changed while it was being made; it is left as it is now)\r\n");
+    delete_file(delete_name);
+    forget_temporary(temporary.str());
+    return 1;
+  }
+  krval moved(temporary);
+  const replace_outcome outcome = replace_with(moved, target);
+  const std::string why = outcome == replace_outcome::replaced ? std::string() : last_system_error();
+  forget_temporary(temporary.str());
+  if (outcome == replace_outcome::replaced) {
+    message = krval("");
+    return 0;
+  }
+  if (reason) *reason = why;
   if (outcome == replace_outcome::copy_kept) {
     // The destination may be half written: the user needs the whole text.
     message.append(" (its complete new text is kept in ");
-    message.append(temporary);
+    message.append(moved);
     message.append(")\r\n");
     return 1;
   }
   message.append("\r\n");
-  krval delete_name(temporary);
   delete_file(delete_name);
   return 1;
 }
 
 void destination_batch::add(std::size_t key, const krval &temporary, const krval &target,
-                            const krval &destination_name) {
+                            const krval &destination_name, const file_version &read_as) {
   std::lock_guard<std::mutex> held(lock_);
-  entries_.push_back(entry{key, temporary, target, destination_name});
+  entries_.push_back(entry{key, temporary, target, destination_name, read_as});
 }
 
 void destination_batch::flush_all(const std::vector<entry> &entries, std::vector<char> &flushed) const {
@@ -97,17 +112,21 @@ std::vector<destination_batch::result> destination_batch::commit(std::vector<std
     const entry &e = entries[i];
     auto allowed = [&](destination_step step) { return !step_allowed || step_allowed(step, e.name.str()); };
     krval message;
+    std::string reason;
     int32_t failed = 1;
     if (flushed[i] && allowed(destination_step::flush) && allowed(destination_step::move)) {
-      failed = put_in_place(e.temporary, e.target, e.name, message);
+      failed = put_in_place(e.temporary, e.target, e.name, message, e.read_as, &reason);
     } else {
       // Never moved: the destination stays as it was.
       krval delete_name(e.temporary);
       delete_file(delete_name);
+      forget_temporary(e.temporary.str());
       message = "Can't write file: ";
       message.append(e.name);
     }
-    results[i] = result{e.key, failed == 0, failed ? message_line(message) : std::string()};
+    std::string line = failed ? message_line(message) : std::string();
+    if (failed && !reason.empty()) line += ": " + reason;
+    results[i] = result{e.key, failed == 0, line};
   });
   std::set<std::string> folders;
   for (std::size_t i = 0; i < entries.size(); ++i)

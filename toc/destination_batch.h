@@ -11,14 +11,18 @@
 #include <mutex>
 #include <string>
 #include <vector>
+#include "toc/destination_file.h"
 #include "toc/make_toc_file.h"
 #include "value/krval.h"
 
 // Puts a closed temporary holding a destination's complete new text in its
-// place (see replace_with): 0, or 1 with the file job's message. The
-// temporary is gone afterwards unless the message names it.
+// place (see replace_with): 0, or 1 with the file job's message and, where
+// the system gave one, its reason. The temporary is gone afterwards unless
+// the message names it. Where read_as is known, a target that is no longer
+// that version (someone else changed it since it was read) is left as it is.
 int32_t put_in_place(const krval &temporary, const krval &target, const krval &destination_name,
-                     krval &message);
+                     krval &message, const file_version &read_as = file_version(),
+                     std::string *reason = nullptr);
 
 class destination_batch {
 public:
@@ -34,13 +38,15 @@ public:
   step_check step_allowed = nullptr;
 
   // A closed temporary with the complete new text of destination_name,
-  // whose file is target; key names it in commit's results. Any thread.
-  void add(std::size_t key, const krval &temporary, const krval &target, const krval &destination_name);
+  // whose file is target, as it was when read where that is known; key
+  // names it in commit's results. Any thread.
+  void add(std::size_t key, const krval &temporary, const krval &target, const krval &destination_name,
+           const file_version &read_as = file_version());
 
   struct result {
     std::size_t key;
     bool replaced;
-    std::string message;   // the file job's, without its line end, when not replaced
+    std::string message;   // the file job's, without its line end, and why, when not replaced
   };
   // Everything added since the last commit, in the order of the keys.
   // Folders whose moves could not be made durable are named in problems.
@@ -50,6 +56,7 @@ private:
   struct entry {
     std::size_t key;
     krval temporary, target, name;
+    file_version read_as;
   };
   void flush_all(const std::vector<entry> &entries, std::vector<char> &flushed) const;
 

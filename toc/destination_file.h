@@ -20,20 +20,53 @@ krval destination_target(const krval &destination);
 std::string file_identity(const krval &path);
 
 // What a temporary's name carries after its target's name:
-// "<target>.quenby-<process>-<n>.tmp".
+// "<target>.quenby-<process>-<n>.tmp". One that holds the complete new text
+// of a file with several names, which is being written into the file itself,
+// is renamed "<target>.quenby-<process>-<n>.complete.tmp" first: a run
+// stopped while writing leaves it behind as the only whole copy, and the
+// next run finishes the copy from it instead of removing it.
 constexpr const char *temporary_infix = ".quenby-";
+constexpr const char *complete_copy_suffix = ".complete.tmp";
+
+// The system's reason for the last failure of a call of this thread, as
+// text ("No space left on device"); empty where it gave none.
+std::string last_system_error();
+// Clears it, before a call whose failure is to be explained.
+void clear_system_error();
+
+// What a file was when it was read: which file, how long, when last
+// written. Compared just before the file is replaced, so that a page that
+// someone else changed meanwhile is left as it is now.
+struct file_version {
+  bool known = false;
+  std::string identity;   // as file_identity
+  int64_t size = 0;
+  int64_t modified = 0;   // in the system's finest unit
+};
+file_version version_of_open(krfile file);
+// Whether path is still that very file, of that size and time. False also
+// when it cannot be looked up; true when version is not known.
+bool still_as_read(const krval &path, const file_version &version);
 
 // Whether the temporary beside target was left by a run of this program
 // that has ended: the process named is not running, and the temporary is a
 // plain file, not a link (on POSIX also one of this user or, for the
 // administrator, of target's owner, to whom a run gives its temporaries).
-bool left_by_ended_run(const krval &temporary, const krval &target, unsigned long process);
+// With this_process_too, one of this very process counts too: an earlier
+// job of a process that goes on (the window) whose copy into a file failed.
+bool left_by_ended_run(const krval &temporary, const krval &target, unsigned long process,
+                       bool this_process_too = false);
+
+// Whether path is a plain file with more than one name (hard links).
+bool has_several_names(const krval &path);
 
 // Creates a new, empty file for writing in target's folder and puts its name
 // in temporary_name. It is created exclusively, under a name no file had
 // (nothing planted under that name, a link included, is ever opened
 // instead), and only its owner may read it until it takes target's
-// attributes. krfile_invalid when no such file can be created.
+// attributes. krfile_invalid when no such file can be created. Until it is
+// moved, kept as a complete copy, or removed, it is listed in the registry
+// of temporaries (see temporary_registry.h).
 krfile create_temporary_beside(const krval &target, krval &temporary_name);
 
 // Gives the open temporary target's owner, group and permission bits, as
@@ -71,9 +104,15 @@ enum class replace_outcome {
 
 // Puts the closed temporary's text in target's place. A target with several
 // names (hard links) keeps them all: the text is written into the file
-// itself, which the temporary's complete copy on the disk makes safe to
-// recover from. Any other target is replaced in one step.
-replace_outcome replace_with(const krval &temporary, const krval &target);
+// itself, once room for all of it is reserved (a full disk then leaves the
+// file untouched) and the temporary, renamed as a complete copy (its new
+// name then in temporary), is on the disk to recover from. Any other target
+// is replaced in one step.
+replace_outcome replace_with(krval &temporary, const krval &target);
+
+// Writes a complete copy that a stopped run left beside target into it,
+// as replace_with does: replaced (the copy is gone), or copy_kept.
+replace_outcome finish_copy(const krval &copy, const krval &target);
 
 // Holds off the runs that write into this file (see replace_with) until
 // the handle is closed, first waiting for one that is writing now, so that

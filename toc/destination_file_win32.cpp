@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "toc/temporary_registry.h"
+
 
 namespace {
 
@@ -53,11 +55,15 @@ std::string whole_path(const krval &path) {
   return n > 0 && n < needed ? std::string(buffer.data(), n) : path.str();
 }
 
-// Writes the temporary's text into target itself, so that every name of the
-// file shows it. No other writer may open the file meanwhile: another run
+// Writes a complete copy's text into target itself, so that every name of
+// the file shows it. No other writer may open the file meanwhile: another run
 // writing into it waits for its turn (for a minute at most), so the file
-// ends with one run's whole text.
-replace_outcome write_into(const krval &temporary, const krval &target) {
+// ends with one run's whole text. Where copy is still a plain temporary, it
+// is first renamed as a complete copy (its new name in copy), once the
+// file's end is set where the copy's is, which takes the room the text
+// needs (a full disk refuses that step, before anything changed).
+replace_outcome write_into(krval &copy, const krval &target, bool already_complete) {
+  const replace_outcome refused = already_complete ? replace_outcome::copy_kept : replace_outcome::untouched;
   HANDLE to = INVALID_HANDLE_VALUE;
   for (int waited = 0; waited < 3000; ++waited) {
     to = CreateFileA(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -65,24 +71,103 @@ replace_outcome write_into(const krval &temporary, const krval &target) {
     if (to != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION) break;
     Sleep(20);
   }
-  if (to == INVALID_HANDLE_VALUE) return replace_outcome::untouched;
-  HANDLE from = CreateFileA(temporary.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (from == INVALID_HANDLE_VALUE) {
+  if (to == INVALID_HANDLE_VALUE) return refused;
+  HANDLE from = CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  LARGE_INTEGER text_size, old_size;
+  bool ready = from != INVALID_HANDLE_VALUE && GetFileSizeEx(from, &text_size) && GetFileSizeEx(to, &old_size);
+  const std::string plain_name = copy.str();
+  bool renamed = false;
+  if (ready && !already_complete) {
+    const std::string plain = ".tmp";
+    const std::string complete = plain_name.substr(0, plain_name.size() - plain.size()) + complete_copy_suffix;
+    ready = renamed = MoveFileExA(copy.c_str(), complete.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+    if (renamed) copy = complete.c_str();
+  }
+  // Only a longer text needs more room; a shorter one ends the file at the
+  // end. The copy is on the disk first: a stop after this step leaves the
+  // file longer, and the copy to finish it from.
+  if (ready && text_size.QuadPart > old_size.QuadPart)
+    ready = SetFilePointerEx(to, text_size, nullptr, FILE_BEGIN) && SetEndOfFile(to);
+  LARGE_INTEGER start;
+  start.QuadPart = 0;
+  ready = ready && SetFilePointerEx(to, start, nullptr, FILE_BEGIN);
+  if (!ready && renamed && MoveFileExA(copy.c_str(), plain_name.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    copy = plain_name.c_str();   // nothing changed: it is a plain temporary again
+    renamed = false;
+  }
+  if (renamed) forget_temporary(plain_name);   // a stopped run must leave it
+  if (!ready) {
+    const DWORD error = GetLastError();
+    if (from != INVALID_HANDLE_VALUE) CloseHandle(from);
     CloseHandle(to);
-    return replace_outcome::untouched;
+    SetLastError(error);
+    return renamed ? replace_outcome::copy_kept : refused;
   }
   const bool copied = copy_whole(from, to);
+  const DWORD error = GetLastError();
   CloseHandle(from);
   const bool closed = CloseHandle(to) != 0;
-  if (!copied || !closed) return replace_outcome::copy_kept;
-  DeleteFileA(temporary.c_str());
+  if (!copied || !closed) {
+    if (!copied) SetLastError(error);
+    return replace_outcome::copy_kept;
+  }
+  DeleteFileA(copy.c_str());
   return replace_outcome::replaced;
 }
 
 }  // namespace
 
 krval destination_target(const krval &destination) { return destination; }
+
+bool has_several_names(const krval &path) { return link_count(path) > 1; }
+
+std::string last_system_error() {
+  const DWORD error = GetLastError();
+  if (error == 0) return std::string();
+  char text[512];
+  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                text, sizeof text, nullptr);
+  while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r' || text[length - 1] == ' ' ||
+                        text[length - 1] == '.'))
+    --length;
+  return std::string(text, length);
+}
+
+void clear_system_error() { SetLastError(0); }
+
+namespace {
+
+file_version version_of_information(const BY_HANDLE_FILE_INFORMATION &info) {
+  file_version version;
+  version.known = true;
+  version.identity = std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
+                     std::to_string(info.nFileIndexLow);
+  version.size = (static_cast<int64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  version.modified = (static_cast<int64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                     info.ftLastWriteTime.dwLowDateTime;
+  return version;
+}
+
+}  // namespace
+
+file_version version_of_open(krfile file) {
+  BY_HANDLE_FILE_INFORMATION info;
+  return GetFileInformationByHandle(as_handle(file), &info) ? version_of_information(info) : file_version();
+}
+
+bool still_as_read(const krval &path, const file_version &version) {
+  if (!version.known) return true;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!file_information(path, info)) return false;
+  const file_version now = version_of_information(info);
+  return now.identity == version.identity && now.size == version.size && now.modified == version.modified;
+}
+
+replace_outcome finish_copy(const krval &copy, const krval &target) {
+  krval name(copy);
+  return write_into(name, target, true);
+}
 
 std::string file_identity(const krval &path) {
   BY_HANDLE_FILE_INFORMATION info;
@@ -94,12 +179,14 @@ std::string file_identity(const krval &path) {
 // A source is opened sharing reading only: no writer gets in meanwhile.
 void wait_for_writers(krfile) {}
 
-bool left_by_ended_run(const krval &temporary, const krval &, unsigned long process) {
-  if (process > 0xFFFFFFFFul || process == GetCurrentProcessId()) return false;
+bool left_by_ended_run(const krval &temporary, const krval &, unsigned long process, bool this_process_too) {
+  const bool this_process = process == GetCurrentProcessId();
+  if (process > 0xFFFFFFFFul || (this_process && !this_process_too)) return false;
   const DWORD attributes = GetFileAttributesA(temporary.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES ||
       (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
     return false;
+  if (this_process) return true;
   // A process number that names no process cannot be opened; one that has
   // ended but is still held open by someone is signalled.
   HANDLE running = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(process));
@@ -115,8 +202,10 @@ krfile create_temporary_beside(const krval &target, krval &temporary_name) {
   // planted by someone else, only moves us on to the next.
   for (int attempt = 0; attempt < 100000; ++attempt) {
     const std::string name = base + std::to_string(attempt) + ".tmp";
+    const std::unique_lock<std::mutex> listing = hold_temporary_registry();
     HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
+      list_temporary(name);
       temporary_name = name.c_str();
       return as_krfile(file);
     }
@@ -139,13 +228,13 @@ bool flush_to_disk(krfile handle) {
 // An existing target is replaced so that it keeps its security description
 // and attributes (hidden, archive...), but never more than the old file
 // allowed: a read-only destination is refused and stays as it was.
-replace_outcome replace_with(const krval &temporary, const krval &target) {
+replace_outcome replace_with(krval &temporary, const krval &target) {
   const DWORD old = GetFileAttributesA(target.c_str());
   if (old == INVALID_FILE_ATTRIBUTES)
     return MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) ? replace_outcome::replaced
                                                                                  : replace_outcome::untouched;
   if (old & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return replace_outcome::untouched;
-  if (link_count(target) > 1) return write_into(temporary, target);
+  if (link_count(target) > 1) return write_into(temporary, target, false);
   SetFileAttributesA(temporary.c_str(), old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                                FILE_ATTRIBUTE_ARCHIVE));
   // Another run (or program) reading the file keeps it from being replaced

@@ -21,6 +21,8 @@
 #include "toc/html_writer.h"
 #include "toc/page_title.h"
 #include "toc/same_text_sink.h"
+#include "toc/stale_temporaries.h"
+#include "toc/temporary_registry.h"
 
 namespace {
 
@@ -34,6 +36,12 @@ void set_message(krval &message, const char *prefix, const krval &name) {
   message = prefix;
   message.append(name);
   message.append("\r\n");
+}
+
+krval too_large_message(const krval &name, int32_t size_limit) {
+  krval message(name);
+  message.append((": too large; pages of " + std::to_string(size_limit) + " bytes or more are refused\r\n").c_str());
+  return message;
 }
 
 void report(toc_progress_callback progress, void *context, int32_t percent) {
@@ -86,6 +94,8 @@ public:
     drain();
     return !failed_;
   }
+  const std::string &reason() const { return reason_; }
+  int64_t written() const { return written_; }
 
 private:
   static constexpr int32_t gather_limit = 65536;   // bytes per system call, about
@@ -106,7 +116,11 @@ private:
   }
 
   void drain() {
-    if (!failed_ && pieces_used_ > 0 && !write_pieces(pieces_, pieces_used_, handle_)) failed_ = true;
+    if (!failed_ && pieces_used_ > 0) clear_system_error();
+    if (!failed_ && pieces_used_ > 0 && !write_pieces(pieces_, pieces_used_, handle_)) {
+      failed_ = true;
+      reason_ = last_system_error();
+    }
     count_written(gathered_);
     pieces_used_ = 0;
     gathered_ = 0;
@@ -115,6 +129,7 @@ private:
 
   // The disk works while the rest is written.
   void count_written(int64_t count) {
+    written_ += count;
     since_write_back_ += count;
     if (!failed_ && since_write_back_ >= write_back_step) {
       start_write_back(handle_);
@@ -129,7 +144,9 @@ private:
   int32_t pieces_used_ = 0;
   int64_t gathered_ = 0;
   int64_t since_write_back_ = 0;
+  int64_t written_ = 0;
   bool failed_ = false;
+  std::string reason_;   // the system's, for the failed write
 };
 
 // Frees a document that is done with on a thread of its own, while the disk
@@ -211,12 +228,13 @@ private:
 // landmarks of it (with the tags that may hold a name, where asked); 0, or
 // the job's result with the message set.
 int32_t read_source(page_bytes &in, const krval &source_name, xml_tree &document,
-                    std::vector<xml_node *> &landmarks, bool list_named,
+                    std::vector<xml_node *> &landmarks, bool list_named, int32_t size_limit,
                     toc_progress_callback progress, void *context, krval &message,
                     std::vector<source_piece> *pieces) {
   const int32_t size = in.size();
   int64_t read = 0;
   krhtml parser;
+  parser.size_limit = size_limit;
   parser.is_landmark = list_named ? html_toc::is_landmark_or_named : html_toc::is_landmark;
   parser.set_tree(&document);
   // A parsed page takes about seven times its size in nodes and text; six
@@ -240,6 +258,10 @@ int32_t read_source(page_bytes &in, const krval &source_name, xml_tree &document
         read += piece;
         parser.add_view(into + at, piece);
         int32_t status = parser.step();
+        if (status == SGML_TOO_LARGE) {
+          message = too_large_message(source_name, size_limit);
+          return status;
+        }
         if (status != 0) {
           message = memory_error;
           return status;
@@ -269,11 +291,12 @@ int32_t read_source(page_bytes &in, const krval &source_name, xml_tree &document
 // it in the destination's place once all of it is on the disk. The document
 // is freed on the way.
 int32_t write_destination(const krval &destination_name, xml_tree &document,
-                          const html_toc &transform, toc_job &job) {
+                          const html_toc &transform, toc_job &job, const file_version &read_as) {
   krval target = destination_target(destination_name);
   krval temporary;
   krfile out = create_temporary_beside(target, temporary);
   if (out == krfile_invalid) {
+    job.reason = last_system_error();
     set_message(job.message, "Can't open file for writing: ", destination_name);
     return 1;
   }
@@ -281,6 +304,19 @@ int32_t write_destination(const krval &destination_name, xml_tree &document,
   write_html_document(document, sink, job.insert_toc, *job.tree, job.first_entry,
                       transform.start_marker, transform.end_marker, transform.insertion_node);
   bool written = sink.finish();
+  if (!written) job.reason = sink.reason();
+  if (written && job.readable_again && sink.written() >= job.size_limit) {
+    // Written, no run could read the page again, nor remake or remove its TOC.
+    close_file(out);
+    krval delete_name(temporary);
+    delete_file(delete_name);
+    forget_temporary(temporary.str());
+    set_message(job.message, "Can't write file: ", destination_name);
+    job.message = (message_line(job.message) + " (its new text of " + std::to_string(sink.written()) +
+                   " bytes would be too large to be read again: pages of " + std::to_string(job.size_limit) +
+                   " bytes or more are refused)\r\n").c_str();
+    return 1;
+  }
   if (job.batch) {
     // The batch flushes and moves it with the others; the disk starts on
     // it now, while the next pages are made.
@@ -288,21 +324,24 @@ int32_t write_destination(const krval &destination_name, xml_tree &document,
     written = take_attributes_of(target, out) && written;
     written = close_file(out) && written;
     if (written) {
-      job.batch->add(job.batch_key, temporary, target, destination_name);
+      job.batch->add(job.batch_key, temporary, target, destination_name, read_as);
       return 0;
     }
   } else {
     start_write_back(out);
     background_release release(document);
     written = written && take_attributes_of(target, out);
+    clear_system_error();
     auto allowed = [&job](destination_step step) { return !job.step_allowed || job.step_allowed(step); };
     written = written && allowed(destination_step::flush) && flush_to_disk(out);
+    if (!written && job.reason.empty()) job.reason = last_system_error();
     written = close_file(out) && written;
     if (written && allowed(destination_step::move))
-      return put_in_place(temporary, target, destination_name, job.message);
+      return put_in_place(temporary, target, destination_name, job.message, read_as, &job.reason);
   }
   krval delete_name(temporary);
   delete_file(delete_name);
+  forget_temporary(temporary.str());
   set_message(job.message, "Can't write file: ", destination_name);
   return 1;
 }
@@ -435,7 +474,7 @@ int32_t transform_page(xml_tree &document, std::vector<xml_node *> &landmarks, t
 
 // The job on a page's bytes, written to a sink or else to a destination file.
 int32_t run_page(page_bytes &source, const krval &source_name, html_sink *sink,
-                 const krval &destination_name, toc_job &job) {
+                 const krval &destination_name, toc_job &job, const file_version &read_as = file_version()) {
   xml_tree document;
   document.insert_first_top_level(new xml_node);
   std::vector<xml_node *> landmarks;
@@ -443,8 +482,9 @@ int32_t run_page(page_bytes &source, const krval &source_name, html_sink *sink,
   std::vector<source_piece> pieces;
   // Readable names are checked against every name of the page.
   const bool list_named = job.options.names == toc_naming::slug && !job.remove;
-  int32_t result = read_source(source, source_name, document, landmarks, list_named, job.progress,
-                               job.context, job.message, job.leave_unchanged ? &pieces : nullptr);
+  int32_t result = read_source(source, source_name, document, landmarks, list_named, job.size_limit,
+                               job.progress, job.context, job.message,
+                               job.leave_unchanged ? &pieces : nullptr);
   source.done();
   if (result != 0) return result;
   report(job.progress, job.context, 70);
@@ -472,7 +512,7 @@ int32_t run_page(page_bytes &source, const krval &source_name, html_sink *sink,
     write_html_document(document, *sink, job.insert_toc, *job.tree, job.first_entry,
                         transform.start_marker, transform.end_marker, transform.insertion_node);
   } else {
-    result = write_destination(destination_name, document, transform, job);
+    result = write_destination(destination_name, document, transform, job, read_as);
     if (result != 0) return result;
   }
   report(job.progress, job.context, 100);
@@ -488,6 +528,11 @@ int32_t make_toc_with_options(const krval &source, const krval &destination, toc
   destination_name.assign_text_of(destination);
   if (job.page_name.empty()) job.page_name = source_name.str();
 
+  // A run stopped while writing into a file of several names left its
+  // complete copy beside it: that copy is finished before the file is read.
+  const krval target = destination_target(destination_name);
+  if (has_several_names(target) && !finish_interrupted_copies(target, job.message)) return 1;
+
   krval open_name(source_name);
   krfile in = open_file(open_name, "r");
   if (in == krfile_invalid) {
@@ -495,8 +540,12 @@ int32_t make_toc_with_options(const krval &source, const krval &destination, toc
     return 1;
   }
   wait_for_writers(in);
+  // Where the page is rewritten in place, it must still be this when its
+  // new text replaces it.
+  file_version read_as = version_of_open(in);
+  if (!read_as.known || read_as.identity != file_identity(target)) read_as = file_version();
   file_bytes bytes(in);
-  return run_page(bytes, source_name, nullptr, destination_name, job);
+  return run_page(bytes, source_name, nullptr, destination_name, job, read_as);
 }
 
 int32_t make_toc_in_memory(const char *bytes, size_t length, html_sink &sink, toc_job &job) {
@@ -526,7 +575,8 @@ int32_t make_toc_file(const krval &source, const krval &destination, uint8_t ins
   job.context = context;
   const int32_t result = make_toc_with_options(source, destination, job);
   if (result != 0) {
-    message = job.message;
+    // The window has always called a page beyond its size a memory error.
+    message = result == SGML_TOO_LARGE ? krval(memory_error) : job.message;
     return result;
   }
   first_entry = job.first_entry;

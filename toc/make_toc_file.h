@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include "html/krhtml.h"
 #include "toc/html_writer.h"
 #include "toc/page_settings.h"
 #include "toc/toc_options.h"
@@ -14,9 +15,6 @@
 #include "value/krval.h"
 
 using toc_progress_callback = void (*)(int32_t percent, void *context);
-
-// Largest source the parser takes is one byte less than this.
-constexpr int32_t toc_source_size_limit = 4194304;
 
 // 0 on success; otherwise non-zero, with the reason, ending in "\r\n", in
 // message. The destination is replaced only when every byte of the new text
@@ -73,6 +71,16 @@ struct toc_job {
   bool leave_contents_pages = false;
   bool left_contents_page = false;
   std::size_t batch_key = 0;
+  // Pages of this many bytes or more are refused: the window's size unless
+  // the caller chooses another.
+  int32_t size_limit = krhtml::kSizeLimit;
+  // Refuses to write a destination of size_limit bytes or more, which no
+  // run with that limit could read again. Off, as the window has always
+  // been: its pages may grow past its limit.
+  bool readable_again = false;
+  // The system's reason for a failed write, where it gave one ("No space
+  // left on device"); the message itself stays as the window shows it.
+  std::string reason;
 };
 
 // A job's message as one line, without the line end it carries.

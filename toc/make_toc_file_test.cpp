@@ -232,19 +232,29 @@ TEST_F(make_toc_file_test, missing_source_and_missing_destination_folder) {
   EXPECT_EQ(folder.listing(), "in.html ");
 }
 
-TEST_F(make_toc_file_test, source_at_the_size_limit_is_a_memory_error) {
+// The window's limit holds by default, and says what the window always
+// said; a job given another limit names it.
+TEST_F(make_toc_file_test, source_at_the_size_limit_is_refused) {
   std::string page(4194304, 'x');
-  ASSERT_TRUE(write_file(folder.file("big.html"), page));
-  ASSERT_TRUE(write_file(folder.file("out.html"), "keep"));
+  const std::string big = folder.file("big.html"), out = folder.file("out.html");
+  ASSERT_TRUE(write_file(big, page));
+  ASSERT_TRUE(write_file(out, "keep"));
+  toc_tree tree;
+  toc_node *last = nullptr, *first = nullptr;
+  krval message;
+  EXPECT_EQ(make_toc_file(krval(big.c_str()), krval(out.c_str()), 1, toc_style(), tree, last, first, message,
+                          nullptr, nullptr),
+            1);
+  EXPECT_EQ(message.str(), "Memory error occured\r\n");
   job j;
-  EXPECT_EQ(j.run(folder.file("big.html"), folder.file("out.html")), 1);
-  EXPECT_EQ(j.message.str(), "Memory error occured\r\n");
-  EXPECT_EQ(read_file(folder.file("out.html")), "keep");
+  EXPECT_EQ(j.run(big, out), 1);
+  EXPECT_EQ(j.message.str(), big + ": too large; pages of 4194304 bytes or more are refused\r\n");
+  EXPECT_EQ(read_file(out), "keep");
 
   page.pop_back();
-  ASSERT_TRUE(write_file(folder.file("big.html"), page));
-  EXPECT_EQ(j.run(folder.file("big.html"), folder.file("out.html")), 0);
-  EXPECT_EQ(read_file(folder.file("out.html")), page);
+  ASSERT_TRUE(write_file(big, page));
+  EXPECT_EQ(j.run(big, out), 0);
+  EXPECT_EQ(read_file(out), page);
 }
 
 // A full disk in the middle of rewriting the user's only copy: the file must
