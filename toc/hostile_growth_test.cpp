@@ -102,17 +102,22 @@ TEST(hostile_growth, TwiceThePageTakesTwiceTheTime) {
     for (const toc_options *options : {&stamped, &readable}) {
       std::string pages[2] = {s.page(small), s.page(2 * small)};
       for (bool remove : {false, true}) {
-        double took[2];
-        for (int size = 0; size < 2; ++size) took[size] = least_seconds(pages[size], *options, remove, pages[size]);
-        // Below a few milliseconds the clock's grain decides: such a page is
-        // cheap whatever its growth.
-        if (took[1] < 0.01) continue;
         // Twice the page in at most three times the time: a page twice as
         // large sits further from the processor, a walk per heading over
-        // what follows it takes four times as long.
-        EXPECT_LT(took[1] / took[0], 3.0)
-            << s.label << (options == &readable ? ", readable ids" : ", stamped names")
-            << (remove ? ", removed" : ", made") << ": " << took[0] << " s, then " << took[1] << " s";
+        // what follows it takes four times as long. A busy machine may
+        // spoil one measurement; a fault spoils every one.
+        double took[2] = {0, 0};
+        std::string made[2];
+        for (int attempt = 0; attempt < 3; ++attempt) {
+          for (int size = 0; size < 2; ++size) took[size] = least_seconds(pages[size], *options, remove, made[size]);
+          if (took[1] < 0.01 || took[1] / took[0] < 3.0) break;   // below 10 ms the clock's grain decides
+        }
+        if (took[1] >= 0.01)
+          EXPECT_LT(took[1] / took[0], 3.0)
+              << s.label << (options == &readable ? ", readable ids" : ", stamped names")
+              << (remove ? ", removed" : ", made") << ": " << took[0] << " s, then " << took[1] << " s";
+        pages[0] = std::move(made[0]);   // what is removed next is what was made
+        pages[1] = std::move(made[1]);
       }
     }
   }
