@@ -138,43 +138,39 @@ void append_utf8(std::string &out, uint32_t code_point) {
   out += static_cast<char>(0x80 | (code_point & 0x3F));
 }
 
-bool is_utf8(const char *bytes, std::size_t length) {
-  const auto *b = reinterpret_cast<const unsigned char *>(bytes);
-  for (std::size_t i = 0; i < length;) {
-    const unsigned char c = b[i];
-    std::size_t more;
-    uint32_t code;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      more = 1, code = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      more = 2, code = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      more = 3, code = c & 0x07;
-    } else {
-      return false;
-    }
-    if (length - i <= more) return false;
-    for (std::size_t k = 1; k <= more; ++k) {
-      if ((b[i + k] & 0xC0) != 0x80) return false;
-      code = code << 6 | (b[i + k] & 0x3F);
-    }
-    if ((more == 2 && code < 0x800) || (more == 3 && (code < 0x10000 || code > 0x10FFFF)) ||
-        (code >= 0xD800 && code <= 0xDFFF))
-      return false;
-    i += more + 1;
+bool read_utf8(const char *bytes, std::size_t length, std::size_t &at, uint32_t &code_point) {
+  const auto *b = reinterpret_cast<const unsigned char *>(bytes) + at;
+  const unsigned char c = b[0];
+  std::size_t more;
+  uint32_t code;
+  if (c < 0x80) {
+    more = 0, code = c;
+  } else if (c >= 0xC2 && c <= 0xDF) {
+    more = 1, code = c & 0x1F;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    more = 2, code = c & 0x0F;
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    more = 3, code = c & 0x07;
+  } else {
+    return false;
   }
+  if (length - at <= more) return false;
+  for (std::size_t k = 1; k <= more; ++k) {
+    if ((b[k] & 0xC0) != 0x80) return false;
+    code = code << 6 | (b[k] & 0x3F);
+  }
+  if ((more == 2 && code < 0x800) || (more == 3 && (code < 0x10000 || code > 0x10FFFF)) ||
+      (code >= 0xD800 && code <= 0xDFFF))
+    return false;
+  at += more + 1;
+  code_point = code;
   return true;
 }
 
-uint32_t next_utf8_code_point(const char *bytes, std::size_t &at) {
-  const auto *b = reinterpret_cast<const unsigned char *>(bytes);
-  const unsigned char c = b[at++];
-  if (c < 0x80) return c;
-  const std::size_t more = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 1;
-  uint32_t code = c & (0x3F >> more);
-  for (std::size_t k = 0; k < more; ++k) code = code << 6 | (b[at++] & 0x3F);
-  return code;
+bool is_utf8(const char *bytes, std::size_t length) {
+  uint32_t code_point;
+  for (std::size_t at = 0; at < length;)
+    if (static_cast<unsigned char>(bytes[at]) < 0x80) ++at;
+    else if (!read_utf8(bytes, length, at, code_point)) return false;
+  return true;
 }

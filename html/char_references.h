@@ -37,5 +37,6 @@ void append_utf8(std::string &out, uint32_t code_point);
 // points beyond Unicode.
 bool is_utf8(const char *bytes, std::size_t length);
 
-// The code point of the valid UTF-8 sequence at bytes[at]; `at` moves past it.
-uint32_t next_utf8_code_point(const char *bytes, std::size_t &at);
+// The code point whose UTF-8 starts at bytes[at], `at` moved past it; false,
+// with `at` where it was, where no valid sequence starts there.
+bool read_utf8(const char *bytes, std::size_t length, std::size_t &at, uint32_t &code_point);

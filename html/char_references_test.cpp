@@ -56,8 +56,10 @@ TEST(char_references, every_code_point_goes_to_utf8_and_back) {
     std::string bytes;
     append_utf8(bytes, code_point);
     std::size_t at = 0;
+    uint32_t read = 0;
     ASSERT_TRUE(is_utf8(bytes.data(), bytes.size())) << code_point;
-    ASSERT_EQ(next_utf8_code_point(bytes.data(), at), code_point);
+    ASSERT_TRUE(read_utf8(bytes.data(), bytes.size(), at, read));
+    ASSERT_EQ(read, code_point);
     ASSERT_EQ(at, bytes.size());
   }
   EXPECT_FALSE(is_utf8("\xed\xa0\x80", 3));       // a surrogate

@@ -1,7 +1,6 @@
 #include "toc/anchor_slug.h"
 
 #include <cstdint>
-#include <utility>
 #include "html/char_references.h"
 #include "toc/unicode_tables.h"
 
@@ -18,7 +17,7 @@ char ascii_lower(uint32_t c) {
 // Kept characters, with one "-" for each run of the others between them.
 class slug_builder {
 public:
-  explicit slug_builder(std::size_t length) { slug_.reserve(length); }
+  explicit slug_builder(std::string &slug) : slug_(slug) {}
   void keep(char c) {
     start_keeping();
     slug_ += c;
@@ -28,17 +27,13 @@ public:
     append_utf8(slug_, c);
   }
   void separate() { pending_dash_ = true; }
-  std::string take() {
-    if (slug_.empty()) slug_ = "section";
-    return std::move(slug_);
-  }
 
 private:
   void start_keeping() {
     if (pending_dash_ && !slug_.empty()) slug_ += '-';
     pending_dash_ = false;
   }
-  std::string slug_;
+  std::string &slug_;
   bool pending_dash_ = false;
 };
 
@@ -51,8 +46,8 @@ bool is_wider_letter(uint32_t c) {
   return c <= 0x10ffff && !(c >= 0xd800 && c <= 0xdfff);
 }
 
-std::string byte_slug(const char *text, std::size_t length) {
-  slug_builder slug(length);
+void byte_slug(const char *text, std::size_t length, std::string &out) {
+  slug_builder slug(out);
   for (std::size_t i = 0; i < length;) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
     char_reference reference;
@@ -76,11 +71,11 @@ std::string byte_slug(const char *text, std::size_t length) {
     else
       slug.separate();
   }
-  return slug.take();
 }
 
-std::string unicode_slug(const char *text, std::size_t length) {
-  slug_builder slug(length);
+// False, with the slug half made, where the text is not valid UTF-8.
+bool unicode_slug(const char *text, std::size_t length, std::string &out) {
+  slug_builder slug(out);
   bool last_kept = false;   // whether a mark here has a kept character to belong to
   for (std::size_t i = 0; i < length;) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
@@ -92,8 +87,8 @@ std::string unicode_slug(const char *text, std::size_t length) {
     } else if (c < 0x80) {
       code_point = c;
       ++i;
-    } else {
-      code_point = next_utf8_code_point(text, i);
+    } else if (!read_utf8(text, length, i, code_point)) {
+      return false;
     }
     if (code_point < 0x80) {
       last_kept = is_ascii_letter_or_digit(code_point);
@@ -107,11 +102,18 @@ std::string unicode_slug(const char *text, std::size_t length) {
     if (last_kept) slug.keep_code_point(properties.lower);
     else slug.separate();
   }
-  return slug.take();
+  return true;
 }
 
 }  // namespace
 
 std::string anchor_slug(const char *text, std::size_t length) {
-  return is_utf8(text, length) ? unicode_slug(text, length) : byte_slug(text, length);
+  std::string slug;
+  slug.reserve(length);
+  if (!unicode_slug(text, length, slug)) {
+    slug.clear();
+    byte_slug(text, length, slug);
+  }
+  if (slug.empty()) slug = "section";
+  return slug;
 }

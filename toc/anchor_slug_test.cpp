@@ -42,10 +42,9 @@ TEST(anchor_slug, words_of_every_script) {
 }
 
 bool has_capital(const std::string &utf8) {
-  for (std::size_t at = 0; at < utf8.size();) {
-    const uint32_t c = next_utf8_code_point(utf8.data(), at);
+  uint32_t c;
+  for (std::size_t at = 0; at < utf8.size() && read_utf8(utf8.data(), utf8.size(), at, c);)
     if (unicode_properties_of(c).lower != c) return true;
-  }
   return false;
 }
 
