@@ -38,14 +38,16 @@ private:
 };
 
 // A decoded character beyond ASCII that the byte rule keeps: Latin-1's
-// letters, and everything past the Latin-1 block except its punctuation.
+// letters, and everything past the Latin-1 block except its punctuation and
+// U+FFFD, which stands for numbers that are no character (&#0;).
 bool is_wider_letter(uint32_t c) {
   if (c < 0xc0) return c == 0xaa || c == 0xb5 || c == 0xba;
-  if (c == 0xd7 || c == 0xf7) return false;
+  if (c == 0xd7 || c == 0xf7 || c == 0xfffd) return false;
   if (c >= 0x2000 && c <= 0x2bff) return false;   // punctuation, symbols, arrows
-  return c <= 0x10ffff && !(c >= 0xd800 && c <= 0xdfff);
+  return c <= 0x10ffff;
 }
 
+// Text that is not UTF-8 (a page in a single-byte code page), byte by byte.
 void byte_slug(const char *text, std::size_t length, std::string &out) {
   slug_builder slug(out);
   for (std::size_t i = 0; i < length;) {
