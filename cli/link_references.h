@@ -5,9 +5,7 @@
 // Every result is UTF-8.
 #pragma once
 #include <string>
-
-// Whether the whole page is valid UTF-8.
-bool is_utf8(const char *bytes, size_t length);
+#include "html/char_references.h"   // is_utf8: whether the whole page is valid UTF-8
 
 // Text in windows-1252 as UTF-8.
 std::string windows_1252_as_utf8(const std::string &text);
