@@ -33,7 +33,7 @@ bool is_too_large(const krval &path) {
   krfile_node entry;
   krval copy(path);
   return stat_path(entry, copy) && !entry.is_directory &&
-         entry.size.as_real() >= static_cast<double>(toc_source_size_limit);
+         entry.size.as_real() >= static_cast<double>(krhtml::kSizeLimit);
 }
 
 }  // namespace
