@@ -154,9 +154,18 @@ private:
 // of thousands of nodes takes as long as those steps. Nothing else may use
 // document nodes until it is over, which the destructor waits for. Where no
 // thread can be started, the document is freed at once.
+//
+// Not on Windows: there a thread that ends after freeing a document was seen
+// to crash in its thread-local tables' destructors (mingw-w64's emulated
+// thread-local storage, under Wine, about one large page in three when its
+// output went to a pipe), so the document is freed on the calling thread.
 class background_release {
 public:
   explicit background_release(xml_tree &document) {
+#ifdef _WIN32
+    document.clear();
+    return;
+#endif
     try {
       const xml_node_pool::storage_of_thread owner = xml_node_pool::this_threads_storage();
       thread_ = std::thread([&document, owner] {
