@@ -6,7 +6,8 @@ const char quenby_toc_usage[] =
     "Usage: quenby-toc [OPTIONS] FILE...\n"
     "Create or remake the table of contents of each HTML FILE in place.\n"
     "\n"
-    "  -o, --output DEST       write the result to DEST (one FILE only)\n"
+    "  -o, --output DEST       write the result to DEST (one FILE only; \"-\" for\n"
+    "                          standard output)\n"
     "  -c, --check             write nothing; exit 1 when a FILE would change\n"
     "      --diff              as --check, and print the changes as a unified diff\n"
     "  -N, --number            number the headings and their entries: 1., 1.1., ...\n"
@@ -18,7 +19,8 @@ const char quenby_toc_usage[] =
     "      --names stamp|slug  new anchor names from the stamp (default), or\n"
     "                          readable ones from the heading's text\n"
     "      --skip-class NAME   leave out headings of class NAME (repeatable)\n"
-    "  -s, --style NAME|FILE   classic (default), html5, ol, details, or a style file\n"
+    "  -s, --style NAME|FILE   classic (default), html5, ol, details, or a style\n"
+    "                          file\n"
     "      --index OUT.html    also make (or remake) OUT.html, a contents page that\n"
     "                          lists every FILE with its TOC entries (runs without\n"
     "                          --index leave such a page as it is)\n"
@@ -29,8 +31,10 @@ const char quenby_toc_usage[] =
     "                          when set, else now)\n"
     "  -r, --recursive         a FILE that is a folder stands for every .htm, .html\n"
     "                          and .shtml file below it\n"
-    "      --include GLOB      only files below a folder that match GLOB (repeatable)\n"
-    "      --exclude GLOB      leave out files and folders that match GLOB (repeatable)\n"
+    "      --include GLOB      only files below a folder that match GLOB\n"
+    "                          (repeatable)\n"
+    "      --exclude GLOB      leave out files and folders that match GLOB\n"
+    "                          (repeatable)\n"
     "  -j, --jobs N            files processed at once (default: one per processor)\n"
     "      --max-size BYTES    refuse pages larger than BYTES (default 67108864,\n"
     "                          64 MiB; at most 1073741824)\n"
@@ -47,9 +51,11 @@ const char quenby_toc_usage[] =
     "The comment may carry settings for its page, which the options above win\n"
     "over: <!-- toc levels=2-3 style=details anchors=id names=slug skip-class=notoc\n"
     "number=yes -->\n"
-    "Exit status: 0 all done, 1 a FILE failed (or would change with --check or\n"
-    "--diff), 2 bad usage or a bad style file, 128+N stopped by signal N (130 for\n"
-    "Ctrl-C), its temporary files removed.\n";
+    "Long options may be shortened to any prefix that names one option.\n"
+    "Exit status: 0 nothing to report; 1 a FILE would change (--check, --diff)\n"
+    "or --check-links found something; 2 trouble: bad usage, a bad style, or a\n"
+    "FILE that could not be read, made or written; 128+N stopped by signal N\n"
+    "(130 for Ctrl-C), its temporary files removed.\n";
 
 const char quenby_toc_version[] = "quenby-toc (KRYN Quenby) 1.0\n";
 
