@@ -203,8 +203,9 @@ constexpr int option_count = sizeof option_table / sizeof option_table[0];
 constexpr int long_code = 256;
 
 const option_entry *entry_of_letter(int letter) {
+  if (letter == 0) return nullptr;
   for (const option_entry &entry : option_table)
-    if (letter != 0 && entry.letter == letter) return &entry;
+    if (entry.letter == letter) return &entry;
   return nullptr;
 }
 
@@ -241,7 +242,7 @@ std::string refusal(char *const *argv, int option) {
 
 // The options as given, each set from its table entry.
 bool read_options(const std::vector<std::string> &args, cli_options &options, std::string &error) {
-  std::string letters;
+  std::string letters = ":";   // a missing value is told apart from an unknown letter
   std::vector<option> long_options;
   for (int i = 0; i < option_count; ++i) {
     const option_entry &entry = option_table[i];
@@ -262,7 +263,7 @@ bool read_options(const std::vector<std::string> &args, cli_options &options, st
   optind = 0;   // from the start, all of its state anew
   opterr = 0;   // its messages would go to stderr, not to our stream
   int code;
-  while ((code = getopt_long(argc, argv.data(), (":" + letters).c_str(), long_options.data(), nullptr)) != -1) {
+  while ((code = getopt_long(argc, argv.data(), letters.c_str(), long_options.data(), nullptr)) != -1) {
     if (code == '?' || code == ':') {
       error = refusal(argv.data(), optopt);
       return false;
