@@ -1,10 +1,13 @@
 #include "cli/cli_options.h"
 
+#include <getopt.h>
+
 const char quenby_toc_usage[] =
     "Usage: quenby-toc [OPTIONS] FILE...\n"
     "Create or remake the table of contents of each HTML FILE in place.\n"
     "\n"
-    "  -o, --output DEST       write the result to DEST (one FILE only)\n"
+    "  -o, --output DEST       write the result to DEST (one FILE only; \"-\" for\n"
+    "                          standard output)\n"
     "  -c, --check             write nothing; exit 1 when a FILE would change\n"
     "      --diff              as --check, and print the changes as a unified diff\n"
     "  -N, --number            number the headings and their entries: 1., 1.1., ...\n"
@@ -16,7 +19,8 @@ const char quenby_toc_usage[] =
     "      --names stamp|slug  new anchor names from the stamp (default), or\n"
     "                          readable ones from the heading's text\n"
     "      --skip-class NAME   leave out headings of class NAME (repeatable)\n"
-    "  -s, --style NAME|FILE   classic (default), html5, ol, details, or a style file\n"
+    "  -s, --style NAME|FILE   classic (default), html5, ol, details, or a style\n"
+    "                          file\n"
     "      --index OUT.html    also make (or remake) OUT.html, a contents page that\n"
     "                          lists every FILE with its TOC entries (runs without\n"
     "                          --index leave such a page as it is)\n"
@@ -27,8 +31,10 @@ const char quenby_toc_usage[] =
     "                          when set, else now)\n"
     "  -r, --recursive         a FILE that is a folder stands for every .htm, .html\n"
     "                          and .shtml file below it\n"
-    "      --include GLOB      only files below a folder that match GLOB (repeatable)\n"
-    "      --exclude GLOB      leave out files and folders that match GLOB (repeatable)\n"
+    "      --include GLOB      only files below a folder that match GLOB\n"
+    "                          (repeatable)\n"
+    "      --exclude GLOB      leave out files and folders that match GLOB\n"
+    "                          (repeatable)\n"
     "  -j, --jobs N            files processed at once (default: one per processor)\n"
     "      --max-size BYTES    refuse pages larger than BYTES (default 67108864,\n"
     "                          64 MiB; at most 1073741824)\n"
@@ -45,9 +51,11 @@ const char quenby_toc_usage[] =
     "The comment may carry settings for its page, which the options above win\n"
     "over: <!-- toc levels=2-3 style=details anchors=id names=slug skip-class=notoc\n"
     "number=yes -->\n"
-    "Exit status: 0 all done, 1 a FILE failed (or would change with --check or\n"
-    "--diff), 2 bad usage or a bad style file, 128+N stopped by signal N (130 for\n"
-    "Ctrl-C), its temporary files removed.\n";
+    "Long options may be shortened to any prefix that names one option.\n"
+    "Exit status: 0 nothing to report; 1 a FILE would change (--check, --diff)\n"
+    "or --check-links found something; 2 trouble: bad usage, a bad style, or a\n"
+    "FILE that could not be read, made or written; 128+N stopped by signal N\n"
+    "(130 for Ctrl-C), its temporary files removed.\n";
 
 const char quenby_toc_version[] = "quenby-toc (KRYN Quenby) 1.0\n";
 
@@ -65,24 +73,70 @@ bool parse_stamp(const std::string &text, int32_t &stamp) {
 
 namespace {
 
-// An option that takes a value: from "--name=value", from the rest of a short
-// cluster ("-oDEST"), or from the next argument.
-bool take_value(const std::vector<std::string> &args, size_t &i, const std::string &inline_value,
-                bool has_inline, const std::string &option, std::string &value,
-                std::string &error) {
-  if (has_inline) {
-    value = inline_value;
-    return true;
-  }
-  if (i + 1 >= args.size()) {
-    error = "option " + option + " needs a value";
-    return false;
-  }
-  value = args[++i];
+using option_setter = bool (*)(cli_options &options, const std::string &value, std::string &error);
+
+// One option of the command line: its long name, its letter (0 for none),
+// whether it takes a value, and what it sets.
+struct option_entry {
+  const char *name;
+  char letter;
+  bool takes_value;
+  option_setter set;
+};
+
+template <bool cli_options::*flag>
+bool set_flag(cli_options &options, const std::string &, std::string &) {
+  options.*flag = true;
   return true;
 }
 
-bool set_stamp(const std::string &value, cli_options &options, std::string &error) {
+bool set_number(cli_options &options, const std::string &, std::string &error) {
+  return set_toc_choice(options.choices, "number", "yes", error);
+}
+
+// The options that choose how the TOC is made are also settings of a page,
+// read by the same code under the same names.
+template <const char *key>
+bool set_choice(cli_options &options, const std::string &value, std::string &error) {
+  if (set_toc_choice(options.choices, key, value, error)) return true;
+  error = std::string("--") + key + ": " + error;
+  return false;
+}
+constexpr char levels_key[] = "levels", anchors_key[] = "anchors", names_key[] = "names",
+               skip_class_key[] = "skip-class", style_key[] = "style";
+
+// A whole number from 1 to largest, or -1.
+int64_t count_from(const std::string &value, int64_t largest) {
+  int64_t count = value.empty() ? -1 : 0;
+  for (char c : value) {
+    if (c < '0' || c > '9' || count > largest) return -1;
+    count = count * 10 + (c - '0');
+  }
+  return count >= 1 && count <= largest ? count : -1;
+}
+
+bool set_jobs(cli_options &options, const std::string &value, std::string &error) {
+  const int64_t jobs = count_from(value, 1024);
+  if (jobs < 0) {
+    error = "--jobs needs a number of files from 1 to 1024, not '" + value + "'";
+    return false;
+  }
+  options.jobs = static_cast<int>(jobs);
+  return true;
+}
+
+bool set_max_size(cli_options &options, const std::string &value, std::string &error) {
+  constexpr int64_t largest = 1073741824;
+  const int64_t size = count_from(value, largest);
+  if (size < 0) {
+    error = "--max-size needs a number of bytes from 1 to " + std::to_string(largest) + ", not '" + value + "'";
+    return false;
+  }
+  options.max_size = static_cast<int32_t>(size);
+  return true;
+}
+
+bool set_stamp(cli_options &options, const std::string &value, std::string &error) {
   if (!parse_stamp(value, options.stamp)) {
     error = "--stamp needs whole seconds from 0 to 2147483647, not '" + value + "'";
     return false;
@@ -91,44 +145,9 @@ bool set_stamp(const std::string &value, cli_options &options, std::string &erro
   return true;
 }
 
-bool set_jobs(const std::string &value, cli_options &options, std::string &error) {
-  int jobs = 0;
-  for (char c : value) {
-    if (c < '0' || c > '9' || jobs > 1000) {
-      jobs = 0;
-      break;
-    }
-    jobs = jobs * 10 + (c - '0');
-  }
-  if (jobs < 1 || jobs > 1024) {
-    error = "--jobs needs a number of files from 1 to 1024, not '" + value + "'";
-    return false;
-  }
-  options.jobs = jobs;
-  return true;
-}
-
-bool set_max_size(const std::string &value, cli_options &options, std::string &error) {
-  constexpr int64_t largest = 1073741824;
-  int64_t size = value.empty() ? -1 : 0;
-  for (char c : value) {
-    if (c < '0' || c > '9' || size > largest) {
-      size = -1;
-      break;
-    }
-    size = size * 10 + (c - '0');
-  }
-  if (size < 1 || size > largest) {
-    error = "--max-size needs a number of bytes from 1 to " + std::to_string(largest) + ", not '" + value + "'";
-    return false;
-  }
-  options.max_size = static_cast<int32_t>(size);
-  return true;
-}
-
-bool set_output(const std::string &value, cli_options &options, std::string &error) {
+bool set_output(cli_options &options, const std::string &value, std::string &error) {
   if (value.empty()) {
-    error = "--output needs a file name";
+    error = "--output needs a file name (\"-\" for standard output)";
     return false;
   }
   options.output = value;
@@ -136,142 +155,128 @@ bool set_output(const std::string &value, cli_options &options, std::string &err
   return true;
 }
 
-// The options that choose how the TOC is made: also settings of a page.
-bool is_choice(const std::string &name) {
-  return name == "--levels" || name == "--anchors" || name == "--names" ||
-         name == "--skip-class" || name == "--style";
-}
-
-bool set_choice(const std::string &key, const std::string &value, cli_options &options,
-                std::string &error) {
-  if (set_toc_choice(options.choices, key, value, error)) return true;
-  error = "--" + key + ": " + error;
-  return false;
-}
-
-}  // namespace
-
-bool parse_cli_options(const std::vector<std::string> &args, cli_options &options,
-                       std::string &error) {
-  options = cli_options();
-  bool only_files = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string &arg = args[i];
-    if (only_files || arg == "-" || arg.empty() || arg[0] != '-') {
-      options.files.push_back(arg);
-      continue;
-    }
-    if (arg == "--") {
-      only_files = true;
-      continue;
-    }
-    if (arg.compare(0, 2, "--") == 0) {
-      size_t eq = arg.find('=');
-      std::string name = arg.substr(0, eq);
-      bool has_inline = eq != std::string::npos;
-      std::string inline_value = has_inline ? arg.substr(eq + 1) : std::string();
-      std::string value;
-      if (name == "--output") {
-        if (!take_value(args, i, inline_value, has_inline, name, value, error) ||
-            !set_output(value, options, error))
-          return false;
-      } else if (name == "--stamp") {
-        if (!take_value(args, i, inline_value, has_inline, name, value, error) ||
-            !set_stamp(value, options, error))
-          return false;
-      } else if (name == "--jobs") {
-        if (!take_value(args, i, inline_value, has_inline, name, value, error) ||
-            !set_jobs(value, options, error))
-          return false;
-      } else if (name == "--max-size") {
-        if (!take_value(args, i, inline_value, has_inline, name, value, error) ||
-            !set_max_size(value, options, error))
-          return false;
-      } else if (name == "--include" || name == "--exclude") {
-        if (!take_value(args, i, inline_value, has_inline, name, value, error)) return false;
-        (name == "--include" ? options.include : options.exclude).push_back(value);
-      } else if (name == "--index") {
-        if (!take_value(args, i, inline_value, has_inline, name, value, error)) return false;
-        if (value.empty() || value == "-") {
-          error = "--index needs a file name";
-          return false;
-        }
-        options.index = value;
-      } else if (is_choice(name)) {
-        if (!take_value(args, i, inline_value, has_inline, name, value, error) ||
-            !set_choice(name.substr(2), value, options, error))
-          return false;
-      } else if (has_inline) {
-        error = "option " + name + " takes no value";
-        return false;
-      } else if (name == "--check") {
-        options.check = true;
-      } else if (name == "--diff") {
-        options.diff = true;
-      } else if (name == "--remove") {
-        options.remove = true;
-      } else if (name == "--number") {
-        set_toc_choice(options.choices, "number", "yes", error);
-      } else if (name == "--check-links") {
-        options.check_links = true;
-      } else if (name == "--quiet") {
-        options.quiet = true;
-      } else if (name == "--recursive") {
-        options.recursive = true;
-      } else if (name == "--help") {
-        options.help = true;
-      } else if (name == "--version") {
-        options.version = true;
-      } else {
-        error = "unknown option " + name;
-        return false;
-      }
-      continue;
-    }
-    // A cluster of short options: -cq, -o DEST, -oDEST.
-    for (size_t k = 1; k < arg.size(); ++k) {
-      char c = arg[k];
-      if (c == 'c') {
-        options.check = true;
-      } else if (c == 'q') {
-        options.quiet = true;
-      } else if (c == 'R') {
-        options.remove = true;
-      } else if (c == 'N') {
-        set_toc_choice(options.choices, "number", "yes", error);
-      } else if (c == 'r') {
-        options.recursive = true;
-      } else if (c == 'j') {
-        std::string rest = arg.substr(k + 1);
-        std::string value;
-        if (!take_value(args, i, rest, !rest.empty(), "-j", value, error) ||
-            !set_jobs(value, options, error))
-          return false;
-        break;
-      } else if (c == 'h') {
-        options.help = true;
-      } else if (c == 'V') {
-        options.version = true;
-      } else if (c == 's') {
-        std::string rest = arg.substr(k + 1);
-        std::string value;
-        if (!take_value(args, i, rest, !rest.empty(), "-s", value, error) ||
-            !set_choice("style", value, options, error))
-          return false;
-        break;
-      } else if (c == 'o') {
-        std::string rest = arg.substr(k + 1);
-        std::string value;
-        if (!take_value(args, i, rest, !rest.empty(), "-o", value, error) ||
-            !set_output(value, options, error))
-          return false;
-        break;
-      } else {
-        error = std::string("unknown option -") + c;
-        return false;
-      }
-    }
+bool set_index(cli_options &options, const std::string &value, std::string &error) {
+  if (value.empty() || value == "-") {
+    error = "--index needs a file name";
+    return false;
   }
+  options.index = value;
+  return true;
+}
+
+bool add_include(cli_options &options, const std::string &value, std::string &) {
+  options.include.push_back(value);
+  return true;
+}
+
+bool add_exclude(cli_options &options, const std::string &value, std::string &) {
+  options.exclude.push_back(value);
+  return true;
+}
+
+const option_entry option_table[] = {
+    {"output", 'o', true, set_output},
+    {"check", 'c', false, set_flag<&cli_options::check>},
+    {"diff", 0, false, set_flag<&cli_options::diff>},
+    {"number", 'N', false, set_number},
+    {"remove", 'R', false, set_flag<&cli_options::remove>},
+    {"levels", 0, true, set_choice<levels_key>},
+    {"anchors", 0, true, set_choice<anchors_key>},
+    {"names", 0, true, set_choice<names_key>},
+    {"skip-class", 0, true, set_choice<skip_class_key>},
+    {"style", 's', true, set_choice<style_key>},
+    {"index", 0, true, set_index},
+    {"check-links", 0, false, set_flag<&cli_options::check_links>},
+    {"stamp", 0, true, set_stamp},
+    {"recursive", 'r', false, set_flag<&cli_options::recursive>},
+    {"include", 0, true, add_include},
+    {"exclude", 0, true, add_exclude},
+    {"jobs", 'j', true, set_jobs},
+    {"max-size", 0, true, set_max_size},
+    {"quiet", 'q', false, set_flag<&cli_options::quiet>},
+    {"help", 'h', false, set_flag<&cli_options::help>},
+    {"version", 'V', false, set_flag<&cli_options::version>},
+};
+constexpr int option_count = sizeof option_table / sizeof option_table[0];
+// getopt_long reports a long option by its entry's number above this, so
+// that options without a letter have a code of their own.
+constexpr int long_code = 256;
+
+const option_entry *entry_of_letter(int letter) {
+  if (letter == 0) return nullptr;
+  for (const option_entry &entry : option_table)
+    if (entry.letter == letter) return &entry;
+  return nullptr;
+}
+
+const option_entry *entry_of_code(int code) {
+  if (code >= long_code && code < long_code + option_count) return &option_table[code - long_code];
+  return entry_of_letter(code);
+}
+
+// What getopt_long refused, said as one line. It tells which option it was
+// (a letter, a long option's code, or 0 for a long name it does not know)
+// and leaves a long option's argument just before optind.
+std::string refusal(char *const *argv, int option) {
+  const option_entry *entry = entry_of_code(option);
+  if (option != 0 && option < long_code) {
+    const std::string shown = std::string("-") + static_cast<char>(option);
+    if (entry && entry->takes_value) return "option '" + shown + "' needs a value";
+    return "unknown option '" + shown + "'";
+  }
+  const std::string argument = argv[optind - 1];
+  const std::string name = argument.substr(2, argument.find('=') - 2);
+  if (entry) {
+    if (entry->takes_value) return "option '--" + std::string(entry->name) + "' needs a value";
+    return "option '--" + std::string(entry->name) + "' takes no value";
+  }
+  std::string candidates;
+  int matches = 0;
+  for (const option_entry &candidate : option_table)
+    if (std::string(candidate.name).compare(0, name.size(), name) == 0) {
+      candidates += std::string(matches++ ? ", " : "") + "--" + candidate.name;
+    }
+  if (matches > 1) return "option '--" + name + "' is ambiguous: " + candidates;
+  return "unknown option '" + argument + "'";
+}
+
+// The options as given, each set from its table entry.
+bool read_options(const std::vector<std::string> &args, cli_options &options, std::string &error) {
+  std::string letters = ":";   // a missing value is told apart from an unknown letter
+  std::vector<option> long_options;
+  for (int i = 0; i < option_count; ++i) {
+    const option_entry &entry = option_table[i];
+    if (entry.letter) letters += std::string(1, entry.letter) + (entry.takes_value ? ":" : "");
+    long_options.push_back({entry.name, entry.takes_value ? required_argument : no_argument, nullptr,
+                            long_code + i});
+  }
+  long_options.push_back({nullptr, 0, nullptr, 0});
+
+  // getopt_long takes the arguments as argv, which it reorders.
+  std::vector<std::string> words = args;
+  words.insert(words.begin(), "quenby-toc");
+  std::vector<char *> argv;
+  for (std::string &word : words) argv.push_back(&word[0]);
+  argv.push_back(nullptr);
+  const int argc = static_cast<int>(argv.size() - 1);
+
+  optind = 0;   // from the start, all of its state anew
+  opterr = 0;   // its messages would go to stderr, not to our stream
+  int code;
+  while ((code = getopt_long(argc, argv.data(), letters.c_str(), long_options.data(), nullptr)) != -1) {
+    if (code == '?' || code == ':') {
+      error = refusal(argv.data(), optopt);
+      return false;
+    }
+    const option_entry *entry = entry_of_code(code);
+    if (!entry->set(options, optarg ? optarg : "", error)) return false;
+  }
+  options.files.assign(argv.begin() + optind, argv.end() - 1);
+  return true;
+}
+
+// The options together: what each one alone could not tell.
+bool validate_options(const cli_options &options, std::string &error) {
   if (options.help || options.version) return true;
   if (options.files.empty()) {
     error = "no FILE given";
@@ -308,4 +313,12 @@ bool parse_cli_options(const std::vector<std::string> &args, cli_options &option
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool parse_cli_options(const std::vector<std::string> &args, cli_options &options,
+                       std::string &error) {
+  options = cli_options();
+  return read_options(args, options, error) && validate_options(options, error);
 }

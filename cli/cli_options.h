@@ -9,6 +9,7 @@ struct cli_options {
   std::vector<std::string> files;
   std::string output;          // -o DEST; empty: each FILE in place
   bool has_output = false;
+  bool writes_standard_output() const { return has_output && output == "-"; }   // -o -
   bool check = false;
   bool diff = false;           // as check, and print what would change
   bool remove = false;         // take out what the tool inserted

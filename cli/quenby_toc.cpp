@@ -11,6 +11,7 @@
 #include "cli/cli_options.h"
 #include "cli/file_bytes.h"
 #include "cli/file_selection.h"
+#include "cli/page_kind.h"
 #include "cli/parallel_files.h"
 #include "cli/printable_line.h"
 #include "cli/run_display.h"
@@ -188,7 +189,8 @@ void report_change(const std::string &before, const std::string &after, const st
     note(outcome, name + ": would change");
 }
 
-// One clear line for a FILE that cannot be a source, before anything is read.
+// One clear line for a FILE that cannot be a source, before the engine reads
+// it: missing, no regular file, too large, unreadable, or no HTML page.
 bool usable_source(const std::string &file, int32_t max_size, file_outcome &outcome) {
   outcome.kind = file_outcome::failed;
   std::error_code ec;
@@ -215,7 +217,21 @@ bool usable_source(const std::string &file, int32_t max_size, file_outcome &outc
     note(outcome, file + ": can't be read: " + std::strerror(errno));
     return false;
   }
+  page_kind_scan kind;
+  char buffer[65536];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) kind.take(buffer, n);
+  const bool read_whole = !std::ferror(f);
+  const int read_error = errno;
   std::fclose(f);
+  if (!read_whole) {
+    note(outcome, file + ": can't be read: " + std::strerror(read_error));
+    return false;
+  }
+  if (!kind.is_html()) {
+    note(outcome, file + ": " + kind.why_not());
+    return false;
+  }
   outcome.kind = file_outcome::changed;
   outcome.bytes = ec ? 0 : static_cast<int64_t>(size);
   return true;
@@ -238,9 +254,15 @@ void process_standard_input(run_setup &setup, file_outcome &outcome) {
     case input_read::ok:
       break;
   }
+  page_kind_scan kind;
+  kind.take(input.data(), input.size());
+  if (!kind.is_html()) {
+    note(outcome, name + ": " + kind.why_not());
+    return;
+  }
   outcome.kind = file_outcome::changed;
   outcome.bytes = static_cast<int64_t>(input.size());
-  if (setup.options.has_output) {
+  if (setup.options.has_output && !setup.options.writes_standard_output()) {
     run_job("-", &input, &setup.options.output, nullptr, name, setup, outcome);
     return;
   }
@@ -256,7 +278,7 @@ void process_standard_input(run_setup &setup, file_outcome &outcome) {
 
 void process_file(const std::string &file, std::size_t index, run_setup &setup, file_outcome &outcome) {
   if (!usable_source(file, setup.options.max_size, outcome)) return;
-  if (setup.options.check || setup.options.diff) {
+  if (setup.options.check || setup.options.diff || setup.options.writes_standard_output()) {
     std::string before, after;
     if (!read_file_bytes(file, before)) {
       note(outcome, file + ": can't be read: " + std::strerror(errno));
@@ -264,7 +286,12 @@ void process_file(const std::string &file, std::size_t index, run_setup &setup, 
       return;
     }
     if (!run_job(file, &before, nullptr, &after, file, setup, outcome)) return;
-    report_change(before, after, file, setup, outcome);
+    if (!setup.options.writes_standard_output()) {
+      report_change(before, after, file, setup, outcome);
+      return;
+    }
+    if (after == before) outcome.kind = file_outcome::unchanged;
+    outcome.output = std::move(after);
     return;
   }
   const std::string &destination = setup.options.has_output ? setup.options.output : file;
@@ -285,10 +312,12 @@ int default_jobs() {
 // The files a run writes: each FILE in place, or DEST, and the contents page.
 std::vector<std::string> destinations_of(const std::vector<std::string> &files, const cli_options &options) {
   std::vector<std::string> destinations;
-  if (options.has_output) destinations.push_back(options.output);
-  else
+  if (options.has_output) {
+    if (!options.writes_standard_output()) destinations.push_back(options.output);
+  } else {
     for (const std::string &file : files)
       if (file != "-") destinations.push_back(file);
+  }
   if (!options.index.empty()) destinations.push_back(options.index);
   return destinations;
 }
@@ -301,10 +330,22 @@ bool folder_given(const cli_options &options) {
   return false;
 }
 
+// One line, so that the error does not scroll away under the help.
 int usage_error(cli_io &io, const std::string &error) {
   say(io, error);
-  std::fputs(quenby_toc_usage, io.err);
-  return CLI_USAGE;
+  std::fprintf(io.err, "Try '%s --help' for more information.\n", program);
+  return CLI_TROUBLE;
+}
+
+// A style given by name is one of ours or a file; a name that is neither is
+// most likely one of ours mistyped.
+bool known_style(const std::string &style) {
+  toc_style predefined;
+  toc_layout layout;
+  bool prefers_ids = false;
+  if (style.empty() || predefined_style(style, predefined, layout, prefers_ids)) return true;
+  std::error_code ec;
+  return fsys::exists(system_path(style), ec);
 }
 
 }  // namespace
@@ -335,11 +376,14 @@ int run_quenby_toc(const std::vector<std::string> &args, cli_io &io) {
   } else {
     setup.base.stamp = static_cast<int32_t>(static_cast<uint32_t>(unix_time_now()));
   }
+  if (!known_style(options.choices.style))
+    return usage_error(io, "unknown style '" + options.choices.style +
+                               "' (classic, html5, ol, details, or a style file)");
   // A style file is read once here, so that its errors stop the run before
   // any page is touched.
   if (!resolve_toc_options(options.choices, std::string(), setup.base, error)) {
     say(io, error);
-    return CLI_USAGE;
+    return CLI_TROUBLE;
   }
 
   size_t from_input = 0;
@@ -349,7 +393,7 @@ int run_quenby_toc(const std::vector<std::string> &args, cli_io &io) {
   if (!load_regex_library()) {
     say(io, std::string("can't load ") + regex_library_file +
                 " (it belongs beside the program or in its lib/quenby folder)");
-    return CLI_FAILED;
+    return CLI_TROUBLE;
   }
 
   std::vector<std::string> files, problems;
@@ -428,15 +472,15 @@ int run_quenby_toc(const std::vector<std::string> &args, cli_io &io) {
   run_in_parallel(run);
 
   int status = CLI_DONE;
-  if (!problems.empty() || totals.failed > 0 || totals.output_failed) status = CLI_FAILED;
-  // --check and --diff fail where a page would change.
-  if ((options.check || options.diff) && totals.changed > 0) status = CLI_FAILED;
+  // --check and --diff report a page that would change.
+  if ((options.check || options.diff) && totals.changed > 0) status = CLI_FOUND;
+  if (!problems.empty() || totals.failed > 0 || totals.output_failed) status = CLI_TROUBLE;
   std::size_t link_findings = 0;
   display.clear();   // the steps across pages speak on lines of their own
   if (site.wanted()) {
     const site_settings settings{&setup.base, &options.choices, options.check, options.diff,
                                  !problems.empty() || totals.failed > 0, options.max_size};
-    if (finish_site_run(files, site, settings, io, link_findings) != CLI_DONE) status = CLI_FAILED;
+    status = std::max(status, finish_site_run(files, site, settings, io, link_findings));
   }
   if (many && !options.quiet)
     display.summary(totals.changed, totals.unchanged, totals.failed,

@@ -17,10 +17,11 @@ struct cli_io {
   destination_batch::step_check batch_step_allowed = nullptr;
 };
 
+// The exit status as diff and grep have it; a stop by signal N exits 128+N.
 enum cli_exit : int {
-  CLI_DONE = 0,
-  CLI_FAILED = 1,   // a FILE failed, or would change under --check
-  CLI_USAGE = 2,
+  CLI_DONE = 0,      // nothing to report
+  CLI_FOUND = 1,     // a page would change (--check, --diff), or the link check found something
+  CLI_TROUBLE = 2,   // a usage error, a bad style, a page that could not be read, made or written
 };
 
 // args without the program name.

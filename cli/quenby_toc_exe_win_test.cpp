@@ -81,7 +81,7 @@ TEST_F(quenby_toc_exe, expands_wildcards_in_file_arguments) {
 
   // A pattern that matches nothing stays a name.
   done = run(L"--quiet none*.html");
-  EXPECT_EQ(done.exit_code, 1u);
+  EXPECT_EQ(done.exit_code, 2u);
   EXPECT_NE(done.output.find("none*.html: no such file"), std::string::npos) << done.output;
 }
 

@@ -69,7 +69,7 @@ TEST(quenby_toc_files, output_does_not_depend_on_the_number_of_jobs) {
           everything_of({"-r", "-j", jobs, "--stamp", "9", mode, folder.file("tree")}, pages);
       const std::string name = std::string(mode) + " -j " + jobs;
       if (std::string(jobs) == "1") {
-        EXPECT_NE(everything.find("status 1"), std::string::npos) << name;
+        EXPECT_NE(everything.find("status 2"), std::string::npos) << name;
         EXPECT_NE(everything.find("p3.html:1: "), std::string::npos) << everything;
       }
       // The folder's own name differs from run to run.
@@ -92,12 +92,12 @@ TEST(quenby_toc_files, progress_and_summary) {
   EXPECT_EQ(quiet.run({"-r", "-q", "--stamp", "9", "--exclude", "p3.html", "--exclude", "p10.html", tree}), 0);
   EXPECT_EQ(quiet.errors(), "");
   cli_run counts;
-  EXPECT_EQ(counts.run({"-r", "--check", "--stamp", "9", tree}), 1);
+  EXPECT_EQ(counts.run({"-r", "--check", "--stamp", "9", tree}), 2);
   EXPECT_EQ(counts.errors().substr(counts.errors().rfind("quenby-toc: ")),
             "quenby-toc: 0 would change, 10 up to date, 2 failed\n");
   cli_run on_terminal;
   on_terminal.io.err_is_terminal = true;
-  EXPECT_EQ(on_terminal.run({"-r", "--stamp", "9", tree}), 1);
+  EXPECT_EQ(on_terminal.run({"-r", "--stamp", "9", tree}), 2);
   const std::string shown = on_terminal.errors();
   EXPECT_NE(shown.find("\rquenby-toc: 12 of 12 files, "), std::string::npos) << shown;
   EXPECT_NE(shown.find(" MB/s"), std::string::npos) << shown;
@@ -127,14 +127,14 @@ TEST(quenby_toc_files, a_page_whose_flush_fails_is_named_and_stays_old) {
   const std::vector<std::string> pages = make_tree(folder, 12), done = make_tree(undisturbed, 12);
   std::vector<std::string> before;
   for (const std::string &p : pages) before.push_back(read_file(p));
-  EXPECT_EQ(cli_run().run({"-r", "-q", "--stamp", "9", undisturbed.file("tree")}), 1);
+  EXPECT_EQ(cli_run().run({"-r", "-q", "--stamp", "9", undisturbed.file("tree")}), 2);
   size_t failing = 0;   // a page the run changes
   while (failing < pages.size() && read_file(done[failing]) == before[failing]) ++failing;
   ASSERT_LT(failing, pages.size());
   failing_page = pages[failing];
   cli_run r;
   r.io.batch_step_allowed = fail_one_flush;
-  EXPECT_EQ(r.run({"-r", "-q", "--stamp", "9", folder.file("tree")}), 1);
+  EXPECT_EQ(r.run({"-r", "-q", "--stamp", "9", folder.file("tree")}), 2);
   const std::string wrong_setting = ":1: levels must be FROM-TO or one level, from 1 to 9, the lower first: "
                                     "'9-1' in the TOC comment\n";
   // In the order of the paths, whichever is first.
@@ -235,7 +235,7 @@ TEST(quenby_toc_files, a_stopped_runs_complete_copy_is_finished_before_the_page_
   ASSERT_TRUE(write_file(copy, whole));
   fs_fail_writes_after(0);
   cli_run refused;
-  EXPECT_EQ(refused.run({"-r", "-q", "--stamp", "9", folder.file("")}), 1);
+  EXPECT_EQ(refused.run({"-r", "-q", "--stamp", "9", folder.file("")}), 2);
   fs_restore_hooks();
   const std::string said = "quenby-toc: " + page + ": a run that was stopped left its complete new text in " +
                            copy + ", which could not be written into it";
@@ -267,7 +267,7 @@ TEST(quenby_toc_files, a_page_changed_during_the_run_is_left_as_it_is_now) {
   const std::string before = read_file(pages[0]);
   cli_run r;
   r.io.batch_step_allowed = change_the_page;
-  EXPECT_EQ(r.run({"-q", "--stamp", "9", pages[0], pages[1]}), 1);
+  EXPECT_EQ(r.run({"-q", "--stamp", "9", pages[0], pages[1]}), 2);
   EXPECT_EQ(r.errors(), "quenby-toc: Can't write file: " + pages[0] +
                             " (it changed while it was being made; it is left as it is now)\n");
   EXPECT_TRUE(read_file(pages[0]) == before + "<p>added meanwhile</p>");
@@ -280,7 +280,7 @@ TEST(quenby_toc_files, control_characters_in_names_are_written_escaped) {
   scratch_folder folder;
   const std::string forged = folder.file("x\nquenby-toc: 0 changed, 0 unchanged, 0 failed\x1b[2K.html");
   cli_run r;
-  EXPECT_EQ(r.run({forged}), 1);
+  EXPECT_EQ(r.run({forged}), 2);
   EXPECT_EQ(r.errors(), "quenby-toc: " + folder.file("x\\nquenby-toc: 0 changed, 0 unchanged, 0 failed\\x1b[2K.html") +
                             ": no such file\n");
 }

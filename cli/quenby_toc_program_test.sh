@@ -23,6 +23,10 @@ for option in --check --diff --levels --anchors --names --skip-class --style --n
 done
 check "no FILE is bad usage" test "$(status_of "$program")" = 2
 check "unknown option is bad usage" test "$(status_of "$program" --nope a)" = 2
+err=$("$program" --nope=1 a 2>&1)
+check "usage error is one line and a hint" test "$err" = "quenby-toc: unknown option '--nope=1'
+Try 'quenby-toc --help' for more information."
+check "a unique prefix is the option" sh -c "'$program' --vers | grep -q quenby-toc"
 
 SOURCE_DATE_EPOCH=42 "$program" - < "$work/a.html" > "$work/piped.html"
 check "stdin to stdout" grep -q 'kryn_link_1_42' "$work/piped.html"
@@ -32,12 +36,15 @@ check "options through a pipe" grep -q '<h1 id="intro" data-kryn-toc>Intro</h1>'
 
 "$program" --stamp 42 "$work/b.html"
 check "in place equals piped" cmp -s "$work/b.html" "$work/piped.html"
+"$program" --stamp 42 -o - "$work/a.html" > "$work/dash.html"
+check "-o - writes standard output" cmp -s "$work/dash.html" "$work/piped.html"
+check "-o - leaves the FILE" cmp -s "$work/a.html" "$work/original.html"
 check "check of a done file exits 0" test "$(status_of "$program" -c "$work/b.html")" = 0
 check "check of a fresh file exits 1" test "$(status_of "$program" -c "$work/a.html")" = 1
-check "missing file exits 1" test "$(status_of "$program" "$work/none.html" "$work/b.html")" = 1
+check "missing file exits 2" test "$(status_of "$program" "$work/none.html" "$work/b.html")" = 2
 err=$("$program" "$work/none.html" 2>&1)
 check "missing file is one line" test "$err" = "quenby-toc: $work/none.html: no such file"
-check "directory exits 1" test "$(status_of "$program" "$work")" = 1
+check "directory exits 2" test "$(status_of "$program" "$work")" = 2
 
 # An installation works without the build tree: the program finds its library.
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
@@ -50,7 +57,7 @@ check "installed program gives the same bytes" cmp -s "$work/c.html" "$work/pipe
 
 # Without its library the program refuses to run.
 cp "$program" "$work/alone"
-check "no library, exit 1" test "$(status_of "$work/alone" "$work/a.html")" = 1
+check "no library, exit 2" test "$(status_of "$work/alone" "$work/a.html")" = 2
 check "no library, says so" sh -c "'$work/alone' '$work/a.html' 2>&1 | grep -q kr_px_regex"
 check "no library, file untouched" cmp -s "$work/a.html" "$work/original.html"
 

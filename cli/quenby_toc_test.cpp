@@ -42,24 +42,34 @@ TEST_F(quenby_toc_test, help_version_and_usage_errors) {
   {
     cli_run r;
     EXPECT_EQ(r.run({"--help"}), 0);
-    EXPECT_EQ(r.output().rfind("Usage: quenby-toc [OPTIONS] FILE...", 0), 0u);
+    const std::string help = r.output();
+    EXPECT_EQ(help.rfind("Usage: quenby-toc [OPTIONS] FILE...", 0), 0u);
     EXPECT_EQ(r.errors(), "");
+    for (size_t from = 0, end; (end = help.find('\n', from)) != std::string::npos; from = end + 1)
+      EXPECT_LT(end - from, 80u) << help.substr(from, end - from);
   }
   {
     cli_run r;
     EXPECT_EQ(r.run({"-V"}), 0);
     EXPECT_NE(r.output().find("1.0"), std::string::npos);
   }
-  for (const std::vector<std::string> &args :
-       {std::vector<std::string>{}, {"--bogus", "a.html"}, {"-o", "x", "a", "b"},
-        {"--stamp", "soon", "a"}, {"-", "-"}}) {
+  // A usage error is one line and a hint, so that it does not scroll away.
+  const std::string a = folder.file("a.html");
+  ASSERT_TRUE(write_file(a, page));
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{}, "no FILE given"},
+      {{"--bogus=1", a}, "unknown option '--bogus=1'"},
+      {{"--stamp", "soon", a}, "--stamp needs whole seconds from 0 to 2147483647, not 'soon'"},
+      {{"-", "-"}, "standard input (\"-\") can be read only once"},
+      {{"-s", "HTML5", a}, "unknown style 'HTML5' (classic, html5, ol, details, or a style file)"},
+  };
+  for (const auto &c : cases) {
     cli_run r;
-    EXPECT_EQ(r.run(args), 2);
-    std::string errors = r.errors();
-    EXPECT_EQ(errors.rfind("quenby-toc: ", 0), 0u) << errors;
-    EXPECT_NE(errors.find("Usage: quenby-toc"), std::string::npos);
+    EXPECT_EQ(r.run(c.first), 2);
+    EXPECT_EQ(r.errors(), "quenby-toc: " + c.second + "\nTry 'quenby-toc --help' for more information.\n");
     EXPECT_EQ(r.output(), "");
   }
+  EXPECT_EQ(read_file(a), page);
 }
 
 TEST_F(quenby_toc_test, in_place_and_to_an_output_file) {
@@ -109,9 +119,68 @@ TEST_F(quenby_toc_test, standard_input_to_standard_output) {
   EXPECT_EQ(read_file(folder.file("o.html")), with_toc("9"));
   EXPECT_EQ(r2.output(), "");
 
-  cli_run empty("");
-  EXPECT_EQ(empty.run({"-"}), 0);
-  EXPECT_EQ(empty.output(), "");
+  // -o - is standard output too, for a FILE as well; the FILE stays.
+  cli_run dash(page);
+  EXPECT_EQ(dash.run({"--stamp", "9", "--output=-", "-"}), 0);
+  EXPECT_EQ(dash.output(), with_toc("9"));
+  const std::string a = folder.file("a.html");
+  ASSERT_TRUE(write_file(a, page));
+  cli_run file_out;
+  EXPECT_EQ(file_out.run({"--stamp", "9", "-o", "-", a}), 0);
+  EXPECT_EQ(file_out.output(), with_toc("9"));
+  EXPECT_EQ(file_out.errors(), "");
+  EXPECT_EQ(read_file(a), page);
+  EXPECT_EQ(read_file("-"), "<missing>");   // no file named "-" in the working folder
+}
+
+// A binary file or a text without a tag gets no TOC: it is named, counted as
+// failed and left as it is, while the other pages are done.
+TEST_F(quenby_toc_test, what_is_no_html_page_is_refused) {
+  const std::string good = folder.file("good.html");
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {std::string("<html><body>\0<h1>x</h1>", 24), "it holds a NUL byte"},
+      {"# Notes\n\nx < y and 3<4 </\n", "no tag in it"},
+      {"", "no tag in it"},
+  };
+  for (const auto &c : cases) {
+    const std::string other = folder.file("other.txt");
+    ASSERT_TRUE(write_file(other, c.first));
+    ASSERT_TRUE(write_file(good, page));
+    cli_run r;
+    EXPECT_EQ(r.run({"--stamp", "2", other, good}), 2);
+    EXPECT_EQ(r.errors(), "quenby-toc: " + other + ": not an HTML page (" + c.second + ")\n"
+                          "quenby-toc: 1 changed, 0 unchanged, 1 failed\n");
+    EXPECT_EQ(read_file(other), c.first);
+    EXPECT_EQ(read_file(good), with_toc("2"));
+    cli_run piped(c.first);
+    EXPECT_EQ(piped.run({"-"}), 2);
+    EXPECT_EQ(piped.errors(), "quenby-toc: standard input: not an HTML page (" + c.second + ")\n");
+    EXPECT_EQ(piped.output(), "");
+  }
+  cli_run tag_only("</p>");
+  EXPECT_EQ(tag_only.run({"-"}), 0);
+}
+
+// 0 nothing to report, 1 something found, 2 trouble, which wins.
+TEST_F(quenby_toc_test, exit_status_as_diff_and_grep_have_it) {
+  const std::string fresh = folder.file("fresh.html"), done = folder.file("done.html");
+  ASSERT_TRUE(write_file(fresh, page));
+  ASSERT_TRUE(write_file(done, with_toc("1")));
+  const std::string missing = folder.file("missing.html");
+  const std::vector<std::pair<std::vector<std::string>, int>> cases = {
+      {{"--check", done}, 0},
+      {{"--diff", "-q", done}, 0},
+      {{"--check", done, fresh}, 1},
+      {{"--diff", fresh}, 1},
+      {{"--check", fresh, missing}, 2},
+      {{"--check", "--levels", "0", done}, 2},
+      {{"-o", folder.file("no/such/folder.html"), fresh}, 2},
+  };
+  for (const auto &c : cases) {
+    cli_run r;
+    EXPECT_EQ(r.run(c.first), c.second) << c.first[0] << " " << c.first.back() << ": " << r.errors();
+  }
+  EXPECT_EQ(read_file(fresh), page);
 }
 
 TEST_F(quenby_toc_test, several_files_go_on_after_a_failure) {
@@ -120,7 +189,7 @@ TEST_F(quenby_toc_test, several_files_go_on_after_a_failure) {
   ASSERT_TRUE(write_file(a, page));
   ASSERT_TRUE(write_file(b, page));
   cli_run r;
-  EXPECT_EQ(r.run({"--stamp", "3", a, missing, folder.file(""), b}), 1);
+  EXPECT_EQ(r.run({"--stamp", "3", a, missing, folder.file(""), b}), 2);
   EXPECT_EQ(read_file(a), with_toc("3"));
   EXPECT_EQ(read_file(b), with_toc("3"));
   std::string errors = r.errors();
@@ -150,19 +219,19 @@ TEST_F(quenby_toc_test, max_size_sets_the_largest_page_read) {
 
   const std::string limit = std::to_string(bytes.size() - 1);
   cli_run r;
-  EXPECT_EQ(r.run({"--max-size", limit, big}), 1);
+  EXPECT_EQ(r.run({"--max-size", limit, big}), 2);
   EXPECT_EQ(r.errors(), "quenby-toc: " + big + ": too large (" + std::to_string(bytes.size()) +
                             " bytes); pages of more than " + limit + " bytes are refused (see --max-size)\n");
   EXPECT_EQ(read_file(big), bytes);
   cli_run piped(bytes);
-  EXPECT_EQ(piped.run({"--max-size", limit, "-"}), 1);
+  EXPECT_EQ(piped.run({"--max-size", limit, "-"}), 2);
   EXPECT_NE(piped.errors().find("standard input: too large; pages of more than " + limit), std::string::npos);
   EXPECT_EQ(piped.output(), "");
 
   // Nor is a page written that the next run could not read.
   const std::string exact = std::to_string(bytes.size());
   cli_run grown;
-  EXPECT_EQ(grown.run({"--max-size", exact, big}), 1);
+  EXPECT_EQ(grown.run({"--max-size", exact, big}), 2);
   EXPECT_EQ(grown.errors().rfind("quenby-toc: Can't write file: " + big + " (its new text of ", 0), 0u);
   EXPECT_NE(grown.errors().find(" bytes would be too large to be read again: pages of " +
                                 std::to_string(bytes.size() + 1) + " bytes or more are refused)\n"),
@@ -175,7 +244,7 @@ TEST_F(quenby_toc_test, max_size_sets_the_largest_page_read) {
   ASSERT_TRUE(write_file(small, page));
   ASSERT_TRUE(write_file(contents, "<html><body>" + std::string(3000, ' ') + "</body></html>"));
   cli_run index;
-  EXPECT_EQ(index.run({"--max-size", "2000", "--index", contents, small}), 1);
+  EXPECT_EQ(index.run({"--max-size", "2000", "--index", contents, small}), 2);
   EXPECT_NE(index.errors().find(contents + ": too large; pages of 2001 bytes or more are refused"),
             std::string::npos)
       << index.errors();
@@ -227,21 +296,21 @@ TEST_F(quenby_toc_test, job_failures_are_one_line_each_and_leave_the_file) {
   ASSERT_TRUE(write_file(a, big_page));
   fs_fail_writes_after(1000);
   cli_run r;
-  EXPECT_EQ(r.run({a}), 1);
+  EXPECT_EQ(r.run({a}), 2);
   EXPECT_EQ(r.errors(), "quenby-toc: Can't write file: " + a + "\n");
   EXPECT_EQ(read_file(a), big_page);
   fs_restore_hooks();
 
   fs_fail_reads_after(20000);
   cli_run r2;
-  EXPECT_EQ(r2.run({a}), 1);
+  EXPECT_EQ(r2.run({a}), 2);
   EXPECT_EQ(r2.errors(), "quenby-toc: Can't read source file: " + a + "\n");
   EXPECT_EQ(read_file(a), big_page);
   EXPECT_EQ(folder.listing(), "a.html ");
   fs_restore_hooks();
 
   cli_run r3;
-  EXPECT_EQ(r3.run({"-o", folder.file("nowhere/out.html"), a}), 1);
+  EXPECT_EQ(r3.run({"-o", folder.file("nowhere/out.html"), a}), 2);
   // With the system's reason, in its own words.
   const std::string said = "quenby-toc: Can't open file for writing: " + folder.file("nowhere/out.html") + ": ";
   EXPECT_EQ(r3.errors().substr(0, said.size()), said);
@@ -257,7 +326,7 @@ TEST_F(quenby_toc_test, unreadable_file_is_one_clear_line) {
   ASSERT_TRUE(write_file(a, page));
   ASSERT_EQ(chmod(a.c_str(), 0), 0);
   cli_run r;
-  EXPECT_EQ(r.run({a}), 1);
+  EXPECT_EQ(r.run({a}), 2);
   EXPECT_EQ(r.errors(), "quenby-toc: " + a + ": can't be read: Permission denied\n");
   chmod(a.c_str(), 0644);
   EXPECT_EQ(read_file(a), page);
@@ -272,7 +341,7 @@ TEST_F(quenby_toc_test, options_that_are_wrong_stop_the_run_with_status_2) {
       {{"--levels", "3-1", a}, "--levels: levels must be FROM-TO"},
       {{"--anchors=names", a}, "--anchors: anchors must be name or id, not 'names'"},
       {{"--names", "pretty", a}, "--names: names must be stamp or slug"},
-      {{"-s", folder.file("none.txt"), a}, folder.file("none.txt") + ": can't read the style file"},
+      {{"-s", folder.file("none.txt"), a}, "unknown style '" + folder.file("none.txt") + "' (classic, html5"},
       {{"--style", style, a}, style + ":2: the value must stand in double quotes"},
       {{"--diff", "-o", "x", a}, "--diff writes nothing, so it takes no --output"},
       {{"-R", "-N", a}, "--remove takes the numbers out, so it takes no --number"},
@@ -306,7 +375,7 @@ TEST_F(quenby_toc_test, options_and_page_settings_reach_the_engine) {
   const std::string wrong = "<body>\r\n\r\n<!-- toc anchors=id colour=red -->\r\n<h1>A</h1>";
   ASSERT_TRUE(write_file(b, wrong));
   cli_run r2;
-  EXPECT_EQ(r2.run({b, a}), 1);
+  EXPECT_EQ(r2.run({b, a}), 2);
   EXPECT_EQ(r2.errors(), "quenby-toc: " + b + ":3: unknown setting 'colour' in the TOC comment\n"
                          "quenby-toc: 1 changed, 0 unchanged, 1 failed\n");
   EXPECT_EQ(read_file(b), wrong);

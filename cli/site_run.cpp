@@ -1,5 +1,6 @@
 #include "cli/site_run.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -76,21 +77,21 @@ int make_contents_page(const std::vector<std::string> &files, site_run &site,
     page_record *record = site.find(file);
     if (settings.pages_failed || !record || !record->done) {
       say(io, out + ": not made, since a page failed");
-      return CLI_FAILED;
+      return CLI_TROUBLE;
     }
     if (same_file(record->destination, out)) continue;   // the contents page lists the others
     sources.push_back({record->destination, record->title, std::move(record->entries)});
   }
   std::string before;
   bool exists = false;
-  if (!present_contents(out, before, exists, io)) return CLI_FAILED;
+  if (!present_contents(out, before, exists, io)) return CLI_TROUBLE;
 
   toc_tree contents;
   build_contents(out, sources, contents);
   std::string source;
   if (!prepare_contents_page(before, contents, source)) {
     say(io, out + ": can't be read as a page (too large)");
-    return CLI_FAILED;
+    return CLI_TROUBLE;
   }
   toc_job job;
   job.options = *settings.base;
@@ -105,27 +106,27 @@ int make_contents_page(const std::vector<std::string> &files, site_run &site,
   string_sink sink(made);
   if (make_toc_in_memory(source.data(), source.size(), sink, job) != 0) {
     say(io, message_line(job.message));
-    return CLI_FAILED;
+    return CLI_TROUBLE;
   }
   if (contents.first && made.find(toc_start_marker) == std::string::npos) {
     say(io, out + ": no place for the contents (a <!-- toc --> comment or a <body> tag "
                   "outside the old TOC block)");
     made.clear();   // nothing to check links in either
-    return CLI_FAILED;
+    return CLI_TROUBLE;
   }
   if (exists && made == before) return CLI_DONE;   // left as it is, its time too
   if (settings.diff) {
     const std::string diff = unified_diff(exists ? before : std::string(), made, out);
     std::fwrite(diff.data(), 1, diff.size(), io.out);
-    return CLI_FAILED;
+    return CLI_FOUND;
   }
   if (settings.check) {
     say(io, out + ": would change");
-    return CLI_FAILED;
+    return CLI_FOUND;
   }
   if (make_toc_in_memory_to_file(source.data(), source.size(), krval(out.c_str()), job) != 0) {
     say(io, message_line(job.message));
-    return CLI_FAILED;
+    return CLI_TROUBLE;
   }
   return CLI_DONE;
 }
@@ -157,7 +158,8 @@ int check_run_links(const std::vector<std::string> &files, site_run &site, const
   count = findings.size();
   for (const std::string &line : findings) std::fprintf(io.out, "%s\n", printable_line(line).c_str());
   std::fflush(io.out);
-  return findings.empty() && !unreadable ? CLI_DONE : CLI_FAILED;
+  if (unreadable) return CLI_TROUBLE;
+  return findings.empty() ? CLI_DONE : CLI_FOUND;
 }
 
 }  // namespace
@@ -181,7 +183,7 @@ int finish_site_run(const std::vector<std::string> &files, site_run &site,
     status = make_contents_page(files, site, settings, io, contents);
     contents_made = !contents.empty();
   }
-  if (site.checks_links() && check_run_links(files, site, contents_made ? &contents : nullptr, io, link_findings) != CLI_DONE)
-    status = CLI_FAILED;
+  if (site.checks_links())
+    status = std::max(status, check_run_links(files, site, contents_made ? &contents : nullptr, io, link_findings));
   return status;
 }

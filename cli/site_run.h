@@ -62,7 +62,8 @@ std::vector<std::string> without_contents_page(const std::vector<std::string> &f
                                                const std::string &contents_file);
 
 // The contents page, then the link check, over files in the run's order;
-// link_findings receives the number of the check's findings. CLI_DONE, or
-// CLI_FAILED after saying why.
+// link_findings receives the number of the check's findings. CLI_DONE;
+// CLI_FOUND where the contents page would change or a link is wrong;
+// CLI_TROUBLE where something could not be read or made, after saying why.
 int finish_site_run(const std::vector<std::string> &files, site_run &site,
                     const site_settings &settings, cli_io &io, std::size_t &link_findings);
