@@ -48,10 +48,10 @@ void html_toc::take_style(const toc_style &style) {
 // finds the same comments otherwise (html_toc_test holds the two equal) and
 // goes first, in one linear pass, so the pattern is never compiled for the
 // many comments of a page that cannot be a TOC comment.
-toc_comment_form html_toc::toc_comment_form_of(const xml_node *comment) const {
+toc_comment_form html_toc::form_of_comment(const xml_node *comment) const {
   const krtext &raw = comment->raw_text;
   // Read in place: terminating the text would copy a parsed node's bytes.
-  const toc_comment_form form = ::toc_comment_form_of(raw.text.bytes, raw.text_length(), settings_in_comments);
+  const toc_comment_form form = toc_comment_form_of(raw.text.bytes, raw.text_length(), settings_in_comments);
   if (form != toc_comment_form::plain) return form;
   return regex_match(toc_comment_pattern, REGEX_ICASE, raw.value()) == 0 ? form : toc_comment_form::none;
 }
@@ -129,7 +129,7 @@ void html_toc::look_at(xml_node *n, uint32_t place) {
       body_place = place;
     }
   } else if (is_comment(n)) {
-    const toc_comment_form form = insertion_node ? toc_comment_form::none : toc_comment_form_of(n);
+    const toc_comment_form form = insertion_node ? toc_comment_form::none : form_of_comment(n);
     if (form == toc_comment_form::plain) {
       insertion_node = n;
       toc_comment = n;

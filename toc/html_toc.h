@@ -107,7 +107,7 @@ private:
   bool heading_at(size_t place, heading_place &h) const;
   void look_at(xml_node *n, uint32_t place);
   void choose_insertion_node();
-  toc_comment_form toc_comment_form_of(const xml_node *comment) const;
+  toc_comment_form form_of_comment(const xml_node *comment) const;
   void take_settings_comment_after_lone_start();
   toc_node *anchor_heading(xml_node *heading, size_t &next_place);
   bool anchored_here(const heading_place &h) const;

@@ -157,8 +157,11 @@ TEST_F(html_toc_test, the_toc_comment_reader_finds_what_the_pattern_finds) {
     EXPECT_EQ(r->transform.toc_comment, r->transform.insertion_node) << comment;
     EXPECT_EQ(shape(r->tree.first), "1:B") << comment;
   }
-  for (const char *comment : {"<!-- toc levels=1 -->", "<!-- x <!-- toc levels=1 -->", "<!-- toc = -->"}) {
-    auto r = transform_text(std::string("<body><h1>A</h1>") + comment + "<h1>B</h1>");
+  // A NUL byte ends the text the pattern sees.
+  for (const std::string &comment : {std::string("<!-- toc levels=1 -->"), std::string("<!-- toc = -->"),
+                                    std::string("<!-- x <!-- toc levels=1 -->"),
+                                    std::string("<!-- \0 <!-- toc -->", 19)}) {
+    auto r = transform_text("<body><h1>A</h1>" + comment + "<h1>B</h1>");
     EXPECT_EQ(r->transform.insertion_node, r->transform.body_node) << comment;
   }
   const std::vector<std::string> pieces = {"<!--", "-->", "--", "<!", "<", ">", " ", "\t", "\r\n",

@@ -83,8 +83,8 @@ bool read_toc_comment_settings(const char *s, int32_t n, std::vector<toc_comment
     if (key_end == key_from || i >= end || s[i] != '=') {
       int32_t word_end = key_from;
       while (word_end < end && !is_blank(s[word_end])) ++word_end;
-      error = "expected KEY=VALUE, not '" + std::string(s + key_from, static_cast<size_t>(word_end - key_from)) +
-              "'";
+      const std::string word(s + key_from, static_cast<size_t>(word_end - key_from));
+      error = "expected KEY=VALUE, not '" + word + "'";
       line = key_line;
       return false;
     }

@@ -174,9 +174,11 @@ TEST_F(toc_options_test, bad_settings_in_a_page_name_its_line_and_write_nothing)
        "page.html:3: a style file named in a page must lie in the page's folder or below it: "
        "'/etc/passwd'\r\n"},
       {"<!-- toc here -->", "page.html:3: expected KEY=VALUE, not 'here' in the TOC comment\r\n"},
-      {"<!-- toc levels=2\r\n  style = -->", "page.html:4: style needs a name or a file in the TOC comment\r\n"},
+      {"<!-- toc levels=2\r\n  style = -->",
+       "page.html:4: style needs a name or a file in the TOC comment\r\n"},
       {"<!-- toc levels=2\n = 3 -->", "page.html:4: expected KEY=VALUE, not '=' in the TOC comment\r\n"},
-      {"<!-- toc levels=2\r\n\r\nlevels = 3 -->", "page.html:5: levels is given twice in the TOC comment\r\n"},
+      {"<!-- toc levels=2\r\n\r\nlevels = 3 -->",
+       "page.html:5: levels is given twice in the TOC comment\r\n"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.first);
