@@ -7,7 +7,7 @@
 #include "regex/regex_binding.h"
 #include "toc/anchor_slug.h"
 #include "toc/node_text.h"
-#include "toc/page_settings.h"
+#include "toc/toc_comment.h"
 
 using namespace toc_text;
 
@@ -39,24 +39,21 @@ void html_toc::take_style(const toc_style &style) {
   named_anchor_attributes = style.named_anchor_attributes;
 }
 
-// The pattern can only match where the letters t, o, c stand together, so
-// comments without them are passed over without compiling the pattern: a page
-// of many comments before its TOC comment stays linear and cheap.
-static bool may_hold_toc_word(const krtext &text) {
+// Which comment is a TOC comment is decided by the reader in toc_comment.h,
+// for both programs and for the settings quenby-toc reads. The pattern stays
+// the last word on a plain comment: it is this program's own record of the
+// rule, matched by the regex library the window loads at start, and it
+// matches the comment as a terminated string, so a comment with a NUL byte
+// before its "<!-- toc -->" is none, as it has always been. The reader
+// finds the same comments otherwise (html_toc_test holds the two equal) and
+// goes first, in one linear pass, so the pattern is never compiled for the
+// many comments of a page that cannot be a TOC comment.
+toc_comment_form html_toc::form_of_comment(const xml_node *comment) const {
+  const krtext &raw = comment->raw_text;
   // Read in place: terminating the text would copy a parsed node's bytes.
-  int32_t n = text.text_length();
-  const char *s = text.text.bytes;
-  for (int32_t i = 0; i + 2 < n; ++i)
-    if ((s[i] | 0x20) == 't' && (s[i + 1] | 0x20) == 'o' && (s[i + 2] | 0x20) == 'c')
-      return true;
-  return false;
-}
-
-bool html_toc::is_toc_comment(const xml_node *comment) const {
-  if (!may_hold_toc_word(comment->raw_text)) return false;
-  if (regex_match(toc_comment_pattern, REGEX_ICASE, comment->raw_text.value()) == 0) return true;
-  return settings_in_comments &&
-         is_settings_comment(comment->raw_text.c_str(), comment->raw_text.text_length());
+  const toc_comment_form form = toc_comment_form_of(raw.text.bytes, raw.text_length(), settings_in_comments);
+  if (form != toc_comment_form::plain) return form;
+  return regex_match(toc_comment_pattern, REGEX_ICASE, raw.value()) == 0 ? form : toc_comment_form::none;
 }
 
 // An h and a digit, the start tag of an element with content: a heading of
@@ -107,6 +104,7 @@ int32_t html_toc::find_places() {
   }
   const std::vector<xml_node *> &marks = places();
   for (size_t place = 0; place < marks.size(); ++place) look_at(marks[place], static_cast<uint32_t>(place));
+  take_settings_comment_after_lone_start();
   return 0;
 }
 
@@ -131,10 +129,25 @@ void html_toc::look_at(xml_node *n, uint32_t place) {
       body_place = place;
     }
   } else if (is_comment(n)) {
-    if (!insertion_node && is_toc_comment(n)) {
+    const toc_comment_form form = insertion_node ? toc_comment_form::none : form_of_comment(n);
+    if (form == toc_comment_form::plain) {
       insertion_node = n;
       toc_comment = n;
       toc_comment_place = place;
+    } else if (form == toc_comment_form::with_settings) {
+      // The old block's own comment begins with the word TOC: a comment
+      // with settings counts only outside the block, which is known once
+      // its end marker is found (or not found).
+      if (start_marker && !end_marker) {
+        if (!settings_comment_in_block) {
+          settings_comment_in_block = n;
+          settings_comment_in_block_place = place;
+        }
+      } else {
+        insertion_node = n;
+        toc_comment = n;
+        toc_comment_place = place;
+      }
     } else if (!start_marker && n->raw_text == toc_start_marker) {
       start_marker = n;
       start_marker_place = place;
@@ -142,8 +155,19 @@ void html_toc::look_at(xml_node *n, uint32_t place) {
       // The old block ends at the first end marker after its start: one
       // before it is the author's text, and stays with the rest of the page.
       end_marker = n;
+      settings_comment_in_block = nullptr;
     }
   }
+}
+
+// A comment with settings met after a start marker that no end marker
+// followed was the author's after all, and places the TOC unless a plain
+// TOC comment came before it.
+void html_toc::take_settings_comment_after_lone_start() {
+  if (!settings_comment_in_block || end_marker) return;
+  if (toc_comment && toc_comment_place < settings_comment_in_block_place) return;
+  insertion_node = toc_comment = settings_comment_in_block;
+  toc_comment_place = settings_comment_in_block_place;
 }
 
 // The node written just before n: the deepest last descendant of its previous

@@ -13,6 +13,7 @@
 #include <vector>
 #include "html/xml_node.h"
 #include "toc/name_set.h"
+#include "toc/toc_comment.h"
 #include "toc/toc_options.h"
 #include "toc/toc_tree.h"
 #include "value/krarr.h"
@@ -53,8 +54,9 @@ public:
   // with stamp 0. Not owned. The range and the anchor attributes are the
   // fields above.
   const toc_options *options = nullptr;
-  // TOC comments may carry settings after the word toc, as key=value words
-  // (quenby-toc's pages); off, only a comment holding the word alone counts.
+  // A comment whose first word is toc and more words follow is a TOC
+  // comment too, its settings read later (quenby-toc's pages; see
+  // toc_comment.h); off, only a comment holding the word alone counts.
   bool settings_in_comments = false;
 
   // What the first pass looks at, for the parser to list as it reads
@@ -105,7 +107,8 @@ private:
   bool heading_at(size_t place, heading_place &h) const;
   void look_at(xml_node *n, uint32_t place);
   void choose_insertion_node();
-  bool is_toc_comment(const xml_node *comment) const;
+  toc_comment_form form_of_comment(const xml_node *comment) const;
+  void take_settings_comment_after_lone_start();
   toc_node *anchor_heading(xml_node *heading, size_t &next_place);
   bool anchored_here(const heading_place &h) const;
   template <class Visit>
@@ -134,6 +137,10 @@ private:
   // pass goes through these alone.
   std::vector<xml_node *> walked_landmarks;
   uint32_t body_place = 0, toc_comment_place = 0, start_marker_place = 0;
+  // The first comment with settings after the old block's start marker,
+  // while no end marker has followed: the block's or the author's.
+  xml_node *settings_comment_in_block = nullptr;
+  uint32_t settings_comment_in_block_place = 0;
   // Headings from this place on get anchors, and the insertion node itself
   // when it is a heading.
   uint32_t insertion_place = 0;

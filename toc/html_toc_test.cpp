@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <chrono>
+#include <random>
 #include <string>
 #include <vector>
 #include "regex/regex_binding.h"
 #include "test_support/toc_markup.h"
+#include "toc/toc_comment.h"
 #include "toc/toc_test_util.h"
 
 namespace {
@@ -142,6 +144,40 @@ TEST_F(html_toc_test, toc_comment_pattern_takes_only_the_word_toc) {
   for (const char *comment : {"<!-- toc here -->", "<!-- tocs -->", "<!--#toc-->"}) {
     auto r = transform_text(std::string("<body><h1>A</h1>") + comment + "<h1>B</h1>");
     EXPECT_EQ(r->transform.insertion_node, r->transform.body_node) << comment;
+  }
+}
+
+// The window's rule is the pattern matched anywhere in the comment; words
+// after toc make no TOC comment there. The reader that decides for both
+// programs finds a plain TOC comment exactly where the pattern matches,
+// settings on or off.
+TEST_F(html_toc_test, the_toc_comment_reader_finds_what_the_pattern_finds) {
+  for (const char *comment : {"<!-- x <!-- toc -->", "<!--\tToC \n-->"}) {
+    auto r = transform_text(std::string("<body><h1>A</h1>") + comment + "<h1>B</h1>");
+    EXPECT_EQ(r->transform.toc_comment, r->transform.insertion_node) << comment;
+    EXPECT_EQ(shape(r->tree.first), "1:B") << comment;
+  }
+  // A NUL byte ends the text the pattern sees.
+  for (const std::string &comment : {std::string("<!-- toc levels=1 -->"), std::string("<!-- toc = -->"),
+                                    std::string("<!-- x <!-- toc levels=1 -->"),
+                                    std::string("<!-- \0 <!-- toc -->", 19)}) {
+    auto r = transform_text("<body><h1>A</h1>" + comment + "<h1>B</h1>");
+    EXPECT_EQ(r->transform.insertion_node, r->transform.body_node) << comment;
+  }
+  const std::vector<std::string> pieces = {"<!--", "-->", "--", "<!", "<", ">", " ", "\t", "\r\n",
+                                           "toc",  "TOC", "tOc", "to", "c", "x", "=", "a=b"};
+  const html_toc window;
+  std::mt19937 random(29);
+  for (int i = 0; i < 20000; ++i) {
+    std::string comment = random() % 2 ? "<!--" : "";
+    for (int n = random() % 7; n > 0; --n) comment += pieces[random() % pieces.size()];
+    if (random() % 2) comment += "-->";
+    const bool pattern = regex_match(window.toc_comment_pattern, REGEX_ICASE, krval(comment.c_str())) == 0;
+    for (bool settings_on : {false, true})
+      ASSERT_EQ(toc_comment_form_of(comment.data(), static_cast<int32_t>(comment.size()), settings_on) ==
+                    toc_comment_form::plain,
+                pattern)
+          << comment;
   }
 }
 

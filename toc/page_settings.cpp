@@ -1,6 +1,6 @@
 #include "toc/page_settings.h"
 
-#include <cctype>
+#include "toc/toc_comment.h"
 #include "toc/toc_style_file.h"
 
 bool toc_choices::any() const {
@@ -45,37 +45,6 @@ bool parse_levels(const std::string &text, int32_t &from, int32_t &to) {
   from = text[0] - '0';
   to = text[2] - '0';
   return from <= to;
-}
-
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-// The words between "<!--" + blanks + "toc" and "-->", with the number of
-// line ends before each; false when the comment has no such form.
-struct comment_word {
-  std::string text;
-  int32_t line;
-};
-bool comment_words(const char *s, int32_t n, std::vector<comment_word> &words) {
-  if (n < 7 || std::string(s, 4) != "<!--" || std::string(s + n - 3, 3) != "-->") return false;
-  int32_t i = 4, end = n - 3, line = 0;
-  auto skip_blanks = [&] {
-    while (i < end && is_blank(s[i])) line += s[i++] == '\n';
-  };
-  skip_blanks();
-  if (end - i < 3 || std::tolower(static_cast<unsigned char>(s[i])) != 't' ||
-      std::tolower(static_cast<unsigned char>(s[i + 1])) != 'o' ||
-      std::tolower(static_cast<unsigned char>(s[i + 2])) != 'c')
-    return false;
-  i += 3;
-  if (i < end && !is_blank(s[i])) return false;
-  words.clear();
-  for (;;) {
-    skip_blanks();
-    if (i >= end) return true;
-    const int32_t from = i;
-    while (i < end && !is_blank(s[i])) ++i;
-    words.push_back(comment_word{std::string(s + from, static_cast<size_t>(i - from)), line});
-  }
 }
 
 }  // namespace
@@ -129,27 +98,25 @@ bool set_toc_choice(toc_choices &choices, const std::string &key, const std::str
   return true;
 }
 
-bool is_settings_comment(const char *comment, int32_t length) {
-  std::vector<comment_word> words;
-  if (!comment_words(comment, length, words) || words.empty()) return false;
-  for (const comment_word &w : words)
-    if (w.text.find('=') == std::string::npos) return false;
-  return true;
-}
-
 bool read_comment_settings(const char *comment, int32_t length, toc_choices &choices,
                            std::string &error, int32_t &line) {
-  std::vector<comment_word> words;
-  if (!comment_words(comment, length, words)) return true;
-  for (const comment_word &w : words) {
-    const size_t eq = w.text.find('=');
-    if (eq == std::string::npos) return true;   // no settings comment: nothing to read
+  std::vector<toc_comment_setting> settings;
+  if (!read_toc_comment_settings(comment, length, settings, error, line)) {
+    error += " in the TOC comment";
+    return false;
   }
-  for (const comment_word &w : words) {
-    const size_t eq = w.text.find('=');
-    if (!set_toc_choice(choices, w.text.substr(0, eq), w.text.substr(eq + 1), error)) {
+  for (size_t i = 0; i < settings.size(); ++i) {
+    const toc_comment_setting &s = settings[i];
+    line = s.line;
+    // Given twice, a setting would leave the page's author unsure which
+    // counts; skip classes add up, as on the command line.
+    for (size_t earlier = 0; earlier < i && s.key != "skip-class"; ++earlier)
+      if (settings[earlier].key == s.key) {
+        error = s.key + " is given twice in the TOC comment";
+        return false;
+      }
+    if (!set_toc_choice(choices, s.key, s.value, error)) {
       error += " in the TOC comment";
-      line = w.line;
       return false;
     }
   }

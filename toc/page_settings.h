@@ -32,12 +32,11 @@ struct toc_choices {
 bool set_toc_choice(toc_choices &choices, const std::string &key, const std::string &value,
                     std::string &error);
 
-// A comment holding the word toc followed by key=value words only.
-bool is_settings_comment(const char *comment, int32_t length);
-
-// The settings of such a comment into choices; false with the reason in
-// error and, in line, the number of line ends in the comment before the
-// word that is wrong.
+// The settings of a TOC comment (as toc_comment.h reads it) into choices;
+// none for a plain comment or one that is no TOC comment. False with the
+// reason in error and, in line, the number of line ends in the comment
+// before the setting that is wrong: one that is not KEY=VALUE, an unknown
+// key, a bad value, or a key given twice (skip-class adds instead).
 bool read_comment_settings(const char *comment, int32_t length, toc_choices &choices,
                            std::string &error, int32_t &line);
 

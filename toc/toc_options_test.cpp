@@ -173,6 +173,12 @@ TEST_F(toc_options_test, bad_settings_in_a_page_name_its_line_and_write_nothing)
       {"<!-- toc style=/etc/passwd -->",
        "page.html:3: a style file named in a page must lie in the page's folder or below it: "
        "'/etc/passwd'\r\n"},
+      {"<!-- toc here -->", "page.html:3: expected KEY=VALUE, not 'here' in the TOC comment\r\n"},
+      {"<!-- toc levels=2\r\n  style = -->",
+       "page.html:4: style needs a name or a file in the TOC comment\r\n"},
+      {"<!-- toc levels=2\n = 3 -->", "page.html:4: expected KEY=VALUE, not '=' in the TOC comment\r\n"},
+      {"<!-- toc levels=2\r\n\r\nlevels = 3 -->",
+       "page.html:5: levels is given twice in the TOC comment\r\n"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.first);
@@ -203,12 +209,42 @@ TEST_F(toc_options_test, bad_settings_in_a_page_name_its_line_and_write_nothing)
   EXPECT_EQ(inside.result, 0) << inside.message;
   EXPECT_NE(inside.output.find("<dl>"), std::string::npos);
 #endif
-  // A word without "=" makes no TOC comment: the page is made as ever.
-  const std::string plain = "<body><!-- toc here --><h1>A</h1>";
-  EXPECT_EQ(make(plain, {}).output, toc_test::toc_of(plain));
-  EXPECT_FALSE(is_settings_comment("<!-- toc here -->", 17));
-  EXPECT_FALSE(is_settings_comment("<!-- tocs a=b -->", 17));
-  EXPECT_TRUE(is_settings_comment("<!--TOC a=b-->", 14));
+}
+
+// A comment whose first word is toc places the TOC and its settings apply,
+// blanks around "=" or not, wherever the window's pattern would place it;
+// a first word that only begins with toc makes no TOC comment.
+TEST_F(toc_options_test, toc_comments_with_settings_place_the_toc_as_plain_ones_do) {
+  const std::vector<std::pair<std::string, int>> cases = {
+      {"<!-- toc -->", 2},
+      {"<!-- x <!-- toc -->", 2},
+      {"<!-- toc levels=2 -->", 1},
+      {"<!-- x <!-- toc levels=2 -->", 1},   // once placed without its settings
+      {"<!--TOC\tlevels = 2\r\n-->", 1},
+      {"<!-- toc levels= 2 skip-class=a skip-class=b -->", 1},
+      {"<!-- toc levels =\r\n2-->", 1},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.first);
+    const made_page made = make("<body><h1>A</h1>\r\n" + c.first + "\r\n<h2>B</h2><h3>C</h3>", {});
+    ASSERT_EQ(made.result, 0) << made.message;
+    EXPECT_NE(made.output.find(c.first + "<!--KRYN_HTML_TOC_START-->"), std::string::npos) << made.output;
+    size_t links = 0;
+    for (size_t at = 0; (at = made.output.find("href=\"#", at)) != std::string::npos; ++at) ++links;
+    EXPECT_EQ(links, static_cast<size_t>(c.second));
+  }
+  for (const std::string comment : {"<!-- tocs a=b -->", "<!-- toc=2 -->", "<!-- #toc a=b -->"}) {
+    const std::string page = "<body><h1>A</h1>" + comment + "<h2>B</h2>";
+    EXPECT_EQ(make(page, {}).output, toc_test::toc_of(page)) << comment;
+  }
+  // Inside an old block a comment is the block's own, such as its
+  // "<!-- TOC is created ..." comment; after a start marker that no end
+  // marker follows, the author's.
+  const std::string start = "<!--KRYN_HTML_TOC_START-->", end = "<!--KRYN_HTML_TOC_END-->";
+  const std::string in_block = "<body>" + start + "<!-- toc levels=2 -->" + end + "<h1>A</h1><h2>B</h2>";
+  EXPECT_EQ(make(in_block, {}).output, toc_test::toc_of(in_block));
+  const std::string lone_start = "<body>" + start + "<!-- toc levels=2 --><h1>A</h1><h2>B</h2>";
+  EXPECT_NE(make(lone_start, {}).output.find("<!-- toc levels=2 -->" + start + "\r\n<!--"), std::string::npos);
 }
 
 TEST_F(toc_options_test, style_files_name_the_line_that_is_wrong) {
