@@ -483,7 +483,9 @@ int run_quenby_toc(const std::vector<std::string> &args, cli_io &io) {
     status = std::max(status, finish_site_run(files, site, settings, io, link_findings));
   }
   if (many && !options.quiet)
-    display.summary(totals.changed, totals.unchanged, totals.failed,
+    // What could not be taken at all (a folder not entered, a link to no
+    // page, a copy left unfinished) failed as much as a page that did.
+    display.summary(totals.changed, totals.unchanged, totals.failed + problems.size(),
                     options.check_links ? &link_findings : nullptr);
   return status;
 }
