@@ -49,12 +49,15 @@ std::string numbered_to(const std::string &before, const std::string &after, siz
   }
 }
 
+// Random bytes but NUL, which would make the page no HTML page at all (the
+// program refuses it unread); a tag of some sort comes soon enough.
 std::string random_bytes(size_t bytes) {
   std::string out(bytes, '\0');
   uint32_t state = 12345;
   for (char &c : out) {
     state = state * 1103515245u + 12345u;
     c = static_cast<char>(state >> 24);
+    if (c == '\0') c = '<';
   }
   return out;
 }
