@@ -495,6 +495,7 @@ int32_t run_page(page_bytes &source, const krval &source_name, html_sink *sink,
                                job.progress, job.context, job.message,
                                job.leave_unchanged ? &pieces : nullptr);
   source.done();
+  job.too_large = result == SGML_TOO_LARGE;
   if (result != 0) return result;
   report(job.progress, job.context, 70);
   if (job.title) *job.title = page_title(document);
@@ -585,7 +586,7 @@ int32_t make_toc_file(const krval &source, const krval &destination, uint8_t ins
   const int32_t result = make_toc_with_options(source, destination, job);
   if (result != 0) {
     // The window has always called a page beyond its size a memory error.
-    message = result == SGML_TOO_LARGE ? krval(memory_error) : job.message;
+    message = job.too_large ? krval(memory_error) : job.message;
     return result;
   }
   first_entry = job.first_entry;

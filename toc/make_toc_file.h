@@ -51,6 +51,7 @@ struct toc_job {
   bool entries_given = false;
   std::string *title = nullptr;   // where set, receives the page's title (page_title)
   krval message;                  // the reason of a failure, ending in "\r\n"
+  bool too_large = false;         // out: the page was refused for its size
   toc_progress_callback progress = nullptr;
   void *context = nullptr;
   // Tests only: asked before each step; false makes it fail.

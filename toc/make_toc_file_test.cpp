@@ -224,6 +224,14 @@ TEST_F(make_toc_file_test, missing_source_and_missing_destination_folder) {
   EXPECT_EQ(j.run(missing, folder.file("out.html")), 1);
   EXPECT_EQ(j.message.str(), "Can't open source file: " + missing + "\r\n");
   EXPECT_EQ(folder.listing(), "");
+  // The window's call says the same: only a page too large is its memory error.
+  toc_tree tree;
+  toc_node *last = nullptr, *first = nullptr;
+  krval message;
+  EXPECT_EQ(make_toc_file(krval(missing.c_str()), krval(missing.c_str()), 1, toc_style(), tree, last, first,
+                          message, nullptr, nullptr),
+            1);
+  EXPECT_EQ(message.str(), "Can't open source file: " + missing + "\r\n");
 
   ASSERT_TRUE(write_file(folder.file("in.html"), whole_source));
   const std::string nowhere = folder.file("no-such-folder/out.html");
