@@ -62,6 +62,6 @@ if ! apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null; t
     case "$p" in *:i386) ;; *) rest+=("$p") ;; esac
   done
   [ ${#rest[@]} -lt ${#missing[@]} ] || exit 1
-  echo "install-deps: the 32-bit packages could not be installed; installing the rest" >&2
+  echo "install-deps: the 32-bit packages could not be installed; the Windows tests will take the 64-bit path" >&2
   [ ${#rest[@]} -eq 0 ] || apt-get install -y -q --no-install-recommends "${rest[@]}" >/dev/null
 fi

@@ -20,6 +20,9 @@ case "${QUENBY_WINE_BITS:-}" in
     if quenby_probe=$(/usr/lib/wine/wineserver32 --version 2>&1); then
       QUENBY_WINE_BITS=32
       QUENBY_WINE_REASON="this machine runs 32-bit programs (/usr/lib/wine/wineserver32 --version works)"
+    elif [ ! -e /usr/lib/wine/wineserver32 ]; then
+      QUENBY_WINE_BITS=64
+      QUENBY_WINE_REASON="32-bit Wine is not installed (wine32:i386; see scripts/install-deps.sh)"
     else
       QUENBY_WINE_BITS=64
       QUENBY_WINE_REASON="this machine cannot run 32-bit Wine (/usr/lib/wine/wineserver32 --version: $(printf '%s' "$quenby_probe" | head -n 1))"

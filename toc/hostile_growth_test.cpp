@@ -112,10 +112,11 @@ TEST(hostile_growth, FourTimesThePageTakesFourTimesTheTime) {
           for (int size = 0; size < 2; ++size) took[size] = least_seconds(pages[size], *options, remove, made[size]);
           if (took[1] < 0.01 || took[1] / took[0] < 8.0) break;   // below 10 ms the clock's grain decides
         }
-        if (took[1] >= 0.01)
+        if (took[1] >= 0.01) {
           EXPECT_LT(took[1] / took[0], 8.0)
               << s.label << (options == &readable ? ", readable ids" : ", stamped names")
               << (remove ? ", removed" : ", made") << ": " << took[0] << " s, then " << took[1] << " s";
+        }
         pages[0] = std::move(made[0]);   // what is removed next is what was made
         pages[1] = std::move(made[1]);
       }
