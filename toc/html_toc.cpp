@@ -263,13 +263,17 @@ bool may_hold_a_name(const krtext &raw) {
   return false;
 }
 
-// Whether a tag's bytes may hold a class attribute: the letters class.
-bool may_hold_class(const krtext &raw) {
+// Whether a tag's bytes hold a word (given in lower case) in any letter
+// case: only such tags may have that attribute, and the others' attributes
+// are never read.
+bool holds_letters(const krtext &raw, const char *word) {
+  const size_t length = std::strlen(word);
   const char *s = raw.text.bytes;
-  for (int32_t i = 0; i + 5 <= raw.text.length; ++i)
-    if ((s[i] | 0x20) == 'c' && (s[i + 1] | 0x20) == 'l' && (s[i + 2] | 0x20) == 'a' &&
-        (s[i + 3] | 0x20) == 's' && (s[i + 4] | 0x20) == 's')
-      return true;
+  for (int32_t i = 0; static_cast<size_t>(i) + length <= static_cast<size_t>(raw.text.length); ++i) {
+    size_t k = 0;
+    while (k < length && (s[i + k] | 0x20) == word[k]) ++k;
+    if (k == length) return true;
+  }
   return false;
 }
 
@@ -286,14 +290,9 @@ bool holds_bytes(const krtext &raw, const char *needle, size_t length) {
 
 }  // namespace
 
-// Whether a tag has an id attribute, even one without a value: only tags
-// whose bytes hold the letters id after their name have their attributes read.
+// Whether a tag has an id attribute, even one without a value.
 bool html_toc::holds_id_attribute(xml_node *tag) const {
-  const piece bytes = bytes_of(tag->raw_text);
-  bool may = false;
-  for (int32_t i = 3; i + 1 < bytes.length && !may; ++i)
-    may = (bytes.bytes[i] | 0x20) == 'i' && (bytes.bytes[i + 1] | 0x20) == 'd';
-  return may && tag->attributes.has(id_key);
+  return holds_letters(tag->raw_text, "id") && tag->attributes.has(id_key);
 }
 
 // A heading's class words against the words to leave out, which a run
@@ -301,7 +300,7 @@ bool html_toc::holds_id_attribute(xml_node *tag) const {
 bool html_toc::left_out(const xml_node *heading) const {
   if (!options || options->skip_classes.empty()) return false;
   krval value;
-  if (!may_hold_class(heading->raw_text) || !heading->attributes.get(class_key, value)) return false;
+  if (!holds_letters(heading->raw_text, "class") || !heading->attributes.get(class_key, value)) return false;
   if (!skipped_classes_made) {
     skipped_classes.clear();
     skipped_classes.insert(options->skip_classes.begin(), options->skip_classes.end());

@@ -312,19 +312,23 @@ int32_t write_destination(const krval &destination_name, xml_tree &document,
   file_sink sink(out);
   write_html_document(document, sink, job.insert_toc, *job.tree, job.first_entry,
                       transform.start_marker, transform.end_marker, transform.insertion_node);
+  // The temporary goes, and the destination stays as it was.
+  auto give_up = [&](const std::string &why) {
+    krval delete_name(temporary);
+    delete_file(delete_name);
+    forget_temporary(temporary.str());
+    set_message(job.message, "Can't write file: ", destination_name);
+    if (!why.empty()) job.message = (message_line(job.message) + " (" + why + ")\r\n").c_str();
+    return 1;
+  };
   bool written = sink.finish();
   if (!written) job.reason = sink.reason();
   if (written && job.readable_again && sink.written() >= job.size_limit) {
     // Written, no run could read the page again, nor remake or remove its TOC.
     close_file(out);
-    krval delete_name(temporary);
-    delete_file(delete_name);
-    forget_temporary(temporary.str());
-    set_message(job.message, "Can't write file: ", destination_name);
-    job.message = (message_line(job.message) + " (its new text of " + std::to_string(sink.written()) +
+    return give_up("its new text of " + std::to_string(sink.written()) +
                    " bytes would be too large to be read again: pages of " + std::to_string(job.size_limit) +
-                   " bytes or more are refused)\r\n").c_str();
-    return 1;
+                   " bytes or more are refused");
   }
   if (job.batch) {
     // The batch flushes and moves it with the others; the disk starts on
@@ -348,11 +352,7 @@ int32_t write_destination(const krval &destination_name, xml_tree &document,
     if (written && allowed(destination_step::move))
       return put_in_place(temporary, target, destination_name, job.message, read_as, &job.reason);
   }
-  krval delete_name(temporary);
-  delete_file(delete_name);
-  forget_temporary(temporary.str());
-  set_message(job.message, "Can't write file: ", destination_name);
-  return 1;
+  return give_up("");
 }
 
 // The line of a node: one more than the line ends written before it.
