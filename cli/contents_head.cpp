@@ -1,6 +1,7 @@
 #include "cli/contents_head.h"
 
 #include "cli/link_check.h"
+#include "html/char_references.h"
 #include "toc/contents_page_mark.h"
 
 namespace {
@@ -106,21 +107,20 @@ bool read_contents_head(const std::string &page, contents_head &head) {
 
 void append_reference(uint32_t code, std::string &out) { out += "&#" + std::to_string(code) + ";"; }
 
-// UTF-8 text with every character beyond ASCII as a numeric reference.
+// UTF-8 text with every character beyond ASCII as a numeric reference (a
+// byte that starts no character, which such text does not have, as the
+// character windows-1252 gives it).
 std::string as_references(const std::string &text) {
   std::string out;
   for (size_t i = 0; i < text.size();) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c < 0x80) {
+    uint32_t code = 0;
+    if (c < 0x80)
       out += text[i++];
-      continue;
-    }
-    const size_t more = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 1;
-    uint32_t code = c & (0x3F >> more);
-    for (size_t k = 1; k <= more && i + k < text.size(); ++k)
-      code = code << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-    append_reference(code, out);
-    i += more + 1;
+    else if (read_utf8(text.data(), text.size(), i, code))
+      append_reference(code, out);
+    else
+      append_reference(windows_1252_code_point(static_cast<unsigned char>(text[i++])), out);
   }
   return out;
 }
