@@ -19,6 +19,8 @@ const char quenby_toc_usage[] =
     "      --names stamp|slug  new anchor names from the stamp (default), or\n"
     "                          readable ones from the heading's text\n"
     "      --skip-class NAME   leave out headings of class NAME (repeatable)\n"
+    "      --within SELECTOR   only headings inside the first element that matches:\n"
+    "                          a tag name (main), #id or .class\n"
     "  -s, --style NAME|FILE   classic (default), html5, ol, details, or a style\n"
     "                          file\n"
     "      --index OUT.html    also make (or remake) OUT.html, a contents page that\n"
@@ -51,6 +53,10 @@ const char quenby_toc_usage[] =
     "The comment may carry settings for its page, which the options above win\n"
     "over: <!-- toc levels=2-3 style=details anchors=id names=slug skip-class=notoc\n"
     "number=yes -->\n"
+    "Outside the classic style an entry is what a reader sees of its heading:\n"
+    "images by their alt text, no buttons, templates or hidden text; a heading\n"
+    "with nothing to see gets no entry, and headings in nav, aside, dialog or\n"
+    "hidden elements, or of class notoc, are left out.\n"
     "Long options may be shortened to any prefix that names one option.\n"
     "Exit status: 0 nothing to report; 1 a FILE would change (--check, --diff)\n"
     "or --check-links found something; 2 trouble: bad usage, a bad style, or a\n"
@@ -103,7 +109,8 @@ bool set_choice(cli_options &options, const std::string &value, std::string &err
   return false;
 }
 constexpr char levels_key[] = "levels", anchors_key[] = "anchors", names_key[] = "names",
-               skip_class_key[] = "skip-class", style_key[] = "style";
+               skip_class_key[] = "skip-class", style_key[] = "style",
+               within_key[] = "within";
 
 // A whole number from 1 to largest, or -1.
 int64_t count_from(const std::string &value, int64_t largest) {
@@ -185,6 +192,7 @@ const option_entry option_table[] = {
     {"names", 0, true, set_choice<names_key>},
     {"skip-class", 0, true, set_choice<skip_class_key>},
     {"style", 's', true, set_choice<style_key>},
+    {"within", 0, true, set_choice<within_key>},
     {"index", 0, true, set_index},
     {"check-links", 0, false, set_flag<&cli_options::check_links>},
     {"stamp", 0, true, set_stamp},

@@ -6,6 +6,7 @@
 #include "html/krhtml.h"
 #include "regex/regex_binding.h"
 #include "toc/anchor_slug.h"
+#include "toc/heading_scope.h"
 #include "toc/node_text.h"
 #include "toc/toc_comment.h"
 
@@ -108,10 +109,11 @@ int32_t html_toc::find_places() {
   return 0;
 }
 
-// Whether this run lists the heading: from the TOC's place on, in the
-// range, not left out.
+// Whether this run lists the heading: from the TOC's place on (or inside
+// the element chosen instead), in the range, not left out.
 bool html_toc::anchored_here(const heading_place &h) const {
-  return (h.place >= insertion_place || h.node == insertion_node) && in_range(h.level) && !left_out(h.node);
+  const bool placed = !options->within.empty() || h.place >= insertion_place || h.node == insertion_node;
+  return placed && in_range(h.level) && !left_out(h);
 }
 
 bool html_toc::heading_at(size_t place, heading_place &h) const {
@@ -185,7 +187,7 @@ void html_toc::choose_insertion_node() {
   first_heading = nullptr;
   heading_place h;
   for (size_t place = 0; place < places().size(); ++place)
-    if (heading_at(place, h) && in_range(h.level) && !left_out(h.node)) {
+    if (heading_at(place, h) && in_range(h.level) && !left_out(h)) {
       first_heading = h.node;
       break;
     }
@@ -263,20 +265,6 @@ bool may_hold_a_name(const krtext &raw) {
   return false;
 }
 
-// Whether a tag's bytes hold a word (given in lower case) in any letter
-// case: only such tags may have that attribute, and the others' attributes
-// are never read.
-bool holds_letters(const krtext &raw, const char *word) {
-  const size_t length = std::strlen(word);
-  const char *s = raw.text.bytes;
-  for (int32_t i = 0; static_cast<size_t>(i) + length <= static_cast<size_t>(raw.text.length); ++i) {
-    size_t k = 0;
-    while (k < length && (s[i + k] | 0x20) == word[k]) ++k;
-    if (k == length) return true;
-  }
-  return false;
-}
-
 bool holds_bytes(const krtext &raw, const char *needle, size_t length) {
   const int32_t n = raw.text.length;
   if (n < static_cast<int32_t>(length)) return false;
@@ -295,15 +283,39 @@ bool html_toc::holds_id_attribute(xml_node *tag) const {
   return holds_letters(tag->raw_text, "id") && tag->attributes.has(id_key);
 }
 
+bool html_toc::left_out(const heading_place &h) const {
+  return (!out_of_scope.empty() && out_of_scope[h.place]) || left_out_by_class(h.node);
+}
+
+// The headings in menus and pop-ups, or outside the element chosen, marked
+// in one pass over the headings before any is listed: the passes that list
+// them may then ask in any order, one inside another.
+void html_toc::mark_headings_out_of_scope() {
+  out_of_scope.clear();
+  const bool within_chosen = !options->within.empty();
+  if (!options->reader_entries && !within_chosen) return;
+  const xml_node *within = nullptr;
+  element_selector selector;
+  if (within_chosen && parse_element_selector(options->within, selector))
+    within = first_matching_element(*document, selector, start_marker, end_marker);
+  heading_scope scope(options->reader_entries, within_chosen, within);
+  out_of_scope.assign(places().size(), 0);
+  heading_place h;
+  for (size_t place = 0; place < places().size(); ++place)
+    if (heading_at(place, h)) out_of_scope[place] = !scope.takes(h.node);
+}
+
 // A heading's class words against the words to leave out, which a run
 // looks up in a set of its own: a page may name as many as it has headings.
-bool html_toc::left_out(const xml_node *heading) const {
-  if (!options || options->skip_classes.empty()) return false;
+// Outside the classic style, notoc is always one of them.
+bool html_toc::left_out_by_class(const xml_node *heading) const {
+  if (!options || (options->skip_classes.empty() && !options->reader_entries)) return false;
   krval value;
   if (!holds_letters(heading->raw_text, "class") || !heading->attributes.get(class_key, value)) return false;
   if (!skipped_classes_made) {
     skipped_classes.clear();
     skipped_classes.insert(options->skip_classes.begin(), options->skip_classes.end());
+    if (options->reader_entries) skipped_classes.insert("notoc");
     skipped_classes_made = true;
   }
   const piece classes = bytes_of(value);
@@ -350,22 +362,29 @@ void html_toc::collect_page_names() {
 // it is inert where it stands and never becomes an entry's markup. Each
 // step up pays for a step down, so a walk costs what the heading holds and
 // never what follows it, however deep the page nests.
+// visit(d, hidden) is told whether d is inside content a reader does not
+// see, and answers whether d's own content is such: the walk still goes
+// through it, past the landmarks there, and clears the mark on leaving it.
 template <class Visit>
 void html_toc::walk_heading(xml_node *heading, size_t &next_place, Visit visit) const {
   const std::vector<xml_node *> &marks = places();
+  const xml_node *hidden_by = nullptr;
   xml_node *d = heading->first_child;
   while (d) {
     if (next_place < marks.size() && marks[next_place] == d) ++next_place;
-    visit(d);
+    const bool hides = visit(static_cast<const xml_node *>(d), hidden_by != nullptr);
     const bool inert = d->kind == XML_START_TAG && d->name.text.length > 0 && holds_text_content(d->name);
     if (d->first_child && !inert) {
+      if (hides && !hidden_by) hidden_by = d;
       d = d->first_child;
       continue;
     }
     while (!d->next) {
       d = d->parent;
+      if (d == hidden_by) hidden_by = nullptr;
       if (d == heading) return;
     }
+    if (d == hidden_by) hidden_by = nullptr;
     d = d->next;
   }
 }
@@ -416,11 +435,12 @@ bool html_toc::stamp_used_before() {
     if (!heading_at(next++, h) || !anchored_here(h)) continue;
     own_name_of(h.node, h.node, own);
     found = ends_with_suffix(own);
-    walk_heading(h.node, next, [&](const xml_node *d) {
-      if (found || d->kind != XML_START_TAG) return;
+    walk_heading(h.node, next, [&](const xml_node *d, bool) {
+      if (found || d->kind != XML_START_TAG) return false;
       own = "";
       own_name_of(h.node, d, own);
       found = ends_with_suffix(own);
+      return false;
     });
   }
   return found;
@@ -553,20 +573,31 @@ bool html_toc::insert_anchor(xml_node *heading, const std::string &name) {
 // The entry of a heading, once the heading has its anchor: its link and its
 // text in one allocation. The landmarks inside this one (headings among
 // them) are part of its text: the walk over its descendants passes them,
-// and next_place with them. Null when out of memory.
-toc_node *html_toc::anchor_heading(xml_node *heading, size_t &next_place) {
+// and next_place with them. Outside the classic style the text is what a
+// reader sees, and an anchor in what they do not see names nothing they
+// could be taken to.
+toc_node *html_toc::anchor_heading(xml_node *heading, size_t &next_place, bool &listed) {
   std::string &text = heading_text;
   text.clear();
   krval own_name;
   own_name_of(heading, heading, own_name);
-  walk_heading(heading, next_place, [&](const xml_node *d) {
+  const bool as_seen = options->reader_entries;
+  const bool all_hidden = as_seen && reader.hides_content(heading);
+  walk_heading(heading, next_place, [&](const xml_node *d, bool hidden) {
+    if (hidden || all_hidden) return false;
+    if (as_seen && reader.hides_content(d)) return true;
     if (is_text(d)) {
       const piece bytes = bytes_of(d->raw_text);
       if (bytes.length > 0) text.append(bytes.bytes, static_cast<size_t>(bytes.length));
-    } else if (own_name.text_length() == 0) {
-      own_name_of(heading, d, own_name);
+      return false;
     }
+    if (as_seen) reader.append_shown(d, text);
+    if (own_name.text_length() == 0) own_name_of(heading, d, own_name);
+    return false;
   });
+  if (as_seen) tidy_entry_text(text);
+  listed = !as_seen || !text.empty();
+  if (!listed) return nullptr;
   piece name;
   if (own_name.text_length() > 0) {
     name = bytes_of(own_name);
@@ -600,6 +631,11 @@ int32_t html_toc::anchor_headings() {
   names_collected = false;
   skipped_classes_made = false;
   if (!document || !tree) return 0;
+  try {
+    mark_headings_out_of_scope();
+  } catch (const std::bad_alloc &) {
+    return 3;
+  }
   choose_insertion_node();
 
   // Numbers of an earlier run go; the headings listed now get theirs anew.
@@ -615,9 +651,14 @@ int32_t html_toc::anchor_headings() {
     if (!heading_at(next++, h) || !anchored_here(h)) continue;
     ++anchor_counter;
     toc_node *entry = nullptr;
+    bool listed = true;
     try {
-      entry = anchor_heading(h.node, next);
+      entry = anchor_heading(h.node, next, listed);
     } catch (const std::bad_alloc &) {
+    }
+    if (!listed) {
+      --anchor_counter;
+      continue;
     }
     if (!entry) return 3;
     entry->level = h.level;

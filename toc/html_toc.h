@@ -12,6 +12,7 @@
 #include <unordered_set>
 #include <vector>
 #include "html/xml_node.h"
+#include "toc/entry_text.h"
 #include "toc/name_set.h"
 #include "toc/toc_comment.h"
 #include "toc/toc_options.h"
@@ -109,12 +110,16 @@ private:
   void choose_insertion_node();
   toc_comment_form form_of_comment(const xml_node *comment) const;
   void take_settings_comment_after_lone_start();
-  toc_node *anchor_heading(xml_node *heading, size_t &next_place);
+  // Null when out of memory, and where nothing of the heading is for a
+  // reader to see (listed false): then it gets no anchor and no entry.
+  toc_node *anchor_heading(xml_node *heading, size_t &next_place, bool &listed);
   bool anchored_here(const heading_place &h) const;
   template <class Visit>
   void walk_heading(xml_node *heading, size_t &next_place, Visit visit) const;
   void own_name_of(xml_node *heading, const xml_node *d, krval &name) const;
-  bool left_out(const xml_node *heading) const;
+  bool left_out(const heading_place &h) const;
+  bool left_out_by_class(const xml_node *heading) const;
+  void mark_headings_out_of_scope();
   void make_name(const std::string &entry_text, std::string &name);
   void give_free_suffix(std::string &name, bool take);
   bool given_with_suffix(const std::string &name) const;
@@ -151,6 +156,10 @@ private:
   // For each name met taken: the suffix to try next. A readable name given
   // with a suffix is taken through this alone (given_with_suffix).
   std::unordered_map<std::string, uint32_t> next_suffix;
+  // By place, the headings left out for where they stand; empty where the
+  // run leaves none out so.
+  std::vector<uint8_t> out_of_scope;
+  entry_reader reader;
   // The options' class words to leave out, made when first asked for.
   mutable std::unordered_set<std::string> skipped_classes;
   mutable bool skipped_classes_made = false;

@@ -18,6 +18,29 @@ inline bool is_named(const xml_node *n, const char *name, int32_t length) {
 
 inline bool is_text(const xml_node *n) { return n->kind == XML_TEXT || n->kind == XML_ROOT; }
 
+// A tag's name against one given in lower case, in any letter case: pages
+// write <NAV> as often as <nav>.
+inline bool is_named_any_case(const xml_node *n, const char *name, int32_t length) {
+  if (!n->name.is_text() || n->name.text.length != length) return false;
+  for (int32_t i = 0; i < length; ++i)
+    if ((n->name.text.bytes[i] | 0x20) != name[i]) return false;
+  return true;
+}
+
+// Whether a tag's bytes hold a word (given in lower case) in any letter
+// case: only such tags may have that attribute, and the others' attributes
+// are never read.
+inline bool holds_letters(const krtext &raw, const char *word) {
+  const size_t length = std::strlen(word);
+  const char *s = raw.text.bytes;
+  for (int32_t i = 0; static_cast<size_t>(i) + length <= static_cast<size_t>(raw.text.length); ++i) {
+    size_t k = 0;
+    while (k < length && (s[i + k] | 0x20) == word[k]) ++k;
+    if (k == length) return true;
+  }
+  return false;
+}
+
 struct piece {
   const char *bytes;
   int32_t length;

@@ -1,10 +1,12 @@
 #include "toc/page_settings.h"
 
+#include "toc/heading_scope.h"
 #include "toc/toc_comment.h"
 #include "toc/toc_style_file.h"
 
 bool toc_choices::any() const {
-  return has_levels || !style.empty() || has_anchors || has_names || has_skip_classes || has_number;
+  return has_levels || !style.empty() || has_anchors || has_names || has_skip_classes || has_number ||
+         !within.empty();
 }
 
 void toc_choices::fill_from(const toc_choices &under) {
@@ -30,6 +32,7 @@ void toc_choices::fill_from(const toc_choices &under) {
     has_number = true;
     number = under.number;
   }
+  if (within.empty()) within = under.within;
 }
 
 namespace {
@@ -91,6 +94,13 @@ bool set_toc_choice(toc_choices &choices, const std::string &key, const std::str
     }
     choices.has_number = true;
     choices.number = value == "yes";
+  } else if (key == "within") {
+    element_selector selector;
+    if (!parse_element_selector(value, selector)) {
+      error = "within must be a tag name (main), #id or .class, not '" + value + "'";
+      return false;
+    }
+    choices.within = value;
   } else {
     error = "unknown setting '" + key + "'";
     return false;
@@ -149,5 +159,7 @@ bool resolve_toc_options(const toc_choices &choices, const std::string &style_fo
   options.heading_ids = choices.any();
   options.number = choices.number;
   options.numbers_known = true;
+  options.reader_entries = style != "classic";
+  options.within = choices.within;
   return true;
 }

@@ -19,6 +19,7 @@ struct toc_choices {
   std::vector<std::string> skip_classes;
   bool has_number = false;
   bool number = false;
+  std::string within;               // an element selector; empty: not chosen
 
   bool any() const;
   // Takes under's choice wherever this has none: the command line's
@@ -27,7 +28,7 @@ struct toc_choices {
 };
 
 // One choice by its key ("levels", "style", "anchors", "names",
-// "skip-class", "number" with yes or no); false with the reason in error. A skip class adds to those
+// "skip-class", "number" with yes or no, "within"); false with the reason in error. A skip class adds to those
 // chosen before.
 bool set_toc_choice(toc_choices &choices, const std::string &key, const std::string &value,
                     std::string &error);

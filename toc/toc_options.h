@@ -54,6 +54,15 @@ struct toc_options {
   // Numbers this tool put into headings are known again: replaced, or taken
   // out where numbering is off. Off for the window's run, which knows none.
   bool numbers_known = false;
+  // Entries are what a reader sees of their headings (alt text for images;
+  // no buttons, templates or hidden text; blanks collapsed), and headings
+  // in menus and pop-ups (nav, aside, dialog, hidden) or of class notoc are
+  // left out. Off for the classic style, the window's.
+  bool reader_entries = false;
+  // Only headings inside the first element that this selects ("main",
+  // "#id", ".class"), wherever the TOC stands; empty: every heading after
+  // the TOC's place.
+  std::string within;
 };
 
 // The window's options, with stamp 0: what a run without options uses.

@@ -1,0 +1,115 @@
+#include "toc/heading_scope.h"
+
+#include <cstring>
+#include "toc/node_text.h"
+
+using namespace toc_text;
+
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+
+// A word of an id or class selector: what would start another selector or
+// join two is refused rather than taken as part of the name.
+bool is_selector_word(const std::string &word) {
+  return !word.empty() && word.find_first_of(" \t\r\n\f#.,>+~[]():*\"'") == std::string::npos;
+}
+
+bool is_tag_name(const std::string &word) {
+  auto letter = [](char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; };
+  if (word.empty() || !letter(word[0])) return false;
+  for (char c : word)
+    if (!letter(c) && !(c >= '0' && c <= '9') && c != '-') return false;
+  return true;
+}
+
+// Whether a class attribute's words hold this one.
+bool holds_class_word(const piece &classes, const std::string &word) {
+  const char *s = classes.bytes;
+  const int32_t n = classes.length;
+  for (int32_t at = 0; at < n;) {
+    while (at < n && is_blank(s[at])) ++at;
+    const int32_t from = at;
+    while (at < n && !is_blank(s[at])) ++at;
+    if (static_cast<size_t>(at - from) == word.size() &&
+        std::memcmp(s + from, word.data(), word.size()) == 0)
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool parse_element_selector(const std::string &text, element_selector &selector) {
+  if (!text.empty() && (text[0] == '#' || text[0] == '.')) {
+    selector.by = text[0] == '#' ? element_selector::kind::id : element_selector::kind::class_word;
+    selector.word = text.substr(1);
+    return is_selector_word(selector.word);
+  }
+  selector.by = element_selector::kind::tag;
+  selector.word = text;
+  for (char &c : selector.word) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c | 0x20 : c);
+  return is_tag_name(selector.word);
+}
+
+const xml_node *first_matching_element(const xml_tree &document, const element_selector &selector,
+                                       const xml_node *old_block_start, const xml_node *old_block_end) {
+  const krval id_key{"id"}, class_key{"class"};
+  const int32_t tag_length = static_cast<int32_t>(selector.word.size());
+  krval value;
+  for (xml_node *n = document.first; n; n = xml_tree::next_in_order(n)) {
+    if (n == old_block_start && old_block_end) n = const_cast<xml_node *>(old_block_end);
+    if (n->kind != XML_START_TAG && n->kind != XML_ELEMENT) continue;
+    switch (selector.by) {
+      case element_selector::kind::tag:
+        if (is_named_any_case(n, selector.word.data(), tag_length)) return n;
+        break;
+      case element_selector::kind::id:
+        if (holds_letters(n->raw_text, "id") && n->attributes.get(id_key, value) &&
+            value.text_length() == tag_length &&
+            std::memcmp(bytes_of(value).bytes, selector.word.data(), selector.word.size()) == 0)
+          return n;
+        break;
+      case element_selector::kind::class_word:
+        if (holds_letters(n->raw_text, "class") && n->attributes.get(class_key, value) &&
+            holds_class_word(bytes_of(value), selector.word))
+          return n;
+        break;
+    }
+  }
+  return nullptr;
+}
+
+bool heading_scope::leaves_out(const xml_node *n) const {
+  if (n->kind != XML_START_TAG) return false;
+  return is_named_any_case(n, "nav", 3) || is_named_any_case(n, "aside", 5) ||
+         is_named_any_case(n, "dialog", 6) ||
+         (holds_letters(n->raw_text, "hidden") && n->attributes.has(hidden_key));
+}
+
+bool heading_scope::takes(const xml_node *heading) {
+  if (!menus_out && !within_chosen) return true;
+  if (within_chosen && !within) return false;
+  // Up to the lowest ancestor the last heading shares, or to the top.
+  climbed.clear();
+  size_t shared = 0;
+  for (const xml_node *n = heading; n; n = n->parent) {
+    const auto known = place_in_chain.find(n);
+    if (known != place_in_chain.end()) {
+      shared = known->second + 1;
+      break;
+    }
+    climbed.push_back(n);
+  }
+  for (size_t i = shared; i < chain.size(); ++i) place_in_chain.erase(chain[i].node);
+  chain.resize(shared);
+  for (auto n = climbed.rbegin(); n != climbed.rend(); ++n) {
+    ancestor a = chain.empty() ? ancestor{*n, false, false} : chain.back();
+    a.node = *n;
+    a.out = a.out || (menus_out && leaves_out(*n));
+    a.inside = a.inside || *n == within;
+    place_in_chain.emplace(*n, chain.size());
+    chain.push_back(a);
+  }
+  return !chain.back().out && (!within_chosen || chain.back().inside);
+}
