@@ -37,6 +37,7 @@ TEST(cli_options, long_short_abbreviated_and_bundled_forms) {
       {{"a", "-j3", "b", "--qu"}, [](const cli_options &o) { return o.jobs == 3 && o.quiet && o.files == strings{"a", "b"}; }},
       {{"--", "-o", "--help"}, [](const cli_options &o) { return !o.help && o.files == strings{"-o", "--help"}; }},
       {{"-h"}, [](const cli_options &o) { return o.help; }},
+      {{"--wi=#main", "a"}, [](const cli_options &o) { return o.choices.within == "#main"; }},
   };
   for (const form &f : forms) {
     cli_options o;
@@ -67,6 +68,7 @@ TEST(cli_options, bad_usage_is_refused_with_one_reason) {
       {{"-j", "0", "a"}, "--jobs needs a number of files from 1 to 1024, not '0'"},
       {{"--max-size=1073741825", "a"}, "--max-size needs a number of bytes from 1 to 1073741824, not '1073741825'"},
       {{"--anchors=names", "a"}, "--anchors: anchors must be name or id, not 'names'"},
+      {{"--within", "div.x", "a"}, "--within: within must be a tag name (main), #id or .class, not 'div.x'"},
   };
   for (const auto &c : bad) {
     cli_options o;

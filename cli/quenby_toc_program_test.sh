@@ -17,7 +17,7 @@ cp "$work/a.html" "$work/b.html"
 cp "$work/a.html" "$work/original.html"
 
 check "help exits 0" test "$(status_of "$program" --help)" = 0
-for option in --check --diff --levels --anchors --names --skip-class --style --number --remove --max-size; do
+for option in --check --diff --levels --anchors --names --skip-class --within --style --number --remove --max-size; do
   check "help names $option" sh -c "'$program' --help | grep -q -- '$option'"
   check "manual page names $option" grep -q -- "$(echo "$option" | sed 's/-/\\\\-/g')" "$source/cli/quenby-toc.1"
 done

@@ -47,6 +47,8 @@ const std::vector<shape> &shapes() {
       {"lone less-than signs", [](size_t n) { return "<body><h1>t</h1>" + repeated_to("<", n); }},
       {"headings in list items", [](size_t n) { return repeated_to("<ul><li><h2>x", n); }},
       {"headings with named anchors", [](size_t n) { return numbered_to("<h2><a name=\"n", "\">x</a>", n); }},
+      {"headings in unclosed divs with hidden text",
+       [](size_t n) { return repeated_to("<div><h2>x<span aria-hidden=true>y", n); }},
       {"headings in a script", [](size_t n) { return repeated_to("<h2>x<script>y</script>", n); }},
       {"marker pairs", [](size_t n) {
          return repeated_to("<!--KRYN_HTML_TOC_START--><h3>z</h3><!--KRYN_HTML_TOC_END-->", n);
@@ -97,6 +99,7 @@ TEST(hostile_growth, FourTimesThePageTakesFourTimesTheTime) {
   readable.anchors = toc_anchor_mode::id;
   readable.names = toc_naming::slug;
   readable.heading_ids = true;
+  readable.reader_entries = true;
   const size_t small = 256 * 1024;
   for (const shape &s : shapes()) {
     for (const toc_options *options : {&stamped, &readable}) {

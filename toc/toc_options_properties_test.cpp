@@ -21,7 +21,8 @@ const std::string start_marker = "<!--KRYN_HTML_TOC_START-->";
 const std::string end_marker = "<!--KRYN_HTML_TOC_END-->";
 
 // A generated page whose headings also carry ids of their own (some of
-// them the same), classes to leave out, and texts that make the same name.
+// them the same), classes to leave out, texts that make the same name,
+// and what a reader does not see: hidden headings, menus, buttons, images.
 std::string page_for_options(uint32_t seed) {
   toc_test::sequence r(seed);
   const std::string page = toc_test::generated_page(seed, true);
@@ -37,10 +38,14 @@ std::string page_for_options(uint32_t seed) {
       case 0: out += " id=\"intro\""; break;
       case 1: out += " class=\"side notoc\""; break;
       case 2: out += " ID=own" + std::to_string(i); break;
+      case 3: out += " aria-hidden=\"true\""; break;
       default: break;
     }
   }
   if (seed % 3 == 0) out += "<p id=\"intro\">the name a slug would take</p><h2>Intro</h2>";
+  if (seed % 4 == 1)
+    out += "<nav><h2>Menu</h2></nav><div hidden><h3>Gone</h3></div><h2><img src=l.png alt=\"Logo\">"
+           "<button>Copy</button></h2><h3><img src=x.png></h3><h2>\r\n</h2>";
   return out;
 }
 
@@ -176,13 +181,16 @@ TEST_F(toc_options_properties, hold_for_every_combination_of_options) {
             options.number = number;
             options.numbers_known = true;
             options.stamp = 1007136000;
+            options.reader_entries = std::string(style) != "classic";
             const std::string label = std::string(style) + (anchors == toc_anchor_mode::id ? " id" : " name") +
                                       (names == toc_naming::slug ? " slug" : " stamp") +
                                       (levels ? " 2-4" : "") + (skip ? " skip" : "") +
                                       (number ? " number" : "");
             for (uint32_t seed = 1; seed <= 60; ++seed) {
               SCOPED_TRACE(label + ", seed " + std::to_string(seed));
-              check_properties(page_for_options(seed), options);
+              toc_options for_seed = options;
+              if (seed % 5 == 0) for_seed.within = "#d2";   // where a page has one
+              check_properties(page_for_options(seed), for_seed);
             }
           }
 }
@@ -209,6 +217,7 @@ TEST_F(toc_options_properties, hold_on_real_pages) {
         options.heading_ids = true;
         options.number = number;
         options.numbers_known = true;
+        options.reader_entries = std::string(style) != "classic";
         check_properties(original, options, false);
       }
   }
@@ -284,6 +293,7 @@ TEST_F(toc_options_properties, html5_ol_and_details_markup_is_valid_html) {
         const std::string level = std::to_string(1 + r.next(6));
         page += "<h" + level + ">Part " + std::to_string(h) + " &amp; more</h" + level + ">\n<p>text</p>\n";
       }
+      if (seed % 4 == 0) page += "<aside><h2>Menu</h2></aside><h3><img src=l.png alt=\"A &amp; B\"><button>x</button></h3>\n";
       page += "</body></html>\n";
       toc_options options;
       bool prefers_ids = false;
@@ -291,6 +301,7 @@ TEST_F(toc_options_properties, html5_ol_and_details_markup_is_valid_html) {
       options.anchors = toc_anchor_mode::id;
       options.names = seed % 2 ? toc_naming::slug : toc_naming::stamp;
       options.number = seed % 3 == 0;
+      options.reader_entries = true;
       auto made = toc_test::transform_with(page, options);
       const std::string file = folder.file(std::to_string(++file_number) + ".html");
       ASSERT_TRUE(test_support::write_file(file, made->output));
