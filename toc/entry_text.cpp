@@ -1,16 +1,19 @@
 #include "toc/entry_text.h"
 
+#include <cstring>
 #include "toc/node_text.h"
 
 using namespace toc_text;
 
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+bool is_blank(char c) {
+  return static_cast<unsigned char>(c) <= ' ' && (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f');
+}
 
-// An attribute value in any letter case against one given in lower case,
-// blanks around it allowed.
-bool is_word_any_case(const piece &value, const char *word) {
+}  // namespace
+
+bool is_word_any_case(const toc_text::piece &value, const char *word) {
   int32_t from = 0, to = value.length;
   while (from < to && is_blank(value.bytes[from])) ++from;
   while (to > from && is_blank(value.bytes[to - 1])) --to;
@@ -20,20 +23,26 @@ bool is_word_any_case(const piece &value, const char *word) {
   return from + i == to && !word[i];
 }
 
-constexpr const char *non_breaking_spaces[] = {"&nbsp;", "&#160;", "&#xa0;", "&#xA0;", "&#XA0;"};
+namespace {
 
-// The length of a blank or a non-breaking space reference that text ends
-// with (at_end) or begins with, else 0.
-size_t space_at(const std::string &text, bool at_end) {
-  if (text.empty()) return 0;
-  if (is_blank(at_end ? text.back() : text.front())) return 1;
-  for (const char *space : non_breaking_spaces) {
-    const size_t length = std::char_traits<char>::length(space);
-    if (text.size() >= length &&
-        text.compare(at_end ? text.size() - length : 0, length, space) == 0)
-      return length;
-  }
-  return 0;
+// A non-breaking space written as a reference, six bytes from p: &nbsp;,
+// &#160; or &#xa0; (in any letter case of its hexadecimal).
+bool is_non_breaking_space(const char *p) {
+  if (p[0] != '&' || p[5] != ';') return false;
+  if (std::memcmp(p + 1, "nbsp", 4) == 0 || std::memcmp(p + 1, "#160", 4) == 0) return true;
+  return p[1] == '#' && (p[2] | 0x20) == 'x' && (p[3] | 0x20) == 'a' && p[4] == '0';
+}
+
+// Whether the text is tidy already, as most headings are: within it only
+// single spaces, at its ends neither a blank nor a reference. (A control
+// character may say no where it is tidy: the text is then tidied anyway.)
+bool is_tidy(const char *s, size_t n) {
+  auto low = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+  if (n == 0) return true;
+  if (low(s[0]) || low(s[n - 1]) || s[0] == '&' || s[n - 1] == ';') return false;
+  for (size_t i = 1; i + 1 < n; ++i)
+    if (low(s[i]) && (s[i] != ' ' || low(s[i + 1]))) return false;
+  return true;
 }
 
 }  // namespace
@@ -69,21 +78,40 @@ void entry_reader::append_shown(const xml_node *tag, std::string &text) const {
   }
 }
 
+// Called for every heading: one pass over the text, then its ends.
 void tidy_entry_text(std::string &text) {
+  char *s = &text[0];
+  const size_t n = text.size();
+  if (is_tidy(s, n)) return;
   size_t kept = 0;
   bool blank_before = false;
-  for (const char c : text) {
+  for (size_t i = 0; i < n; ++i) {
+    const char c = s[i];
     if (is_blank(c)) {
       blank_before = kept > 0;
       continue;
     }
-    if (blank_before) text[kept++] = ' ';
+    if (blank_before) s[kept++] = ' ';
     blank_before = false;
-    text[kept++] = c;
+    s[kept++] = c;
   }
-  text.resize(kept);
-  while (size_t length = space_at(text, true)) text.resize(text.size() - length);
-  size_t from = 0;
-  while (size_t length = space_at(text.substr(from, 8), false)) from += length;
-  text.erase(0, from);
+  size_t from = 0, to = kept;
+  for (;;) {
+    if (to > from && s[to - 1] == ' ')
+      --to;
+    else if (to - from >= 6 && is_non_breaking_space(s + to - 6))
+      to -= 6;
+    else
+      break;
+  }
+  for (;;) {
+    if (to > from && s[from] == ' ')
+      ++from;
+    else if (to - from >= 6 && is_non_breaking_space(s + from))
+      from += 6;
+    else
+      break;
+  }
+  if (from > 0) std::memmove(s, s + from, to - from);
+  text.resize(to - from);
 }

@@ -1,6 +1,7 @@
 #include "toc/heading_scope.h"
 
 #include <cstring>
+#include "toc/entry_text.h"
 #include "toc/node_text.h"
 
 using namespace toc_text;
@@ -87,13 +88,33 @@ bool heading_scope::leaves_out(const xml_node *n) const {
          (holds_letters(n->raw_text, "hidden") && n->attributes.has(hidden_key));
 }
 
+// A heading hidden itself, or whose content is hidden from screen readers,
+// shows a reader nothing: it is left out here, where its tag is read once,
+// rather than found empty later.
+bool heading_scope::hides_itself(const xml_node *heading) const {
+  if (!holds_letters(heading->raw_text, "hidden")) return false;
+  if (heading->attributes.has(hidden_key)) return true;
+  krval value;
+  return heading->attributes.get(aria_hidden_key, value) && is_word_any_case(bytes_of(value), "true");
+}
+
 bool heading_scope::takes(const xml_node *heading) {
   if (!menus_out && !within_chosen) return true;
   if (within_chosen && !within) return false;
-  // Up to the lowest ancestor the last heading shares, or to the top.
+  if (menus_out && hides_itself(heading)) return false;
+  const ancestor *above = heading->parent ? lowest_ancestor(heading->parent) : nullptr;
+  if (above && above->out) return false;
+  return !within_chosen || heading == within || (above && above->inside);
+}
+
+// The chain made the parent's: up from it to the lowest ancestor the last
+// heading shared, or to the top. Headings side by side share their parent
+// at once.
+const heading_scope::ancestor *heading_scope::lowest_ancestor(const xml_node *parent) {
+  if (!chain.empty() && chain.back().node == parent) return &chain.back();
   climbed.clear();
   size_t shared = 0;
-  for (const xml_node *n = heading; n; n = n->parent) {
+  for (const xml_node *n = parent; n; n = n->parent) {
     const auto known = place_in_chain.find(n);
     if (known != place_in_chain.end()) {
       shared = known->second + 1;
@@ -111,5 +132,5 @@ bool heading_scope::takes(const xml_node *heading) {
     place_in_chain.emplace(*n, chain.size());
     chain.push_back(a);
   }
-  return !chain.back().out && (!within_chosen || chain.back().inside);
+  return &chain.back();
 }

@@ -36,7 +36,8 @@ const xml_node *first_matching_element(const xml_tree &document, const element_s
 class heading_scope {
 public:
   // menus_out: headings inside nav, aside, dialog or an element with the
-  // hidden attribute (or hidden themselves) are out. within_chosen: only
+  // hidden attribute are out, and those hidden themselves (hidden, or
+  // aria-hidden="true"), which show a reader nothing. within_chosen: only
   // headings inside within are in, none where within is null.
   heading_scope(bool menus_out, bool within_chosen, const xml_node *within)
       : menus_out(menus_out), within_chosen(within_chosen), within(within) {}
@@ -50,12 +51,15 @@ private:
     bool inside;   // it or one above it is the chosen element
   };
   bool leaves_out(const xml_node *n) const;
+  const ancestor *lowest_ancestor(const xml_node *parent);
+  bool hides_itself(const xml_node *heading) const;
 
   const bool menus_out, within_chosen;
   const xml_node *const within;
-  const krval hidden_key{"hidden"};
+  const krval hidden_key{"hidden"}, aria_hidden_key{"aria-hidden"};
   // The ancestors of the last heading asked about, the topmost first, and
-  // where each stands among them.
+  // where each stands among them. The heading asked about is not among
+  // them: headings side by side would each be added and taken out again.
   std::vector<ancestor> chain;
   std::unordered_map<const xml_node *, size_t> place_in_chain;
   std::vector<const xml_node *> climbed;

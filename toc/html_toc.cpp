@@ -582,9 +582,8 @@ toc_node *html_toc::anchor_heading(xml_node *heading, size_t &next_place, bool &
   krval own_name;
   own_name_of(heading, heading, own_name);
   const bool as_seen = options->reader_entries;
-  const bool all_hidden = as_seen && reader.hides_content(heading);
   walk_heading(heading, next_place, [&](const xml_node *d, bool hidden) {
-    if (hidden || all_hidden) return false;
+    if (hidden) return false;
     if (as_seen && reader.hides_content(d)) return true;
     if (is_text(d)) {
       const piece bytes = bytes_of(d->raw_text);

@@ -1,6 +1,7 @@
 // Small pieces the transform's files share: node tests, texts joined with
 // one allocation, and the texts the transform puts into pages.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
@@ -27,16 +28,35 @@ inline bool is_named_any_case(const xml_node *n, const char *name, int32_t lengt
   return true;
 }
 
-// Whether a tag's bytes hold a word (given in lower case) in any letter
-// case: only such tags may have that attribute, and the others' attributes
-// are never read.
-inline bool holds_letters(const krtext &raw, const char *word) {
-  const size_t length = std::strlen(word);
+// Whether a tag's bytes hold a word (a literal in lower case, beginning
+// with a letter) in any letter case: only such tags may have that
+// attribute, and the others' attributes are never read. Asked for many tags
+// of a page: where a tag is long (a link's address) memchr finds the first
+// letter in either case, where it is short one pass of few steps does.
+template <std::size_t size>
+inline bool holds_letters(const krtext &raw, const char (&word)[size]) {
+  constexpr std::size_t length = size - 1;
+  static_assert(length > 0, "a word to look for");
+  const std::size_t n = static_cast<std::size_t>(raw.text.length);
+  if (n < length) return false;
   const char *s = raw.text.bytes;
-  for (int32_t i = 0; static_cast<size_t>(i) + length <= static_cast<size_t>(raw.text.length); ++i) {
-    size_t k = 0;
-    while (k < length && (s[i + k] | 0x20) == word[k]) ++k;
-    if (k == length) return true;
+  const char *last = s + (n - length);   // where the word may begin at the latest
+  auto rest_matches = [&](const char *at) {
+    std::size_t k = 1;
+    while (k < length && (at[k] | 0x20) == word[k]) ++k;
+    return k == length;
+  };
+  if (n < 48) {
+    for (const char *at = s; at <= last; ++at)
+      if ((*at | 0x20) == word[0] && rest_matches(at)) return true;
+    return false;
+  }
+  for (const char first : {word[0], static_cast<char>(word[0] & ~0x20)}) {
+    for (const char *at = s; at <= last; ++at) {
+      at = static_cast<const char *>(std::memchr(at, first, static_cast<std::size_t>(last - at) + 1));
+      if (!at) break;
+      if (rest_matches(at)) return true;
+    }
   }
   return false;
 }
