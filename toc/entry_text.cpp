@@ -11,9 +11,9 @@ bool is_blank(char c) {
   return static_cast<unsigned char>(c) <= ' ' && (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f');
 }
 
-}  // namespace
-
-bool is_word_any_case(const toc_text::piece &value, const char *word) {
+// An attribute value in any letter case against one given in lower case,
+// blanks around it allowed (aria-hidden="True ").
+bool is_word_any_case(const piece &value, const char *word) {
   int32_t from = 0, to = value.length;
   while (from < to && is_blank(value.bytes[from])) ++from;
   while (to > from && is_blank(value.bytes[to - 1])) --to;
@@ -22,8 +22,6 @@ bool is_word_any_case(const toc_text::piece &value, const char *word) {
     if ((value.bytes[from + i] | 0x20) != word[i]) return false;
   return from + i == to && !word[i];
 }
-
-namespace {
 
 // A non-breaking space written as a reference, six bytes from p: &nbsp;,
 // &#160; or &#xa0; (in any letter case of its hexadecimal).

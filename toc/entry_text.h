@@ -4,13 +4,12 @@
 #pragma once
 #include <string>
 #include "html/xml_node.h"
-#include "toc/node_text.h"
 #include "value/krval.h"
 
 class entry_reader {
 public:
-  // Whether the content of a node inside a heading is none of what a
-  // reader sees: a button's label, a template,
+  // Whether the content of a node inside a heading (or of the heading
+  // itself) is none of what a reader sees: a button's label, a template,
   // an element with hidden or aria-hidden="true".
   bool hides_content(const xml_node *n) const;
   // What a tag shows by itself: an image's alt text (its < and > written
@@ -21,10 +20,6 @@ public:
 private:
   const krval alt_key{"alt"}, hidden_key{"hidden"}, aria_hidden_key{"aria-hidden"};
 };
-
-// An attribute value in any letter case against one given in lower case,
-// blanks around it allowed (aria-hidden="True ").
-bool is_word_any_case(const toc_text::piece &value, const char *word);
 
 // Runs of blanks become one space; none is left at either end, nor a
 // non-breaking space written as a reference (as a heading's last word is

@@ -1,7 +1,6 @@
 #include "toc/heading_scope.h"
 
 #include <cstring>
-#include "toc/entry_text.h"
 #include "toc/node_text.h"
 
 using namespace toc_text;
@@ -88,20 +87,13 @@ bool heading_scope::leaves_out(const xml_node *n) const {
          (holds_letters(n->raw_text, "hidden") && n->attributes.has(hidden_key));
 }
 
-// A heading hidden itself, or whose content is hidden from screen readers,
-// shows a reader nothing: it is left out here, where its tag is read once,
-// rather than found empty later.
-bool heading_scope::hides_itself(const xml_node *heading) const {
-  if (!holds_letters(heading->raw_text, "hidden")) return false;
-  if (heading->attributes.has(hidden_key)) return true;
-  krval value;
-  return heading->attributes.get(aria_hidden_key, value) && is_word_any_case(bytes_of(value), "true");
-}
-
 bool heading_scope::takes(const xml_node *heading) {
   if (!menus_out && !within_chosen) return true;
   if (within_chosen && !within) return false;
-  if (menus_out && hides_itself(heading)) return false;
+  // A heading hidden itself, or whose content is hidden from screen
+  // readers, shows a reader nothing: left out here, where its tag is read
+  // once, rather than found empty later.
+  if (menus_out && reader.hides_content(heading)) return false;
   const ancestor *above = heading->parent ? lowest_ancestor(heading->parent) : nullptr;
   if (above && above->out) return false;
   return !within_chosen || heading == within || (above && above->inside);

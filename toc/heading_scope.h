@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 #include "html/xml_node.h"
+#include "toc/entry_text.h"
 #include "value/krval.h"
 
 // An element chosen by its tag name, its id or one of its class words.
@@ -52,11 +53,11 @@ private:
   };
   bool leaves_out(const xml_node *n) const;
   const ancestor *lowest_ancestor(const xml_node *parent);
-  bool hides_itself(const xml_node *heading) const;
 
   const bool menus_out, within_chosen;
   const xml_node *const within;
-  const krval hidden_key{"hidden"}, aria_hidden_key{"aria-hidden"};
+  const krval hidden_key{"hidden"};
+  const entry_reader reader;
   // The ancestors of the last heading asked about, the topmost first, and
   // where each stands among them. The heading asked about is not among
   // them: headings side by side would each be added and taken out again.
