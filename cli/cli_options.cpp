@@ -294,7 +294,7 @@ bool validate_options(const cli_options &options, std::string &error) {
     error = "--include and --exclude choose files below a folder: they need --recursive";
     return false;
   }
-  if (options.remove && options.choices.has_number && options.choices.number) {
+  if (options.remove && options.choices.number.value_or(false)) {
     error = "--remove takes the numbers out, so it takes no --number";
     return false;
   }

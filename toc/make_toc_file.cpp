@@ -384,7 +384,7 @@ int32_t transform_page(xml_tree &document, std::vector<xml_node *> &landmarks, t
   const toc_style &style = options->style;
   transform.take_style(style);
   transform.options = options;
-  job.tree->take_markup(style, options->layout);
+  job.tree->take_markup(style, options->layout, options->record, options->line_end);
   if (job.entries_given) transform.range_to = transform.range_from - 1;   // no heading qualifies
 
   toc_node *const earlier_last = job.last_entry;
