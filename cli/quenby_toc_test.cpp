@@ -366,7 +366,7 @@ TEST_F(quenby_toc_test, options_and_page_settings_reach_the_engine) {
   EXPECT_EQ(r.run({a}), 0);
   EXPECT_EQ(r.errors(), "");
   EXPECT_EQ(read_file(a),
-            "<body><!--KRYN_HTML_TOC_START-->\r\n<!-- Table of contents by quenby-toc (style=html5 names=slug); "
+            "<body><!--KRYN_HTML_TOC_START-->\r\n<!-- Table of contents by quenby-toc (style=html5); "
             "remade on every run, edits between the markers are lost -->\r\n"
             "<nav class=\"toc\" aria-label=\"Table of contents\">\r\n<ul>\r\n"
             "<li><a href=\"#intro\" class=\"toc_item\">Intro</a>\r\n<ul>\r\n"
@@ -376,7 +376,7 @@ TEST_F(quenby_toc_test, options_and_page_settings_reach_the_engine) {
   cli_run chosen;
   EXPECT_EQ(chosen.run({"-s", "ol", "--levels", "1", "--skip-class", "x", a}), 0);
   const std::string made = read_file(a);
-  EXPECT_NE(made.find("(style=ol names=slug levels=1 skip-class=x)"), std::string::npos) << made;
+  EXPECT_NE(made.find("(style=ol levels=1 skip-class=x)"), std::string::npos) << made;
   EXPECT_NE(made.find("<ol>\r\n<li><a href=\"#intro\" class=\"toc_item\">Intro</a></li>\r\n</ol>"),
             std::string::npos);
   // Remade, checked and compared without options: nothing changes.

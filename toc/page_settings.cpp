@@ -195,9 +195,7 @@ void apply_settings(const toc_choices &settings, toc_options &options) {
   options.numbers_known = true;
   const bool as_window = window_form(options);
   options.heading_ids = !as_window;
-  toc_choices recorded = settings;
-  recorded.names = options.names;
-  options.record = as_window ? std::string() : record_text(recorded);
+  options.record = as_window ? std::string() : record_text(settings);
   options.line_end = options.preferred.line_end;
   options.line_end_of_page = true;
 }

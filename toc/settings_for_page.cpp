@@ -127,7 +127,7 @@ bool options_for_page(const xml_tree &document, const html_toc &transform,
   const settings_layer from_command_line{request.chosen, settings_origin::command_line, 0};
   const settings_layer from_record{&recorded, settings_origin::record, 0};
   const merged_settings merged = merge_settings({from_page, from_command_line, from_record}, *request.defaults);
-  merged_settings lasting = merge_settings({from_command_line, from_record}, *request.defaults);
+  const merged_settings lasting = merge_settings({from_command_line, from_record}, *request.defaults);
 
   // A style the page names (in its comment or its block) is looked for in
   // the page's folder.
@@ -151,16 +151,7 @@ bool options_for_page(const xml_tree &document, const html_toc &transform,
     if (!resolve_toc_options(merged.choices, request.style_folder, page_options, error))
       return fail(style_line(), error);
   }
-  if (!page_options.record.empty()) {
-    if (!lasting.choices.names) {
-      toc_style unused;
-      toc_layout layout;
-      style_preferences preferences;
-      predefined_style(*lasting.choices.style, unused, layout, preferences);   // a file's: classic's
-      lasting.choices.names = preferences.names;
-    }
-    page_options.record = record_text(lasting.choices);
-  }
+  if (!page_options.record.empty()) page_options.record = record_text(lasting.choices);
   if (page_options.line_end_of_page) {
     const std::string line_end = first_line_end(document);
     if (!line_end.empty()) page_options.line_end = line_end;
