@@ -293,6 +293,7 @@ TEST_F(toc_options_test, style_files_name_the_line_that_is_wrong) {
       {"range_from = 4\nrange_to = 2\n", "s.txt: range_from is above range_to"},
       {"nested = maybe\n", "s.txt:1: nested must be yes or no, not 'maybe'"},
       {"just words\n", "s.txt:1: expected KEY = VALUE"},
+      {"comment = \"made --\"\n", "s.txt:1: the comment may hold neither -- nor >"},
       {"process_decimal_notation = 1\n", "s.txt:1: process_decimal_notation can only be 0"},
       {"\nitem_indentation = \"" + std::string(1025, ' ') + "\"\n", "s.txt:2: the value is longer than 1024 bytes"},
   };
