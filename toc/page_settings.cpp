@@ -20,10 +20,7 @@ merged_settings merge_settings(const std::vector<settings_layer> &layers, const 
   };
   for (const settings_layer &layer : layers) {
     const toc_choices &from = *layer.choices;
-    if (!to.style && from.style) {
-      merged.style_origin = layer.origin;
-      merged.style_line = layer.line;
-    }
+    if (!to.style && from.style) merged.style_origin = layer.origin;
     take(to.style, from.style);
     take(to.levels, from.levels);
     take(to.anchors, from.anchors);

@@ -34,14 +34,13 @@ enum class settings_origin : uint8_t { page_comment, command_line, record, defau
 struct settings_layer {
   const toc_choices *choices;
   settings_origin origin;
-  int32_t line = 0;   // of the page, for a page's comment or its block
 };
 
-// The settings of a page, and the layer its style came from.
+// The settings of a page, and the layer its style came from (a style file
+// named by the page is looked for beside it, and its errors name the line).
 struct merged_settings {
   toc_choices choices;   // every setting the layers or the defaults have
   settings_origin style_origin = settings_origin::defaults;
-  int32_t style_line = 0;
 };
 
 // Each setting from the first of layers (in order of priority) that has

@@ -123,9 +123,9 @@ bool options_for_page(const xml_tree &document, const html_toc &transform,
   }
   toc_choices recorded;
   block_settings(transform, recorded);
-  const settings_layer from_page{&page, settings_origin::page_comment, comment_line};
-  const settings_layer from_command_line{request.chosen, settings_origin::command_line, 0};
-  const settings_layer from_record{&recorded, settings_origin::record, 0};
+  const settings_layer from_page{&page, settings_origin::page_comment};
+  const settings_layer from_command_line{request.chosen, settings_origin::command_line};
+  const settings_layer from_record{&recorded, settings_origin::record};
   const merged_settings merged = merge_settings({from_page, from_command_line, from_record}, *request.defaults);
   const merged_settings lasting = merge_settings({from_command_line, from_record}, *request.defaults);
 

@@ -104,8 +104,13 @@ TEST_F(toc_options_test, each_option_and_style_gives_its_golden_page) {
     EXPECT_TRUE(make(made.output, {}).output == made.output);
     EXPECT_TRUE(make(made.output, {}, "page.html", true).output == page);
   }
-  // Classic alone gives the window's bytes.
+  // Classic alone gives the window's bytes, as do the window's defaults.
   EXPECT_TRUE(make(page, {{"style", "classic"}}).output == toc_test::toc_of(page));
+  toc_options window;
+  std::string error;
+  ASSERT_TRUE(resolve_toc_options(merge_settings({}, window_defaults()).choices, "", window, error));
+  window.stamp = toc_test::example_stamp;
+  EXPECT_TRUE(toc_test::transform_with(page, window)->output == toc_test::toc_of(page));
 }
 
 // Numbers follow the TOC's nesting, whatever levels a heading skips; a
