@@ -68,8 +68,9 @@ struct toc_options {
   // Numbers this tool put into headings are known again: replaced, or taken
   // out where numbering is off. Off for the window's run, which knows none.
   bool numbers_known = false;
-  // The settings the block records in its comment ("style=html5
-  // names=slug"); empty: the window's comment, which records classic.
+  // The settings the block records in its comment ("quenby-toc
+  // (style=html5 levels=2-3)"); empty: the window's comment, read back as
+  // classic.
   std::string record;
   // The line end of the block's markup and comment: the window's always,
   // else the page's own (its first), chosen for each page.
@@ -78,7 +79,7 @@ struct toc_options {
   style_preferences preferred;   // of the style, under the settings
 };
 
-// The window's options, with stamp 0: what a run without options uses.
+// The window's options, with stamp 0: what the window's run starts from.
 const toc_options &default_toc_options();
 
 // The style of the window, which every style file starts from.
