@@ -72,9 +72,10 @@ struct toc_options {
   // (style=html5 levels=2-3)"); empty: the window's comment, read back as
   // classic.
   std::string record;
-  // The line end of the block's markup and comment: the window's always,
-  // else the page's own (its first), chosen for each page.
-  std::string line_end = "\r\n";
+  // The line end of the block's markup and comment: none for the window,
+  // which writes the markup as it stands; else the page's own (its first),
+  // chosen for each page.
+  std::string line_end;
   bool line_end_of_page = false;
   style_preferences preferred;   // of the style, under the settings
 };

@@ -62,15 +62,18 @@ void replace_all(std::string &text, const std::string &what, const std::string &
     text.replace(at, what.size(), with);
 }
 
-// A text of the markup with the block's line end.
+// A text of the markup with the block's line end for each of its own, CR LF
+// or LF alone; without one, as it is written.
 struct line_ends {
   const std::string &line_end;
   std::string operator()(std::string text) const {
-    if (line_end != "\r\n") replace_all(text, "\r\n", line_end);
+    if (line_end.empty()) return text;
+    replace_all(text, "\r\n", "\n");
+    if (line_end != "\n") replace_all(text, "\n", line_end);
     return text;
   }
   krval operator()(const krval &value) const {
-    if (line_end == "\r\n" || !value.is_text()) return value;
+    if (line_end.empty() || !value.is_text()) return value;
     const std::string text = (*this)(value.str());
     return krval(text.data(), static_cast<int32_t>(text.size()));
   }
@@ -110,7 +113,8 @@ void toc_tree::take_markup(const toc_style &style, const toc_layout &list_layout
   std::string words = layout.comment;
   if (words.find("{record}") == std::string::npos) words += " {record}";
   replace_all(words, "{record}", record);
-  const std::string text = line_end + "<!-- " + words + " -->" + line_end;
+  const std::string end = line_end.empty() ? "\r\n" : line_end;
+  const std::string text = end + "<!-- " + words + " -->" + end;
   comment = krval(text.data(), static_cast<int32_t>(text.size()));
 }
 

@@ -55,10 +55,11 @@ public:
   krval comment;                    // after the start marker, line ends around it
 
   // The markup texts of a run: the style's and the layout's, with line_end
-  // for every CR LF they hold. Where a record is given, the comment is the
-  // layout's words holding it; else the window's.
+  // for every line end they hold (none: as they are written, as the window
+  // writes them). Where a record is given, the comment is the layout's
+  // words holding it; else the window's.
   void take_markup(const toc_style &style, const toc_layout &list_layout,
-                   const std::string &record = std::string(), const std::string &line_end = "\r\n");
+                   const std::string &record = std::string(), const std::string &line_end = std::string());
 
   // The whole block for the chain from `first` (normally the first top-level
   // entry); nothing at all, not even the markers, when there is no entry.
