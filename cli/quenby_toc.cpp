@@ -94,7 +94,7 @@ private:
 struct run_setup {
   const cli_options &options;
   cli_io &io;
-  toc_options base;   // for pages whose TOC comment carries no settings
+  toc_options base;   // the command line over the defaults; pages add their own layers
   bool per_file_progress = false;   // a percentage for the one file of the run
   destination_batch *batch = nullptr;   // where the pages written wait to be made durable
   site_run *site = nullptr;   // what the steps across pages keep of each page
