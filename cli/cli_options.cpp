@@ -10,19 +10,20 @@ const char quenby_toc_usage[] =
     "                          standard output)\n"
     "  -c, --check             write nothing; exit 1 when a FILE would change\n"
     "      --diff              as --check, and print the changes as a unified diff\n"
-    "  -N, --number            number the headings and their entries: 1., 1.1., ...\n"
     "  -R, --remove            take out the TOC and the anchors, ids and numbers\n"
     "                          it made\n"
+    "  -s, --style NAME|FILE   html5 (default: a <nav> with nested lists), ol,\n"
+    "                          details, classic (the window's page), or a style file\n"
     "      --levels FROM-TO    heading levels taken (default 1-6; \"2\" for one)\n"
-    "      --anchors name|id   an <a name> inside each heading (default), or an id\n"
-    "                          in its start tag\n"
-    "      --names stamp|slug  new anchor names from the stamp (default), or\n"
-    "                          readable ones from the heading's text\n"
+    "      --anchors name|id   an <a name> inside each heading, or an id in its\n"
+    "                          start tag (default: id, classic: name)\n"
+    "      --names stamp|slug  new anchor names readable from the heading's text\n"
+    "                          (default: slug), or from the stamp (classic)\n"
     "      --skip-class NAME   leave out headings of class NAME (repeatable)\n"
     "      --within SELECTOR   only headings inside the first element that matches:\n"
     "                          a tag name (main), #id or .class\n"
-    "  -s, --style NAME|FILE   classic (default), html5, ol, details, or a style\n"
-    "                          file\n"
+    "  -N, --number            number the headings and their entries: 1., 1.1., ...\n"
+    "      --no-number         take such numbers out again\n"
     "      --index OUT.html    also make (or remake) OUT.html, a contents page that\n"
     "                          lists every FILE with its TOC entries (runs without\n"
     "                          --index leave such a page as it is)\n"
@@ -50,9 +51,11 @@ const char quenby_toc_usage[] =
     "\n"
     "The TOC goes where the page has a <!-- toc --> comment, else right after\n"
     "<body>, between <!--KRYN_HTML_TOC_START--> and <!--KRYN_HTML_TOC_END-->.\n"
-    "The comment may carry settings for its page, which the options above win\n"
-    "over: <!-- toc levels=2-3 style=details anchors=id names=slug skip-class=notoc\n"
-    "number=yes -->\n"
+    "Each setting comes from the first that has it: the page's TOC comment\n"
+    "(<!-- toc levels=2-3 style=details anchors=id names=slug skip-class=notoc\n"
+    "number=yes -->), the options above, the settings the page's TOC block\n"
+    "records of the run that made it, the defaults. So a page is remade,\n"
+    "checked and removed without options, and an option given once stays.\n"
     "Outside the classic style an entry is what a reader sees of its heading:\n"
     "images by their alt text, no buttons, templates or hidden text; a heading\n"
     "with nothing to see gets no entry, and headings in nav, aside, dialog or\n"
@@ -98,6 +101,11 @@ bool set_flag(cli_options &options, const std::string &, std::string &) {
 
 bool set_number(cli_options &options, const std::string &, std::string &error) {
   return set_toc_choice(options.choices, "number", "yes", error);
+}
+
+// Numbering stays on in a page whose block records it, until turned off.
+bool set_no_number(cli_options &options, const std::string &, std::string &error) {
+  return set_toc_choice(options.choices, "number", "no", error);
 }
 
 // The options that choose how the TOC is made are also settings of a page,
@@ -186,6 +194,7 @@ const option_entry option_table[] = {
     {"check", 'c', false, set_flag<&cli_options::check>},
     {"diff", 0, false, set_flag<&cli_options::diff>},
     {"number", 'N', false, set_number},
+    {"no-number", 0, false, set_no_number},
     {"remove", 'R', false, set_flag<&cli_options::remove>},
     {"levels", 0, true, set_choice<levels_key>},
     {"anchors", 0, true, set_choice<anchors_key>},
@@ -302,7 +311,7 @@ bool validate_options(const cli_options &options, std::string &error) {
     error = "--include and --exclude choose files below a folder: they need --recursive";
     return false;
   }
-  if (options.remove && options.choices.has_number && options.choices.number) {
+  if (options.remove && options.choices.number.value_or(false)) {
     error = "--remove takes the numbers out, so it takes no --number";
     return false;
   }

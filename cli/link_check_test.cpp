@@ -111,7 +111,7 @@ TEST(link_check, links_to_other_pages_of_the_run) {
   ASSERT_TRUE(write_file(b, "<h2 id=\"b1\">B</h2><a href=\"../a.html#kryn_link_1_7\">back</a>"
                             "<a href=\"./../a.html?q#gone\">gone</a>"));
   cli_run r;
-  EXPECT_EQ(r.run({"--stamp", "7", "--check-links", a, b}), 1);
+  EXPECT_EQ(r.run({"-s", "classic", "--stamp", "7", "--check-links", a, b}), 1);
   // Lines are those of the pages as written, TOC blocks included.
   const std::string missing = a + ":" + line_of(read_file(a), "other.html");
   EXPECT_EQ(r.output(), a + ":" + line_of(read_file(a), "#nope") +
@@ -129,7 +129,7 @@ TEST(link_check, links_to_other_pages_of_the_run) {
   const std::string fresh = "<h1>A</h1><a href=\"#kryn_link_1_8\">new</a>";
   ASSERT_TRUE(write_file(a, fresh));
   cli_run alone;
-  EXPECT_EQ(alone.run({"--stamp", "8", "--check", "--check-links", a}), 1);
+  EXPECT_EQ(alone.run({"-s", "classic", "--stamp", "8", "--check", "--check-links", a}), 1);
   EXPECT_EQ(alone.output(), "");
   EXPECT_NE(alone.errors().find("would change"), std::string::npos);
   EXPECT_EQ(read_file(a), fresh);

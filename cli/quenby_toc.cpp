@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include "cli/cli_options.h"
@@ -93,7 +94,7 @@ private:
 struct run_setup {
   const cli_options &options;
   cli_io &io;
-  toc_options base;   // for pages whose TOC comment carries no settings
+  toc_options base;   // the command line over the defaults; pages add their own layers
   bool per_file_progress = false;   // a percentage for the one file of the run
   destination_batch *batch = nullptr;   // where the pages written wait to be made durable
   site_run *site = nullptr;   // what the steps across pages keep of each page
@@ -339,13 +340,10 @@ int usage_error(cli_io &io, const std::string &error) {
 
 // A style given by name is one of ours or a file; a name that is neither is
 // most likely one of ours mistyped.
-bool known_style(const std::string &style) {
-  toc_style predefined;
-  toc_layout layout;
-  bool prefers_ids = false;
-  if (style.empty() || predefined_style(style, predefined, layout, prefers_ids)) return true;
+bool known_style(const std::optional<std::string> &style) {
+  if (!style || is_predefined_style(*style)) return true;
   std::error_code ec;
-  return fsys::exists(system_path(style), ec);
+  return fsys::exists(system_path(*style), ec);
 }
 
 }  // namespace
@@ -377,11 +375,13 @@ int run_quenby_toc(const std::vector<std::string> &args, cli_io &io) {
     setup.base.stamp = static_cast<int32_t>(static_cast<uint32_t>(unix_time_now()));
   }
   if (!known_style(options.choices.style))
-    return usage_error(io, "unknown style '" + options.choices.style +
+    return usage_error(io, "unknown style '" + *options.choices.style +
                                "' (classic, html5, ol, details, or a style file)");
   // A style file is read once here, so that its errors stop the run before
   // any page is touched.
-  if (!resolve_toc_options(options.choices, std::string(), setup.base, error)) {
+  const toc_choices run_settings = merge_settings({{&options.choices, settings_origin::command_line}},
+                                                  command_line_defaults()).choices;
+  if (!resolve_toc_options(run_settings, std::string(), setup.base, error)) {
     say(io, error);
     return CLI_TROUBLE;
   }

@@ -29,7 +29,9 @@ Try 'quenby-toc --help' for more information."
 check "a unique prefix is the option" sh -c "'$program' --vers | grep -q quenby-toc"
 
 SOURCE_DATE_EPOCH=42 "$program" - < "$work/a.html" > "$work/piped.html"
-check "stdin to stdout" grep -q 'kryn_link_1_42' "$work/piped.html"
+check "stdin to stdout" grep -q '<nav class="toc" aria-label="Table of contents">' "$work/piped.html"
+SOURCE_DATE_EPOCH=42 "$program" -s classic - < "$work/a.html" | grep -q kryn_link_1_42
+check "the stamp from SOURCE_DATE_EPOCH" test $? = 0
 check "stdin leaves no temporary files" test -z "$(ls "${TMPDIR:-/tmp}" | grep '^quenby-toc-')"
 "$program" --stamp 42 -s details --names slug - < "$work/a.html" > "$work/details.html"
 check "options through a pipe" grep -q '<h1 id="intro" data-kryn-toc>Intro</h1>' "$work/details.html"

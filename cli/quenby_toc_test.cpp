@@ -76,14 +76,14 @@ TEST_F(quenby_toc_test, in_place_and_to_an_output_file) {
   const std::string a = folder.file("a.html");
   ASSERT_TRUE(write_file(a, page));
   cli_run r;
-  EXPECT_EQ(r.run({"--stamp", "1007136000", a}), 0);
+  EXPECT_EQ(r.run({"-s", "classic", "--stamp", "1007136000", a}), 0);
   EXPECT_EQ(read_file(a), with_toc("1007136000"));
   EXPECT_EQ(r.errors(), "");
 
   const std::string b = folder.file("b.html");
   ASSERT_TRUE(write_file(b, page));
   cli_run r2;
-  EXPECT_EQ(r2.run({"-o", folder.file("out.html"), "--stamp=5", b}), 0);
+  EXPECT_EQ(r2.run({"-sclassic", "-o", folder.file("out.html"), "--stamp=5", b}), 0);
   EXPECT_EQ(read_file(b), page);
   EXPECT_EQ(read_file(folder.file("out.html")), with_toc("5"));
 }
@@ -93,13 +93,13 @@ TEST_F(quenby_toc_test, stamp_comes_from_source_date_epoch_unless_given) {
   ASSERT_TRUE(write_file(a, page));
   cli_run r;
   r.io.source_date_epoch = "1234567890";
-  EXPECT_EQ(r.run({a}), 0);
+  EXPECT_EQ(r.run({"-s", "classic", a}), 0);
   EXPECT_EQ(read_file(a), with_toc("1234567890"));
 
   ASSERT_TRUE(write_file(a, page));
   cli_run r2;
   r2.io.source_date_epoch = "1234567890";
-  EXPECT_EQ(r2.run({"--stamp", "7", a}), 0);
+  EXPECT_EQ(r2.run({"-s", "classic", "--stamp", "7", a}), 0);
   EXPECT_EQ(read_file(a), with_toc("7"));
 
   cli_run r3;
@@ -110,23 +110,23 @@ TEST_F(quenby_toc_test, stamp_comes_from_source_date_epoch_unless_given) {
 
 TEST_F(quenby_toc_test, standard_input_to_standard_output) {
   cli_run r(page);
-  EXPECT_EQ(r.run({"--stamp", "9", "-"}), 0);
+  EXPECT_EQ(r.run({"-s", "classic", "--stamp", "9", "-"}), 0);
   EXPECT_EQ(r.output(), with_toc("9"));
   EXPECT_EQ(r.errors(), "");
 
   cli_run r2(page);
-  EXPECT_EQ(r2.run({"--stamp", "9", "-o", folder.file("o.html"), "-"}), 0);
+  EXPECT_EQ(r2.run({"-s", "classic", "--stamp", "9", "-o", folder.file("o.html"), "-"}), 0);
   EXPECT_EQ(read_file(folder.file("o.html")), with_toc("9"));
   EXPECT_EQ(r2.output(), "");
 
   // -o - is standard output too, for a FILE as well; the FILE stays.
   cli_run dash(page);
-  EXPECT_EQ(dash.run({"--stamp", "9", "--output=-", "-"}), 0);
+  EXPECT_EQ(dash.run({"-s", "classic", "--stamp", "9", "--output=-", "-"}), 0);
   EXPECT_EQ(dash.output(), with_toc("9"));
   const std::string a = folder.file("a.html");
   ASSERT_TRUE(write_file(a, page));
   cli_run file_out;
-  EXPECT_EQ(file_out.run({"--stamp", "9", "-o", "-", a}), 0);
+  EXPECT_EQ(file_out.run({"-s", "classic", "--stamp", "9", "-o", "-", a}), 0);
   EXPECT_EQ(file_out.output(), with_toc("9"));
   EXPECT_EQ(file_out.errors(), "");
   EXPECT_EQ(read_file(a), page);
@@ -147,7 +147,7 @@ TEST_F(quenby_toc_test, what_is_no_html_page_is_refused) {
     ASSERT_TRUE(write_file(other, c.first));
     ASSERT_TRUE(write_file(good, page));
     cli_run r;
-    EXPECT_EQ(r.run({"--stamp", "2", other, good}), 2);
+    EXPECT_EQ(r.run({"-s", "classic", "--stamp", "2", other, good}), 2);
     EXPECT_EQ(r.errors(), "quenby-toc: " + other + ": not an HTML page (" + c.second + ")\n"
                           "quenby-toc: 1 changed, 0 unchanged, 1 failed\n");
     EXPECT_EQ(read_file(other), c.first);
@@ -189,7 +189,7 @@ TEST_F(quenby_toc_test, several_files_go_on_after_a_failure) {
   ASSERT_TRUE(write_file(a, page));
   ASSERT_TRUE(write_file(b, page));
   cli_run r;
-  EXPECT_EQ(r.run({"--stamp", "3", a, missing, folder.file(""), b}), 2);
+  EXPECT_EQ(r.run({"-s", "classic", "--stamp", "3", a, missing, folder.file(""), b}), 2);
   EXPECT_EQ(read_file(a), with_toc("3"));
   EXPECT_EQ(read_file(b), with_toc("3"));
   std::string errors = r.errors();
@@ -354,23 +354,50 @@ TEST_F(quenby_toc_test, options_that_are_wrong_stop_the_run_with_status_2) {
   EXPECT_EQ(read_file(a), page);
 }
 
+// Without options a page gets valid HTML with readable names. The block
+// records how it was made, so that later runs without options keep it; an
+// option given once changes the page for good, and the page's own TOC
+// comment wins over all.
 TEST_F(quenby_toc_test, options_and_page_settings_reach_the_engine) {
   const std::string a = folder.file("a.html");
-  ASSERT_TRUE(write_file(a, "<body>\r\n<h1>Intro</h1><h2 class=\"x notoc\">No</h2><h3>Deep</h3>"));
+  const std::string plain = "<body>\r\n<h1>Intro</h1><h2 class=\"x\">Two</h2>";
+  ASSERT_TRUE(write_file(a, plain));
   cli_run r;
-  EXPECT_EQ(r.run({"--stamp", "1", "-s", "ol", "--names=slug", "--levels", "1-2",
-                   "--skip-class", "notoc", a}),
-            0);
+  EXPECT_EQ(r.run({a}), 0);
   EXPECT_EQ(r.errors(), "");
+  EXPECT_EQ(read_file(a),
+            "<body><!--KRYN_HTML_TOC_START-->\r\n<!-- Table of contents by quenby-toc (style=html5); "
+            "remade on every run, edits between the markers are lost -->\r\n"
+            "<nav class=\"toc\" aria-label=\"Table of contents\">\r\n<ul>\r\n"
+            "<li><a href=\"#intro\" class=\"toc_item\">Intro</a>\r\n<ul>\r\n"
+            "  <li><a href=\"#two\" class=\"toc_item\">Two</a></li>\r\n</ul>\r\n</li>\r\n</ul>\r\n</nav>\r\n"
+            "<!--KRYN_HTML_TOC_END-->\r\n<h1 id=\"intro\" data-kryn-toc>Intro</h1>"
+            "<h2 id=\"two\" data-kryn-toc class=\"x\">Two</h2>");
+  cli_run chosen;
+  EXPECT_EQ(chosen.run({"-s", "ol", "--levels", "1", "--skip-class", "x", a}), 0);
   const std::string made = read_file(a);
-  EXPECT_NE(made.find("<nav class=\"toc\">\r\n<ol>\r\n<li><a href=\"#intro\" class=\"toc_item\">Intro</a></li>"),
-            std::string::npos)
-      << made;
-  EXPECT_NE(made.find("<h1 id=\"intro\" data-kryn-toc>Intro</h1><h2 class=\"x notoc\">No</h2><h3>Deep</h3>"),
-            std::string::npos)
-      << made;
+  EXPECT_NE(made.find("(style=ol levels=1 skip-class=x)"), std::string::npos) << made;
+  EXPECT_NE(made.find("<ol>\r\n<li><a href=\"#intro\" class=\"toc_item\">Intro</a></li>\r\n</ol>"),
+            std::string::npos);
+  // Remade, checked and compared without options: nothing changes.
+  for (const std::vector<std::string> &args : {std::vector<std::string>{a}, {"--check", a}, {"--diff", a}}) {
+    cli_run again;
+    EXPECT_EQ(again.run(args), 0) << again.errors();
+    EXPECT_EQ(again.output(), "");
+  }
+  EXPECT_EQ(read_file(a), made);
+  // The page's comment wins over the command line.
+  ASSERT_TRUE(write_file(a, "<body><!-- toc levels=2 -->" + plain.substr(6)));
+  cli_run commented;
+  EXPECT_EQ(commented.run({"--levels", "1", a}), 0);
+  EXPECT_NE(read_file(a).find("<li><a href=\"#two\""), std::string::npos);
+  EXPECT_EQ(read_file(a).find("<li><a href=\"#intro\""), std::string::npos);
+  // And taken out without options, the page is as it was.
+  cli_run removed;
+  EXPECT_EQ(removed.run({"--remove", a}), 0);
+  EXPECT_EQ(read_file(a), "<body><!-- toc levels=2 -->" + plain.substr(6));
 
-  // Settings in the page, and a wrong one: its line, nothing written.
+  // A wrong setting in a page: its line, nothing written.
   const std::string b = folder.file("b.html");
   const std::string wrong = "<body>\r\n\r\n<!-- toc anchors=id colour=red -->\r\n<h1>A</h1>";
   ASSERT_TRUE(write_file(b, wrong));
@@ -379,13 +406,6 @@ TEST_F(quenby_toc_test, options_and_page_settings_reach_the_engine) {
   EXPECT_EQ(r2.errors(), "quenby-toc: " + b + ":3: unknown setting 'colour' in the TOC comment\n"
                          "quenby-toc: 1 changed, 0 unchanged, 1 failed\n");
   EXPECT_EQ(read_file(b), wrong);
-  ASSERT_TRUE(write_file(b, "<body><!-- toc anchors=id names=slug --><h1>A</h1>"));
-  cli_run r3("<body><!-- toc anchors=id names=slug --><h1>A</h1>");
-  EXPECT_EQ(r3.run({"-"}), 0);
-  EXPECT_NE(r3.output().find("<h1 id=\"a\" data-kryn-toc>A</h1>"), std::string::npos);
-  cli_run r4;
-  EXPECT_EQ(r4.run({"--anchors", "name", b}), 0);
-  EXPECT_NE(read_file(b).find("<h1><a name=\"a\" class=\"header_item\">A</a></h1>"), std::string::npos);
 }
 
 TEST_F(quenby_toc_test, remove_gives_the_page_back) {
@@ -408,7 +428,7 @@ TEST_F(quenby_toc_test, diff_prints_what_would_change_and_writes_nothing) {
   const std::string a = folder.file("a.html");
   ASSERT_TRUE(write_file(a, page));
   cli_run r;
-  EXPECT_EQ(r.run({"--stamp", "7", "--diff", a}), 1);
+  EXPECT_EQ(r.run({"-s", "classic", "--stamp", "7", "--diff", a}), 1);
   EXPECT_EQ(read_file(a), page);
   EXPECT_EQ(r.errors(), "");
   const std::string diff = r.output();

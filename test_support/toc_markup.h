@@ -36,4 +36,10 @@ inline std::string block(const std::string &list) {
   return "<!--KRYN_HTML_TOC_START-->" + explanatory_comment() + list + "<!--KRYN_HTML_TOC_END-->";
 }
 
+// The markup as written into a page whose line ends are LF.
+inline std::string with_lf(std::string text) {
+  for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);
+  return text;
+}
+
 }  // namespace toc_markup

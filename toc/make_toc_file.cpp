@@ -21,6 +21,7 @@
 #include "toc/html_writer.h"
 #include "toc/page_title.h"
 #include "toc/same_text_sink.h"
+#include "toc/settings_for_page.h"
 #include "toc/stale_temporaries.h"
 #include "toc/temporary_registry.h"
 
@@ -355,92 +356,8 @@ int32_t write_destination(const krval &destination_name, xml_tree &document,
   return give_up("");
 }
 
-// The line of a node: one more than the line ends written before it.
-int32_t line_of(const xml_tree &document, const xml_node *node) {
-  int32_t line = 1;
-  for (xml_node *n = document.first; n && n != node; n = xml_tree::next_in_order(n)) {
-    const char *bytes = n->raw_text.c_str();
-    for (int32_t i = 0, length = n->raw_text.text_length(); i < length; ++i) line += bytes[i] == '\n';
-  }
-  return line;
-}
-
 void set_page_error(toc_job &job, int32_t line, const std::string &error) {
   job.message = (job.page_name + ":" + std::to_string(line) + ": " + error + "\r\n").c_str();
-}
-
-// A page names style files in its own folder or below it: a page is input,
-// and must not have the program read any file it likes.
-bool style_within_page_folder(const std::string &style) {
-  toc_style style_record;
-  toc_layout layout;
-  bool prefers_ids = false;
-  if (predefined_style(style, style_record, layout, prefers_ids)) return true;
-  if (style.empty() || style[0] == '/' || style[0] == '\\' || style.find(':') != std::string::npos)
-    return false;
-  size_t at = 0;
-  while (at <= style.size()) {
-    size_t end = style.find_first_of("/\\", at);
-    if (end == std::string::npos) end = style.size();
-    if (style.compare(at, end - at, "..") == 0 && end - at == 2) return false;
-    at = end + 1;
-  }
-  return true;
-}
-
-// A link in the page's folder may still lead out of it: where the folder
-// and the style file both resolve, the file's real place must lie below the
-// folder's. A file that does not resolve is left to reading, which names it.
-bool style_resolves_within(const std::string &folder, const std::string &style) {
-  namespace fs = std::filesystem;
-  const fs::path base = folder.empty() ? fs::path(".") : fs::path(folder);
-  std::error_code error;
-  const fs::path real_folder = fs::canonical(base, error);
-  if (error) return true;
-  const fs::path real_style = fs::canonical(base / style, error);
-  if (error) return true;
-  auto at = real_style.begin();
-  for (const fs::path &part : real_folder) {
-    if (part.empty()) continue;   // a trailing separator
-    if (at == real_style.end() || *at != part) return false;
-    ++at;
-  }
-  return true;
-}
-
-// The options the page asks for, where its TOC comment carries settings;
-// the job's own otherwise. False with the message set.
-bool options_for_page(const xml_tree &document, const html_toc &transform, toc_job &job,
-                      toc_options &page_options, const toc_options *&options) {
-  options = &job.options;
-  if (!job.chosen || !transform.toc_comment) return true;
-  const krtext &comment = transform.toc_comment->raw_text;
-  toc_choices page;
-  std::string error;
-  int32_t line = 0;
-  if (!read_comment_settings(comment.c_str(), comment.text_length(), page, error, line)) {
-    set_page_error(job, line_of(document, transform.toc_comment) + line, error);
-    return false;
-  }
-  if (!page.any()) return true;
-  toc_choices merged = *job.chosen;
-  merged.fill_from(page);
-  page_options.stamp = job.options.stamp;
-  const std::string folder = job.chosen->style.empty() ? job.style_folder : std::string();
-  const bool page_names_style = job.chosen->style.empty() && !page.style.empty();
-  if (page_names_style &&
-      (!style_within_page_folder(page.style) || !style_resolves_within(job.style_folder, page.style))) {
-    set_page_error(job, line_of(document, transform.toc_comment),
-                   "a style file named in a page must lie in the page's folder or below it: '" +
-                       page.style + "'");
-    return false;
-  }
-  if (!resolve_toc_options(merged, folder, page_options, error)) {
-    set_page_error(job, line_of(document, transform.toc_comment), error);
-    return false;
-  }
-  options = &page_options;
-  return true;
 }
 
 // Anchors the headings of a parsed page and lists them in the job's tree;
@@ -458,11 +375,16 @@ int32_t transform_page(xml_tree &document, std::vector<xml_node *> &landmarks, t
   }
   toc_options page_options;
   const toc_options *options = nullptr;
-  if (!options_for_page(document, transform, job, page_options, options)) return 1;
+  page_settings_error error;
+  if (!options_for_page(document, transform, page_settings_request{&job.options, job.chosen, job.style_folder},
+                        page_options, options, error)) {
+    set_page_error(job, error.line, error.reason);
+    return 1;
+  }
   const toc_style &style = options->style;
   transform.take_style(style);
   transform.options = options;
-  job.tree->take_markup(style, options->layout);
+  job.tree->take_markup(style, options->layout, options->record, options->line_end);
   if (job.entries_given) transform.range_to = transform.range_from - 1;   // no heading qualifies
 
   toc_node *const earlier_last = job.last_entry;

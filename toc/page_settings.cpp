@@ -1,38 +1,62 @@
 #include "toc/page_settings.h"
 
+#include <algorithm>
+
 #include "toc/heading_scope.h"
 #include "toc/toc_comment.h"
 #include "toc/toc_style_file.h"
 
-bool toc_choices::any() const {
-  return has_levels || !style.empty() || has_anchors || has_names || has_skip_classes || has_number ||
-         !within.empty();
+bool toc_choices::any() const { return style || levels || anchors || names || skip_classes || number || within; }
+
+bool toc_choices::operator==(const toc_choices &other) const {
+  return style == other.style && levels == other.levels && anchors == other.anchors &&
+         names == other.names && skip_classes == other.skip_classes && number == other.number &&
+         within == other.within;
 }
 
-void toc_choices::fill_from(const toc_choices &under) {
-  if (!has_levels && under.has_levels) {
-    has_levels = true;
-    levels_from = under.levels_from;
-    levels_to = under.levels_to;
+merged_settings merge_settings(const std::vector<settings_layer> &layers, const toc_choices &defaults) {
+  merged_settings merged;
+  toc_choices &to = merged.choices;
+  auto take = [](auto &field, const auto &from) {
+    if (!field && from) field = from;
+  };
+  for (const settings_layer &layer : layers) {
+    const toc_choices &from = *layer.choices;
+    if (!to.style && from.style) merged.style_origin = layer.origin;
+    take(to.style, from.style);
+    take(to.levels, from.levels);
+    take(to.anchors, from.anchors);
+    take(to.names, from.names);
+    take(to.skip_classes, from.skip_classes);
+    take(to.number, from.number);
+    take(to.within, from.within);
   }
-  if (style.empty()) style = under.style;
-  if (!has_anchors && under.has_anchors) {
-    has_anchors = true;
-    anchors = under.anchors;
-  }
-  if (!has_names && under.has_names) {
-    has_names = true;
-    names = under.names;
-  }
-  if (!has_skip_classes && under.has_skip_classes) {
-    has_skip_classes = true;
-    skip_classes = under.skip_classes;
-  }
-  if (!has_number && under.has_number) {
-    has_number = true;
-    number = under.number;
-  }
-  if (within.empty()) within = under.within;
+  take(to.style, defaults.style);
+  take(to.levels, defaults.levels);
+  take(to.anchors, defaults.anchors);
+  take(to.names, defaults.names);
+  take(to.skip_classes, defaults.skip_classes);
+  take(to.number, defaults.number);
+  take(to.within, defaults.within);
+  return merged;
+}
+
+const toc_choices &window_defaults() {
+  static const toc_choices defaults = [] {
+    toc_choices d;
+    d.style = classic_style;
+    return d;
+  }();
+  return defaults;
+}
+
+const toc_choices &command_line_defaults() {
+  static const toc_choices defaults = [] {
+    toc_choices d;
+    d.style = "html5";
+    return d;
+  }();
+  return defaults;
 }
 
 namespace {
@@ -55,11 +79,12 @@ bool parse_levels(const std::string &text, int32_t &from, int32_t &to) {
 bool set_toc_choice(toc_choices &choices, const std::string &key, const std::string &value,
                     std::string &error) {
   if (key == "levels") {
-    if (!parse_levels(value, choices.levels_from, choices.levels_to)) {
+    toc_levels levels;
+    if (!parse_levels(value, levels.from, levels.to)) {
       error = "levels must be FROM-TO or one level, from 1 to 9, the lower first: '" + value + "'";
       return false;
     }
-    choices.has_levels = true;
+    choices.levels = levels;
   } else if (key == "style") {
     if (value.empty()) {
       error = "style needs a name or a file";
@@ -71,28 +96,25 @@ bool set_toc_choice(toc_choices &choices, const std::string &key, const std::str
       error = "anchors must be name or id, not '" + value + "'";
       return false;
     }
-    choices.has_anchors = true;
     choices.anchors = value == "id" ? toc_anchor_mode::id : toc_anchor_mode::name;
   } else if (key == "names") {
     if (value != "stamp" && value != "slug") {
       error = "names must be stamp or slug, not '" + value + "'";
       return false;
     }
-    choices.has_names = true;
     choices.names = value == "slug" ? toc_naming::slug : toc_naming::stamp;
   } else if (key == "skip-class") {
     if (value.empty() || value.find_first_of(" \t\r\n\f") != std::string::npos) {
       error = "skip-class needs one class name, not '" + value + "'";
       return false;
     }
-    choices.has_skip_classes = true;
-    choices.skip_classes.push_back(value);
+    if (!choices.skip_classes) choices.skip_classes.emplace();
+    choices.skip_classes->push_back(value);
   } else if (key == "number") {
     if (value != "yes" && value != "no") {
       error = "number must be yes or no, not '" + value + "'";
       return false;
     }
-    choices.has_number = true;
     choices.number = value == "yes";
   } else if (key == "within") {
     element_selector selector;
@@ -133,11 +155,30 @@ bool read_comment_settings(const char *comment, int32_t length, toc_choices &cho
   return true;
 }
 
-bool resolve_toc_options(const toc_choices &choices, const std::string &style_folder,
+namespace {
+
+// Classic with nothing else: the page as the window makes it.
+bool window_form(const toc_options &options) {
+  return options.preferred.classic && options.anchors == toc_anchor_mode::name &&
+         options.names == toc_naming::stamp && options.skip_classes.empty() && !options.number &&
+         options.style.range_from.as_int() == 1 && options.style.range_to.as_int() == 6 &&
+         options.within.empty();
+}
+
+const char record_start[] = "quenby-toc (";
+
+// A value the record can be read back with, inside a comment.
+bool recordable(const std::string &value) {
+  return !value.empty() && value.find_first_of(" \t\r\n()>") == std::string::npos &&
+         value.find("--") == std::string::npos;
+}
+
+}  // namespace
+
+bool resolve_toc_options(const toc_choices &settings, const std::string &style_folder,
                          toc_options &options, std::string &error) {
-  bool prefers_ids = false;
-  const std::string style = choices.style.empty() ? "classic" : choices.style;
-  if (!predefined_style(style, options.style, options.layout, prefers_ids)) {
+  const std::string style = settings.style.value_or(classic_style);
+  if (!predefined_style(style, options.style, options.layout, options.preferred)) {
     std::string path = style;
     if (!style_folder.empty() && !path.empty() && path[0] != '/'
 #ifdef _WIN32
@@ -145,21 +186,73 @@ bool resolve_toc_options(const toc_choices &choices, const std::string &style_fo
 #endif
     )
       path = style_folder + "/" + path;
+    options.preferred = style_preferences();
     if (!read_style_file(path, options.style, options.layout, error)) return false;
   }
-  if (choices.has_levels) {
-    options.style.range_from = choices.levels_from;
-    options.style.range_to = choices.levels_to;
+  apply_settings(settings, options);
+  options.reader_entries = style != classic_style;
+  return true;
+}
+
+void apply_settings(const toc_choices &settings, toc_options &options) {
+  if (settings.levels) {
+    options.style.range_from = settings.levels->from;
+    options.style.range_to = settings.levels->to;
   }
-  options.anchors = choices.has_anchors ? choices.anchors
-                    : prefers_ids       ? toc_anchor_mode::id
-                                        : toc_anchor_mode::name;
-  options.names = choices.names;
-  options.skip_classes = choices.skip_classes;
-  options.heading_ids = choices.any();
-  options.number = choices.number;
+  options.anchors = settings.anchors.value_or(options.preferred.anchors);
+  options.names = settings.names.value_or(options.preferred.names);
+  options.skip_classes = settings.skip_classes.value_or(std::vector<std::string>());
+  options.number = settings.number.value_or(false);
   options.numbers_known = true;
-  options.reader_entries = style != "classic";
-  options.within = choices.within;
+  options.within = settings.within.value_or(std::string());
+  const bool as_window = window_form(options);
+  options.heading_ids = !as_window;
+  options.record = as_window ? std::string() : record_text(settings);
+  options.line_end = options.preferred.line_end;
+  options.line_end_of_page = true;
+}
+
+std::string record_text(const toc_choices &settings) {
+  std::string words;
+  auto add = [&words](const std::string &key, const std::string &value) {
+    if (!words.empty()) words += ' ';
+    words += key + "=" + value;
+  };
+  // A name the record could not be read back with is left out.
+  if (settings.style && recordable(*settings.style)) add("style", *settings.style);
+  if (settings.names) add("names", *settings.names == toc_naming::slug ? "slug" : "stamp");
+  if (settings.levels) {
+    const toc_levels &l = *settings.levels;
+    add("levels", l.from == l.to ? std::to_string(l.from) : std::to_string(l.from) + "-" + std::to_string(l.to));
+  }
+  if (settings.anchors) add("anchors", *settings.anchors == toc_anchor_mode::id ? "id" : "name");
+  if (settings.skip_classes)
+    for (const std::string &name : *settings.skip_classes)
+      if (recordable(name)) add("skip-class", name);
+  if (settings.number && *settings.number) add("number", "yes");
+  if (settings.within && recordable(*settings.within)) add("within", *settings.within);
+  return record_start + words + ")";
+}
+
+bool read_record(const char *comment, int32_t length, toc_choices &settings) {
+  const std::string text(comment, static_cast<size_t>(length > 0 ? length : 0));
+  const size_t start = text.rfind(record_start);
+  if (start == std::string::npos) return false;
+  const size_t from = start + sizeof record_start - 1;
+  const size_t end = text.find(')', from);
+  if (end == std::string::npos) return false;
+  toc_choices read;
+  size_t at = from;
+  while (at < end) {
+    const size_t word_end = std::min(text.find(' ', at), end);
+    const std::string word = text.substr(at, word_end - at);
+    at = word_end + 1;
+    if (word.empty()) continue;
+    const size_t eq = word.find('=');
+    std::string error;
+    if (eq == std::string::npos || !set_toc_choice(read, word.substr(0, eq), word.substr(eq + 1), error))
+      return false;
+  }
+  settings = read;
   return true;
 }

@@ -23,8 +23,7 @@ void collect(const toc_node *n, strings &texts) {
 
 toc_options reader_options(const std::string &within = "") {
   toc_options options;
-  bool prefers_ids = false;
-  predefined_style("html5", options.style, options.layout, prefers_ids);
+  predefined_style("html5", options.style, options.layout, options.preferred);
   options.anchors = toc_anchor_mode::id;
   options.names = toc_naming::slug;
   options.heading_ids = true;
@@ -141,7 +140,7 @@ TEST_F(reader_entries_test, headings_are_left_out_for_where_they_stand) {
 TEST_F(reader_entries_test, the_old_block_is_never_the_chosen_element) {
   const toc_options options = reader_options(".toc");
   const std::string once = toc_test::transform_with("<body><div class=\"toc\"><h2>A</h2></div>", options)->output;
-  ASSERT_NE(once.find("<nav class=\"toc\">"), std::string::npos);
+  ASSERT_NE(once.find("<nav class=\"toc\""), std::string::npos);
   EXPECT_EQ(toc_test::transform_with(once, options)->output, once);
   EXPECT_EQ(entries_of(once, options), strings{"A"});
 }

@@ -5,16 +5,26 @@ const toc_options &default_toc_options() {
   return defaults;
 }
 
+const char classic_style[] = "classic";
+
+bool is_predefined_style(const std::string &name) {
+  return name == classic_style || name == "html5" || name == "ol" || name == "details";
+}
+
 bool predefined_style(const std::string &name, toc_style &style, toc_layout &layout,
-                      bool &prefers_ids) {
+                      style_preferences &preferences) {
   style = toc_style();
   layout = toc_layout();
-  prefers_ids = false;
-  if (name == "classic") return true;
-  if (name != "html5" && name != "ol" && name != "details") return false;
-  // Valid HTML: the list in a nav, each sub-list inside its parent's item.
-  prefers_ids = true;
-  layout.toc_start = "<nav class=\"toc\">\r\n";
+  preferences = style_preferences();
+  if (name == classic_style) return true;
+  if (!is_predefined_style(name)) return false;
+  preferences.classic = false;
+  // Valid HTML: the list in a nav, each sub-list inside its parent's item;
+  // anchors and names a reader can use in a link.
+  preferences.anchors = toc_anchor_mode::id;
+  preferences.names = toc_naming::slug;
+  preferences.line_end = "\n";
+  layout.toc_start = "<nav class=\"toc\" aria-label=\"{label}\">\r\n";
   layout.toc_end = "</nav>\r\n";
   layout.nested = true;
   layout.branch_link_end = "\r\n";

@@ -35,6 +35,20 @@ struct toc_layout {
   // marks it as this tool's, so that a remake finds it again.
   std::string number_start = "<span class=\"toc_number\">";
   std::string number_end = "</span>";
+  // The words of the comment after the start marker, where the settings of
+  // the run are recorded: at {record}, else after the words.
+  std::string comment = "Table of contents by {record}; remade on every run, edits between the markers are lost";
+  // What a screen reader calls the list; {label} in toc_start stands for it.
+  std::string label = "Table of contents";
+};
+
+// What a style gives a page unless its settings say otherwise.
+struct style_preferences {
+  toc_anchor_mode anchors = toc_anchor_mode::name;
+  toc_naming names = toc_naming::stamp;
+  // Where the page has no line end of its own.
+  const char *line_end = "\r\n";
+  bool classic = true;   // the window's style, not one over it
 };
 
 struct toc_options {
@@ -42,9 +56,9 @@ struct toc_options {
   toc_layout layout;
   toc_anchor_mode anchors = toc_anchor_mode::name;
   toc_naming names = toc_naming::stamp;
-  // An id the heading already has names its anchor. Off for the window's
-  // run, which knows only the <a name> inside a heading; on when a user
-  // chose any option of the TOC.
+  // An id the heading already has names its anchor. Off in the window's
+  // form of the page (classic with nothing else), which knows only the
+  // <a name> inside a heading.
   bool heading_ids = false;
   std::vector<std::string> skip_classes;    // headings with one of these class words stay out
   int32_t stamp = 0;                        // of this run's new names
@@ -63,15 +77,29 @@ struct toc_options {
   // "#id", ".class"), wherever the TOC stands; empty: every heading after
   // the TOC's place.
   std::string within;
+  // The settings the block records in its comment ("quenby-toc
+  // (style=html5 levels=2-3)"); empty: the window's comment, read back as
+  // classic.
+  std::string record;
+  // The line end of the block's markup and comment: none for the window,
+  // which writes the markup as it stands; else the page's own (its first),
+  // chosen for each page.
+  std::string line_end;
+  bool line_end_of_page = false;
+  style_preferences preferred;   // of the style, under the settings
 };
 
-// The window's options, with stamp 0: what a run without options uses.
+// The window's options, with stamp 0: what the window's run starts from.
 const toc_options &default_toc_options();
 
-// The predefined styles by name ("classic", "html5", "ol", "details"):
-// false for another name. Where a style prefers id anchors, prefers_ids says so.
+// The style of the window, which every style file starts from.
+extern const char classic_style[];
+
+// The predefined styles by name (classic, html5, ol, details): false for
+// another name.
 bool predefined_style(const std::string &name, toc_style &style, toc_layout &layout,
-                      bool &prefers_ids);
+                      style_preferences &preferences);
+bool is_predefined_style(const std::string &name);
 
 // The attribute that marks an id this tool added to a heading, so that it is
 // known again as ours (the author's ids carry no such mark).

@@ -1,7 +1,8 @@
 // The properties of the transform for every combination of options, on
 // generated pages: a remake is a fixed point, taking out what was inserted
 // (by hand, and with --remove) gives the page back, every link of the block
-// resolves, and no name the tool made is used twice. And the markup of the html5, ol and details styles
+// resolves, and no name the tool made is used twice; a run without options
+// remakes and takes apart a page as the settings its block records say. And the markup of the html5, ol and details styles
 // is valid HTML, as a real HTML parser reads it.
 #include <gtest/gtest.h>
 #include <cstdio>
@@ -11,6 +12,8 @@
 #include <vector>
 #include "regex/regex_binding.h"
 #include "test_support/scratch_folder.h"
+#include "toc/make_toc_file.h"
+#include "toc/page_settings.h"
 #include "toc/toc_generated_pages.h"
 #include "toc/toc_style_file.h"
 #include "toc/toc_test_util.h"
@@ -155,42 +158,68 @@ protected:
   static void SetUpTestSuite() { ASSERT_TRUE(load_regex_library()); }
 };
 
+// The page made in memory as quenby-toc makes it, with choices on its
+// command line (a style file's name counts from the golden folder).
+std::string made_in_memory(const std::string &page, const toc_choices &choices, bool remove = false) {
+  toc_tree tree;
+  toc_job job;
+  std::string error;
+  toc_choices run = merge_settings({{&choices, settings_origin::command_line}}, command_line_defaults()).choices;
+  if (run.style == "style.txt") run.style = QUENBY_SOURCE_DIR "/toc/golden/style.txt";
+  EXPECT_TRUE(resolve_toc_options(run, std::string(), job.options, error)) << error;
+  job.options.stamp = 1007136000 + 86400;
+  job.chosen = &choices;
+  job.style_folder = QUENBY_SOURCE_DIR "/toc/golden";
+  job.tree = &tree;
+  job.remove = remove;
+  job.size_limit = 1 << 26;
+  toc_test::string_sink sink;
+  EXPECT_EQ(make_toc_in_memory(page.data(), page.size(), sink, job), 0) << message_line(job.message);
+  return sink.text;
+}
+
 TEST_F(toc_options_properties, hold_for_every_combination_of_options) {
-  // The predefined styles, and a style file whose anchors have no attributes.
-  for (const char *style : {"classic", "html5", "details", "style.txt"})
+  // The command line's default, the predefined styles, and a style file
+  // whose anchors have no attributes.
+  for (const char *style : {"", "classic", "html5", "details", "style.txt"})
     for (toc_anchor_mode anchors : {toc_anchor_mode::name, toc_anchor_mode::id})
       for (toc_naming names : {toc_naming::stamp, toc_naming::slug})
         for (int levels = 0; levels < 2; ++levels)
           for (int skip_and_number = 0; skip_and_number < 4; ++skip_and_number) {
             const bool skip = skip_and_number & 1, number = skip_and_number & 2;
+            toc_choices choices;
+            if (*style) choices.style = style;
+            choices.anchors = anchors;
+            choices.names = names;
+            if (levels) choices.levels = toc_levels{2, 4};
+            if (skip) choices.skip_classes = std::vector<std::string>{"notoc"};
+            choices.number = number;
             toc_options options;
-            bool prefers_ids = false;
-            std::string error;
-            ASSERT_TRUE(predefined_style(style, options.style, options.layout, prefers_ids) ||
-                        read_style_file(QUENBY_SOURCE_DIR "/toc/golden/" + std::string(style),
-                                        options.style, options.layout, error))
-                << error;
-            options.anchors = anchors;
-            options.names = names;
-            options.heading_ids = true;
-            if (levels) {
-              options.style.range_from = int32_t(2);
-              options.style.range_to = int32_t(4);
-            }
-            if (skip) options.skip_classes = {"notoc"};
-            options.number = number;
-            options.numbers_known = true;
             options.stamp = 1007136000;
-            options.reader_entries = std::string(style) != "classic";
-            const std::string label = std::string(style) + (anchors == toc_anchor_mode::id ? " id" : " name") +
+            std::string error;
+            ASSERT_TRUE(resolve_toc_options(merge_settings({{&choices, settings_origin::command_line}},
+                                                           command_line_defaults()).choices,
+                                            QUENBY_SOURCE_DIR "/toc/golden", options, error))
+                << error;
+            const std::string label = std::string(*style ? style : "default") +
+                                      (anchors == toc_anchor_mode::id ? " id" : " name") +
                                       (names == toc_naming::slug ? " slug" : " stamp") +
                                       (levels ? " 2-4" : "") + (skip ? " skip" : "") +
                                       (number ? " number" : "");
             for (uint32_t seed = 1; seed <= 60; ++seed) {
               SCOPED_TRACE(label + ", seed " + std::to_string(seed));
+              const std::string page = page_for_options(seed);
               toc_options for_seed = options;
               if (seed % 5 == 0) for_seed.within = "#d2";   // where a page has one
-              check_properties(page_for_options(seed), for_seed);
+              check_properties(page, for_seed);
+              if (seed > 6) continue;
+              // The block records the settings: a run without options
+              // remakes the page as it was, and takes out what it inserted.
+              // (Without entries there is no block to record them in.)
+              const std::string made = made_in_memory(page, choices);
+              if (made.find(start_marker) == std::string::npos) continue;
+              EXPECT_EQ(made_in_memory(made, toc_choices()), made);
+              EXPECT_EQ(made_in_memory(made, toc_choices(), true), page);
             }
           }
 }
@@ -209,15 +238,13 @@ TEST_F(toc_options_properties, hold_on_real_pages) {
     for (const char *style : {"classic", "html5", "details"})
       for (bool number : {false, true}) {
         SCOPED_TRACE(std::string(file) + " " + style + (number ? " number" : ""));
+        toc_choices choices;
+        choices.style = style;
+        choices.names = toc_naming::slug;
+        choices.number = number;
         toc_options options;
-        bool prefers_ids = false;
-        ASSERT_TRUE(predefined_style(style, options.style, options.layout, prefers_ids));
-        options.anchors = prefers_ids ? toc_anchor_mode::id : toc_anchor_mode::name;
-        options.names = toc_naming::slug;
-        options.heading_ids = true;
-        options.number = number;
-        options.numbers_known = true;
-        options.reader_entries = std::string(style) != "classic";
+        std::string error;
+        ASSERT_TRUE(resolve_toc_options(choices, std::string(), options, error)) << error;
         check_properties(original, options, false);
       }
   }
@@ -296,8 +323,8 @@ TEST_F(toc_options_properties, html5_ol_and_details_markup_is_valid_html) {
       if (seed % 4 == 0) page += "<aside><h2>Menu</h2></aside><h3><img src=l.png alt=\"A &amp; B\"><button>x</button></h3>\n";
       page += "</body></html>\n";
       toc_options options;
-      bool prefers_ids = false;
-      ASSERT_TRUE(predefined_style(style, options.style, options.layout, prefers_ids));
+      style_preferences preferences;
+      ASSERT_TRUE(predefined_style(style, options.style, options.layout, preferences));
       options.anchors = toc_anchor_mode::id;
       options.names = seed % 2 ? toc_naming::slug : toc_naming::stamp;
       options.number = seed % 3 == 0;

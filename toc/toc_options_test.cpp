@@ -2,6 +2,7 @@
 // against its golden output, readable names, settings in a page, style files,
 // and what each rejects.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -47,7 +48,8 @@ made_page make(const std::string &page, const std::vector<std::pair<std::string,
   for (const auto &c : chosen) EXPECT_TRUE(set_toc_choice(choices, c.first, c.second, error)) << error;
   toc_tree tree;
   toc_job job;
-  EXPECT_TRUE(resolve_toc_options(choices, golden_folder, job.options, error)) << error;
+  const toc_choices run = merge_settings({{&choices, settings_origin::command_line}}, command_line_defaults()).choices;
+  EXPECT_TRUE(resolve_toc_options(run, golden_folder, job.options, error)) << error;
   job.options.stamp = 1007136000;
   job.chosen = &choices;
   job.style_folder = style_folder;
@@ -78,11 +80,12 @@ void expect_golden(const std::string &output, const std::string &golden) {
 
 TEST_F(toc_options_test, each_option_and_style_gives_its_golden_page) {
   const std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>> cases = {
-      {"classic", {}},
-      {"levels", {{"levels", "2-3"}}},
-      {"anchors-id", {{"anchors", "id"}}},
-      {"names-slug", {{"names", "slug"}}},
-      {"skip-class", {{"skip-class", "notoc"}, {"skip-class", "other"}}},
+      {"default", {}},
+      {"classic", {{"style", "classic"}}},
+      {"levels", {{"style", "classic"}, {"levels", "2-3"}}},
+      {"anchors-id", {{"style", "classic"}, {"anchors", "id"}}},
+      {"names-slug", {{"style", "classic"}, {"names", "slug"}}},
+      {"skip-class", {{"style", "classic"}, {"skip-class", "notoc"}, {"skip-class", "other"}}},
       {"html5", {{"style", "html5"}}},
       {"ol", {{"style", "ol"}, {"names", "slug"}}},
       {"details", {{"style", "details"}, {"anchors", "name"}}},
@@ -95,22 +98,39 @@ TEST_F(toc_options_test, each_option_and_style_gives_its_golden_page) {
     made_page made = make(page, c.second);
     ASSERT_EQ(made.result, 0) << made.message;
     expect_golden(made.output, "page-" + c.first + ".html");
-    // Made again, the page stays as it is; taken out, it is as it was.
+    // Made again, with or without the options, the page stays as it is;
+    // taken out, it is as it was.
     EXPECT_TRUE(make(made.output, c.second).output == made.output);
-    EXPECT_TRUE(make(made.output, c.second, "page.html", true).output == page);
+    EXPECT_TRUE(make(made.output, {}).output == made.output);
+    EXPECT_TRUE(make(made.output, {}, "page.html", true).output == page);
+    // A block from before records is read by its markup: its style stays.
+    if (c.first != "default" && c.first != "html5" && c.first != "ol" && c.first != "details") continue;
+    const size_t record = made.output.find("\r\n<!-- Table of contents by");
+    std::string unrecorded = made.output;
+    unrecorded.replace(record, made.output.find("-->", record) + 5 - record, toc_explanatory_comment().str());
+    const std::string remade = make(unrecorded, {}).output;
+    const size_t list = made.output.find("<ul>\r\n<li>") != std::string::npos ? made.output.find("<ul>\r\n<li>")
+                                                                          : made.output.find("<ol>");
+    EXPECT_EQ(remade.substr(remade.find(made.output.substr(list, 12))), made.output.substr(list)) << remade;
   }
-  // Without a choice the page's bytes are the window's.
-  EXPECT_TRUE(make(page, {}).output == toc_test::toc_of(page));
+  // Classic alone gives the window's bytes, as do the window's defaults.
+  EXPECT_TRUE(make(page, {{"style", "classic"}}).output == toc_test::toc_of(page));
+  toc_options window;
+  std::string error;
+  ASSERT_TRUE(resolve_toc_options(merge_settings({}, window_defaults()).choices, "", window, error));
+  window.stamp = toc_test::example_stamp;
+  EXPECT_TRUE(toc_test::transform_with(page, window)->output == toc_test::toc_of(page));
 }
 
 // Numbers follow the TOC's nesting, whatever levels a heading skips; a
 // section added in the middle renumbers those after it; a number the
-// author typed stays text of the heading; without numbering a remake takes
-// the numbers out.
+// author typed stays text of the heading; numbering turned off, a remake
+// takes the numbers out.
 TEST_F(toc_options_test, numbers_follow_the_nesting_and_are_made_anew) {
   const std::string page =
       "<body>\r\n<h1>A</h1>\r\n<h4>Deep</h4>\r\n<h2>1.5 Typed</h2>\r\n<h1>B</h1>\r\n<h3>C</h3>\r\n";
-  const auto number = std::vector<std::pair<std::string, std::string>>{{"number", "yes"}, {"anchors", "id"}};
+  const auto number = std::vector<std::pair<std::string, std::string>>{
+      {"style", "classic"}, {"number", "yes"}, {"anchors", "id"}};
   const std::string once = make(page, number).output;
   auto heading = [](const std::string &tag, const std::string &id, const std::string &n,
                     const std::string &text) {
@@ -134,27 +154,57 @@ TEST_F(toc_options_test, numbers_follow_the_nesting_and_are_made_anew) {
   EXPECT_NE(again.find(heading("h1", "kryn_link_4_1007136000", "3. ", "B")), std::string::npos);
   EXPECT_NE(again.find("<li>3.1. <a href=\"#kryn_link_5_1007136000\""), std::string::npos);
 
-  const std::string unnumbered = make(again, {{"anchors", "id"}}).output;
+  const std::string unnumbered = make(again, {{"number", "no"}}).output;
   EXPECT_EQ(unnumbered.find("toc_number"), std::string::npos);
   EXPECT_NE(unnumbered.find("<h2 id=\"kryn_link_3_1007136000\" data-kryn-toc>1.5 Typed</h2>"),
             std::string::npos);
 }
 
-TEST_F(toc_options_test, settings_in_the_toc_comment_apply_and_the_command_line_wins) {
+// Each setting comes from the first that has it: the page's TOC comment,
+// the command line, the record in the page's block, the defaults.
+TEST_F(toc_options_test, settings_come_from_the_page_then_the_command_line_then_the_record) {
   const std::string page = read_file(golden_folder + "/settings.html");
   made_page made = make(page, {});
   ASSERT_EQ(made.result, 0) << made.message;
   expect_golden(made.output, "settings-out.html");
-  // The same as choosing them on the command line.
+  // The same as choosing them on the command line, but for the record.
   made_page chosen = make(page, {{"levels", "2-3"}, {"style", "details"}, {"names", "slug"},
                                  {"skip-class", "notoc"}});
-  EXPECT_TRUE(chosen.output == made.output);
-  // Choices on the command line win, one by one.
-  made_page over = make(page, {{"style", "classic"}});
-  EXPECT_EQ(over.output.find("<details"), std::string::npos);
-  EXPECT_NE(over.output.find("<li><a href=\"#setup\""), std::string::npos);   // levels 2-3 still
-  EXPECT_NE(over.output.find("<h3><a name=\"caf\xc3\xa9-1-2\" class=\"header_item\">"),
-            std::string::npos);   // the classic style's anchors, the page's names
+  EXPECT_NE(chosen.output.find("(style=details names=slug levels=2-3 skip-class=notoc)"), std::string::npos);
+  EXPECT_EQ(chosen.output.substr(chosen.output.find("<nav")), made.output.substr(made.output.find("<nav")));
+  // The page's comment wins over the command line, which the block records
+  // for the settings the page leaves open.
+  made_page over = make(page, {{"style", "classic"}, {"levels", "1-2"}, {"anchors", "id"}});
+  EXPECT_NE(over.output.find("(style=classic levels=1-2 anchors=id)"), std::string::npos);
+  EXPECT_NE(over.output.find("<details"), std::string::npos);
+  EXPECT_NE(over.output.find("<h3 id=\"caf\xc3\xa9-1-2\" data-kryn-toc>"), std::string::npos);
+  // Without the page's settings, the record's apply, without options.
+  std::string open = over.output;
+  const size_t comment = open.find("<!--\ttoc");
+  open.replace(comment, open.find("-->", comment) + 3 - comment, "<!-- toc -->");
+  made_page recorded = make(open, {});
+  ASSERT_EQ(recorded.result, 0) << recorded.message;
+  expect_golden(recorded.output, "settings-recorded.html");
+  EXPECT_TRUE(make(recorded.output, {}).output == recorded.output);
+}
+
+// The block's line ends are the page's first; where it has none, classic's
+// CR LF, and LF in the other styles.
+TEST_F(toc_options_test, the_block_takes_the_line_ends_of_the_page) {
+  for (const std::string style : {"", "classic", "ol", "style.txt"})
+    for (const std::string line_end : {"", "\n", "\r\n"}) {
+      SCOPED_TRACE(style + " " + std::to_string(line_end.size()));
+      std::vector<std::pair<std::string, std::string>> chosen;
+      if (!style.empty()) chosen.push_back({"style", style});
+      const std::string out = make("<body>" + line_end + "<h1>A</h1><h2>B</h2>", chosen).output;
+      const size_t from = out.find("<!--KRYN_HTML_TOC_START-->"), to = out.find("<!--KRYN_HTML_TOC_END-->");
+      ASSERT_LT(from, to);
+      const std::string block = out.substr(from, to - from);
+      const bool crlf = line_end == "\r\n" || (line_end.empty() && style != "" && style != "ol");
+      const size_t lines = static_cast<size_t>(std::count(block.begin(), block.end(), '\n'));
+      EXPECT_GT(lines, 3u);
+      EXPECT_EQ(static_cast<size_t>(std::count(block.begin(), block.end(), '\r')), crlf ? lines : 0u) << block;
+    }
 }
 
 TEST_F(toc_options_test, bad_settings_in_a_page_name_its_line_and_write_nothing) {
@@ -235,16 +285,16 @@ TEST_F(toc_options_test, toc_comments_with_settings_place_the_toc_as_plain_ones_
   }
   for (const std::string comment : {"<!-- tocs a=b -->", "<!-- toc=2 -->", "<!-- #toc a=b -->"}) {
     const std::string page = "<body><h1>A</h1>" + comment + "<h2>B</h2>";
-    EXPECT_EQ(make(page, {}).output, toc_test::toc_of(page)) << comment;
+    EXPECT_EQ(make(page, {{"style", "classic"}}).output, toc_test::toc_of(page)) << comment;
   }
   // Inside an old block a comment is the block's own, such as its
   // "<!-- TOC is created ..." comment; after a start marker that no end
   // marker follows, the author's.
   const std::string start = "<!--KRYN_HTML_TOC_START-->", end = "<!--KRYN_HTML_TOC_END-->";
   const std::string in_block = "<body>" + start + "<!-- toc levels=2 -->" + end + "<h1>A</h1><h2>B</h2>";
-  EXPECT_EQ(make(in_block, {}).output, toc_test::toc_of(in_block));
+  EXPECT_EQ(make(in_block, {{"style", "classic"}}).output, toc_test::toc_of(in_block));
   const std::string lone_start = "<body>" + start + "<!-- toc levels=2 --><h1>A</h1><h2>B</h2>";
-  EXPECT_NE(make(lone_start, {}).output.find("<!-- toc levels=2 -->" + start + "\r\n<!--"), std::string::npos);
+  EXPECT_NE(make(lone_start, {{"style", "classic"}}).output.find("<!-- toc levels=2 -->" + start + "\r\n<!--"), std::string::npos);
 }
 
 TEST_F(toc_options_test, style_files_name_the_line_that_is_wrong) {
@@ -257,6 +307,7 @@ TEST_F(toc_options_test, style_files_name_the_line_that_is_wrong) {
       {"range_from = 4\nrange_to = 2\n", "s.txt: range_from is above range_to"},
       {"nested = maybe\n", "s.txt:1: nested must be yes or no, not 'maybe'"},
       {"just words\n", "s.txt:1: expected KEY = VALUE"},
+      {"comment = \"made --\"\n", "s.txt:1: the comment may hold neither -- nor >"},
       {"process_decimal_notation = 1\n", "s.txt:1: process_decimal_notation can only be 0"},
       {"\nitem_indentation = \"" + std::string(1025, ' ') + "\"\n", "s.txt:2: the value is longer than 1024 bytes"},
   };

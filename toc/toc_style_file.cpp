@@ -77,9 +77,11 @@ bool set_text_field(toc_style &style, toc_layout &layout, const std::string &key
   std::string *layout_fields[] = {&layout.toc_start,       &layout.toc_end,
                                   &layout.branch_start,    &layout.branch_link_end,
                                   &layout.branch_end,      &layout.number_start,
-                                  &layout.number_end};
+                                  &layout.number_end,      &layout.comment,
+                                  &layout.label};
   const char *layout_names[] = {"toc_start",  "toc_end",      "branch_start", "branch_link_end",
-                                "branch_end", "number_start", "number_end"};
+                                "branch_end", "number_start", "number_end",   "comment",
+                                "label"};
   for (size_t k = 0; k < sizeof layout_names / sizeof *layout_names; ++k)
     if (key == layout_names[k]) {
       *layout_fields[k] = value;
@@ -100,6 +102,10 @@ bool apply_line(const std::string &key, const std::string &rest, toc_style &styl
   if (is_text_key(key)) {
     std::string value;
     if (!unquote(rest, 0, value, why)) return false;
+    if (key == "comment" && (value.find("--") != std::string::npos || value.find('>') != std::string::npos)) {
+      why = "the comment may hold neither -- nor >";
+      return false;
+    }
     set_text_field(style, layout, key, value);
     return true;
   }

@@ -37,7 +37,7 @@ inline std::unique_ptr<run> transform_with(const std::string &html, const toc_op
   auto r = std::make_unique<run>();
   r->document = parse_test::parse(html, {}, true, html_toc::is_landmark);
   r->transform.take_style(options.style);
-  r->tree.take_markup(options.style, options.layout);
+  r->tree.take_markup(options.style, options.layout, options.record, options.line_end);
   r->transform.options = &options;
   r->transform.document = r->document.tree.get();
   if (with_landmarks) r->transform.landmarks = &r->document.landmarks;

@@ -52,16 +52,70 @@ toc_tree::toc_tree()
       list_end(""),
       item_start(""),
       item_end(""),
-      toc_anchor_attributes("") {}
+      toc_anchor_attributes(""),
+      comment(toc_explanatory_comment()) {}
 
-void toc_tree::take_markup(const toc_style &style, const toc_layout &list_layout) {
+namespace {
+
+void replace_all(std::string &text, const std::string &what, const std::string &with) {
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
+    text.replace(at, what.size(), with);
+}
+
+// A text of the markup with the block's line end for each of its own, CR LF
+// or LF alone; without one, as it is written.
+struct line_ends {
+  const std::string &line_end;
+  std::string operator()(std::string text) const {
+    if (line_end.empty()) return text;
+    replace_all(text, "\r\n", "\n");
+    if (line_end != "\n") replace_all(text, "\n", line_end);
+    return text;
+  }
+  krval operator()(const krval &value) const {
+    if (line_end.empty() || !value.is_text()) return value;
+    const std::string text = (*this)(value.str());
+    return krval(text.data(), static_cast<int32_t>(text.size()));
+  }
+};
+
+std::string attribute_value(const std::string &text) {
+  std::string value;
+  for (char c : text) {
+    if (c == '"') value += "&quot;";
+    else if (c == '&') value += "&amp;";
+    else if (c == '<') value += "&lt;";
+    else value += c;
+  }
+  return value;
+}
+
+}  // namespace
+
+void toc_tree::take_markup(const toc_style &style, const toc_layout &list_layout,
+                           const std::string &record, const std::string &line_end) {
+  const line_ends ends{line_end};
   indentation_unit = style.item_indentation;
-  list_start = style.list_start;
-  list_end = style.list_end;
-  item_start = style.item_start;
-  item_end = style.item_end;
+  list_start = ends(style.list_start);
+  list_end = ends(style.list_end);
+  item_start = ends(style.item_start);
+  item_end = ends(style.item_end);
   toc_anchor_attributes = style.toc_anchor_attributes;
   layout = list_layout;
+  replace_all(layout.toc_start, "{label}", attribute_value(layout.label));
+  for (std::string *text : {&layout.toc_start, &layout.toc_end, &layout.branch_start,
+                            &layout.branch_link_end, &layout.branch_end})
+    *text = ends(*text);
+  if (record.empty()) {
+    comment = ends(toc_explanatory_comment());
+    return;
+  }
+  std::string words = layout.comment;
+  if (words.find("{record}") == std::string::npos) words += " {record}";
+  replace_all(words, "{record}", record);
+  const std::string end = line_end.empty() ? "\r\n" : line_end;
+  const std::string text = end + "<!-- " + words + " -->" + end;
+  comment = krval(text.data(), static_cast<int32_t>(text.size()));
 }
 
 // The block's text gathers here and goes to the sink a few kilobytes at a
@@ -115,7 +169,7 @@ void toc_tree::write_toc(html_sink &out, toc_node *first) {
   indentation_length = indentation_unit.text_length();
   toc_block_text text(out);
   text.add(toc_start_marker, static_cast<int32_t>(sizeof toc_start_marker - 1));
-  text.add(toc_explanatory_comment());
+  text.add(comment);
   text.add(layout.toc_start);
   write_chain(first, text);
   text.add(layout.toc_end);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <string>
 #include "toc/html_sink.h"
 #include "toc/toc_options.h"
 #include "value/kre_tree.h"
@@ -51,9 +52,14 @@ public:
   krval toc_anchor_attributes;
   int32_t indentation_length = 0;   // set by every write_toc
   toc_layout layout;                // classic by default: sub-lists after their parent's item
+  krval comment;                    // after the start marker, line ends around it
 
-  // The markup texts of a run: the style's and the layout's.
-  void take_markup(const toc_style &style, const toc_layout &list_layout);
+  // The markup texts of a run: the style's and the layout's, with line_end
+  // for every line end they hold (none: as they are written, as the window
+  // writes them). Where a record is given, the comment is the layout's
+  // words holding it; else the window's.
+  void take_markup(const toc_style &style, const toc_layout &list_layout,
+                   const std::string &record = std::string(), const std::string &line_end = std::string());
 
   // The whole block for the chain from `first` (normally the first top-level
   // entry); nothing at all, not even the markers, when there is no entry.

@@ -6,8 +6,8 @@
 // pages have) and a heading flood (<h2>x</h2> repeated, 4 MB). Prints median
 // wall time, MB/s of input and of output, the ratio to cp and peak memory as
 // a multiple of the input and of input + output, and quenby-toc's time with
-// valid HTML and readable names (--style html5 --names slug) beside its
-// default's. With --instructions, quenby-toc runs once more on each large
+// its default (valid HTML, readable names) beside the window's page
+// (-s classic). With --instructions, quenby-toc runs once more on each large
 // page under callgrind, which counts the instructions it runs (the same on a
 // busy machine), and their number per heading is printed too.
 //
@@ -192,10 +192,10 @@ int main(int argc, char **argv) {
     copy.warm_up(3);
     copy.run(runs);
     p.floor = copy.result();
-    const std::vector<std::string> mine = {quenby, "-q", "--stamp", "1700000000", "-o", p.output, p.input};
+    const std::vector<std::string> mine = {quenby, "-q", "-s", "classic", "--stamp", "1700000000",
+                                           "-o", p.output, p.input};
     sampler plain(mine);
-    sampler with_options({quenby, "-q", "--stamp", "1700000000", "--style", "html5", "--names", "slug",
-                          "-o", p.output_with_options, p.input});
+    sampler with_options({quenby, "-q", "--stamp", "1700000000", "-o", p.output_with_options, p.input});
     plain.warm_up(3);
     with_options.warm_up(3);
     take_turns(plain, with_options, runs);
@@ -240,8 +240,8 @@ int main(int argc, char **argv) {
     std::printf("%s, %lld bytes (at most %zu), %lld headings (one every %.0f bytes)\n", p.label,
                 p.input_bytes, p.size, p.headings, p.headings ? double(p.input_bytes) / p.headings : 0.0);
     print_row("cp", p.input_bytes, p.input_bytes, p.floor, p.floor);
-    print_row("quenby-toc", p.input_bytes, p.output_bytes, p.ours, p.floor);
-    print_row("html5+slug", p.input_bytes, p.output_with_options_bytes, p.ours_with_options, p.floor);
+    print_row("-s classic", p.input_bytes, p.output_bytes, p.ours, p.floor);
+    print_row("default", p.input_bytes, p.output_with_options_bytes, p.ours_with_options, p.floor);
     if (p.kind == page_kind::own) {
       print_row("pandoc", p.input_bytes, 0, p.pandoc, p.floor);
       print_row("hypertoc", p.input_bytes, 0, p.hypertoc, p.floor);
@@ -252,7 +252,7 @@ int main(int argc, char **argv) {
                   double(p.instructions) / p.headings, p.instructions);
     if (!p.ours_with_options.failed && mine.seconds > 0) {
       const double ratio = p.ours_with_options.seconds / mine.seconds;
-      std::printf("  --style html5 --names slug: %.0f%% of the default's time (<= 110%%) %s; "
+      std::printf("  default: %.0f%% of -s classic's time (<= 110%%) %s; "
                   "processor time %.2f ms beside %.2f ms (%.0f%%)\n",
                   ratio * 100, verdict(ratio <= 1.10), p.ours_with_options.cpu_seconds * 1e3,
                   mine.cpu_seconds * 1e3,
