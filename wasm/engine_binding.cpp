@@ -83,7 +83,7 @@ bool place_style_text(const std::string &text, const std::string &name, page_res
 }
 
 void run_page(const char *bytes, size_t length, const char *packed_args, const char *style_text,
-              bool remove, page_result &result) {
+              page_result &result) {
   std::vector<std::string> args = split_arguments(packed_args);
   const std::string style_name = "style";
   if (style_text) {
@@ -116,7 +116,7 @@ void run_page(const char *bytes, size_t length, const char *packed_args, const c
   job.chosen = &options.choices;
   job.page_name = "page";
   job.tree = &tree;
-  job.remove = remove;
+  job.remove = options.remove;
   job.size_limit = options.max_size + 1;
   job.readable_again = true;
   job.title = &result.title;
@@ -137,12 +137,13 @@ void run_page(const char *bytes, size_t length, const char *packed_args, const c
 extern "C" {
 
 // bytes: the page; args: the options as "\0"-separated arguments ending in
-// an empty one; style_text: a style file's text, or null.
+// an empty one ("--remove" among them takes the TOC out); style_text: a
+// style's name or a style file's text, or null.
 EMSCRIPTEN_KEEPALIVE page_result *quenby_make_toc(const char *bytes, size_t length, const char *args,
-                                                  const char *style_text, int remove) {
+                                                  const char *style_text) {
   auto result = std::make_unique<page_result>();
   try {
-    run_page(bytes, length, args, style_text, remove != 0, *result);
+    run_page(bytes, length, args, style_text, *result);
   } catch (const std::bad_alloc &) {
     result->output.clear();
     fail(*result, "page: out of memory");

@@ -87,11 +87,12 @@
       if (!asText && !(input instanceof Uint8Array))
         throw new TypeError('a page is a string or a Uint8Array');
       const line = commandLine(options);
+      if (remove) line.args.push('--remove');
       const page = asText ? encoder.encode(input) : input;
       const pageAt = place(page);
       const argsAt = place(encoder.encode(line.args.map((a) => a + '\0').join('')));
       const styleAt = line.style === null ? 0 : place(encoder.encode(line.style));
-      const result = engine._quenby_make_toc(pageAt, page.length, argsAt, styleAt, remove ? 1 : 0);
+      const result = engine._quenby_make_toc(pageAt, page.length, argsAt, styleAt);
       engine._free(pageAt);
       engine._free(argsAt);
       if (styleAt) engine._free(styleAt);

@@ -1,0 +1,82 @@
+// The API and the command line compiled to WebAssembly give the native
+// program's bytes, over the option matrix of the engine's property tests.
+import assert from 'node:assert/strict';
+import { copyFileSync, readFileSync } from 'node:fs';
+import { basename, join } from 'node:path';
+import { test } from 'node:test';
+import { makeToc, removeToc, QuenbyError } from '../index.mjs';
+import { native, nativeToc, optionMatrix, packageDir, pageFiles, run, scratch } from './support.mjs';
+
+const pages = pageFiles.map((file) => ({ name: basename(file), bytes: readFileSync(file) }));
+
+test('makeToc and removeToc give the native bytes for every option and page', { skip: !nativeToc }, () => {
+  for (const { label, options, args } of optionMatrix()) {
+    for (const page of pages) {
+      const made = makeToc(new Uint8Array(page.bytes), options);
+      const expected = native(args, page.bytes);
+      assert.equal(expected.status, 0, expected.message);
+      assert.ok(Buffer.from(made.output).equals(expected.output), `${label}: ${page.name}`);
+      assert.equal(made.changed, !expected.output.equals(page.bytes), `${label}: ${page.name}`);
+      const removed = native([...args, '--remove'], expected.output);
+      if (removed.status === 0)
+        assert.ok(Buffer.from(removeToc(made.output, options).output).equals(removed.output), `${label}: ${page.name} removed`);
+      else
+        assert.throws(() => removeToc(made.output, options), QuenbyError);
+    }
+  }
+});
+
+test('a page as a string gives a string, and its entries are those of its TOC', () => {
+  const page = '<html><head><title>A\n  page</title></head><body><h1>One</h1>' +
+               '<h2 class="notoc">Left</h2><h2>Two &amp; "ü"</h2></body></html>';
+  const made = makeToc(page, { names: 'slug', skipClass: ['notoc'], number: true, stamp: 1 });
+  assert.equal(typeof made.output, 'string');
+  assert.equal(made.title, 'A page');
+  assert.deepEqual(made.entries, [{ level: 1, text: 'One', href: '#one', number: '1. ' },
+                                   { level: 2, text: 'Two &amp; "ü"', href: '#two-ü', number: '1.1. ' }]);
+  for (const entry of made.entries) assert.ok(made.output.includes(`href="${entry.href}"`), entry.href);
+  const again = makeToc(made.output, { names: 'slug', skipClass: 'notoc', number: true, stamp: 1 });
+  assert.equal(again.changed, false);
+  assert.equal(removeToc(made.output).output, page);
+});
+
+test('bad options and settings throw QuenbyError with the line to blame', { skip: !nativeToc }, () => {
+  const cases = [
+    [{ levels: '5-2' }, '<body><h1>x</h1></body>', ['--levels', '5-2']],
+    [{ anchors: 'both' }, '<body></body>', ['--anchors', 'both']],
+    [{ style: 'fancy' }, '<body></body>', null],
+    [{ style: 'list_start = 3\n' }, '<body></body>', null],
+    [{ output: 'x.html' }, '<body></body>', null],
+    [{}, '<body>\n\n<!-- toc\n  levels=x -->\n<h1>x</h1></body>', []],
+  ];
+  for (const [options, page, args] of cases) {
+    assert.throws(() => makeToc(page, options), (error) => {
+      assert.ok(error instanceof QuenbyError, error.stack);
+      if (args) {
+        // The native program's message for the same fault, named "-" there.
+        const expected = native(args, page);
+        assert.equal(expected.status, 2);
+        assert.ok(expected.message.replace(/^quenby-toc: /, '').replace(/^standard input:/, 'page:').startsWith(error.message),
+                  `${error.message} | ${expected.message}`);
+      }
+      return true;
+    }, JSON.stringify(options));
+  }
+  assert.throws(() => makeToc('<body>\n\n<!-- toc\n  levels=x --></body>'), { line: 4 });
+  assert.throws(() => makeToc('<body></body>', { style: 'a = 1\nlist_start = 3\n' }), { line: 1 });
+  assert.throws(() => makeToc('<body></body>', { levels: 'x' }), { line: null });
+});
+
+test('npx quenby-toc changes pages in place as the native program does', { skip: !nativeToc }, () => {
+  const wasmToc = join(packageDir, 'bin', 'quenby-toc.js');
+  for (const { label, args } of optionMatrix()) {
+    const [ours, theirs] = [scratch('wasm'), scratch('native')];
+    const names = pages.map((page) => page.name);
+    for (const folder of [ours, theirs])
+      for (const file of pageFiles) copyFileSync(file, join(folder, basename(file)));
+    run(process.execPath, [wasmToc, '-q', ...args, ...names], { cwd: ours });
+    run(nativeToc, ['-q', ...args, ...names], { cwd: theirs });
+    for (const name of names)
+      assert.ok(readFileSync(join(ours, name)).equals(readFileSync(join(theirs, name))), `${label}: ${name}`);
+  }
+});
