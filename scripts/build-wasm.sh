@@ -23,4 +23,4 @@ emcmake cmake -S "$here/wasm" -B "$build" $generator -DCMAKE_BUILD_TYPE=Release 
 cmake --build "$build" -j "${QUENBY_BUILD_JOBS:-2}"
 
 mkdir -p "$here/npm/dist"
-cp "$build/quenby_engine.js" "$build/quenby-toc.js" "$here/npm/dist/"
+cp "$build/quenby_engine.js" "$build/quenby-toc.js" "$here/cli/quenby-toc.1" "$here/npm/dist/"
