@@ -1,7 +1,8 @@
 // The API and the command line compiled to WebAssembly give the native
 // program's bytes, over the option matrix of the engine's property tests.
 import assert from 'node:assert/strict';
-import { copyFileSync, readFileSync } from 'node:fs';
+import { spawnSync } from 'node:child_process';
+import { copyFileSync, readdirSync, readFileSync, writeFileSync } from 'node:fs';
 import { basename, join } from 'node:path';
 import { test } from 'node:test';
 import { makeToc, removeToc, QuenbyError } from '../index.mjs';
@@ -69,13 +70,19 @@ test('bad options and settings throw QuenbyError with the line to blame', { skip
 
 test('npx quenby-toc changes pages in place as the native program does', { skip: !nativeToc }, () => {
   const wasmToc = join(packageDir, 'bin', 'quenby-toc.js');
+  // A temporary that a stopped run left, named after a process that ended.
+  const ended = spawnSync(process.execPath, ['-e', '']).pid;
+  const leftOver = `${pages[0].name}.quenby-${ended}-0.tmp`;
   for (const { label, args } of optionMatrix()) {
     const [ours, theirs] = [scratch('wasm'), scratch('native')];
     const names = pages.map((page) => page.name);
-    for (const folder of [ours, theirs])
+    for (const folder of [ours, theirs]) {
       for (const file of pageFiles) copyFileSync(file, join(folder, basename(file)));
+      writeFileSync(join(folder, leftOver), 'left over');
+    }
     run(process.execPath, [wasmToc, '-q', ...args, ...names], { cwd: ours });
     run(nativeToc, ['-q', ...args, ...names], { cwd: theirs });
+    assert.deepEqual(readdirSync(ours).sort(), [...names].sort(), label);
     for (const name of names)
       assert.ok(readFileSync(join(ours, name)).equals(readFileSync(join(theirs, name))), `${label}: ${name}`);
   }
