@@ -2,7 +2,7 @@
 // program's bytes, over the option matrix of the engine's property tests.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
-import { copyFileSync, readdirSync, readFileSync, writeFileSync } from 'node:fs';
+import { copyFileSync, existsSync, mkdirSync, readdirSync, readFileSync, writeFileSync } from 'node:fs';
 import { basename, join } from 'node:path';
 import { test } from 'node:test';
 import { makeToc, removeToc, QuenbyError } from '../index.mjs';
@@ -87,3 +87,37 @@ test('npx quenby-toc changes pages in place as the native program does', { skip:
       assert.ok(readFileSync(join(ours, name)).equals(readFileSync(join(theirs, name))), `${label}: ${name}`);
   }
 });
+
+test('npx quenby-toc prints and exits as the native program does', { skip: !nativeToc }, () => {
+  const wasmToc = join(packageDir, 'bin', 'quenby-toc.js');
+  const commands = [
+    ['--levels', '7-2', 'a.html'],
+    ['missing.html', 'a.html'],
+    ['--check', 'a.html'],
+    ['--diff', '--stamp', '5', 'a.html'],
+    ['-q', '--stamp', '5', '-r', 'site', '--index', 'site/index.html', '--check-links'],
+    ['--stamp', '5', 'a.html', 'site/b.html', '-j', '3'],
+  ];
+  for (const args of commands) {
+    const [ours, theirs] = [scratch('wasm'), scratch('native')];
+    for (const folder of [ours, theirs]) {
+      mkdirSync(join(folder, 'site'));
+      copyFileSync(pageFiles[0], join(folder, 'a.html'));
+      writeFileSync(join(folder, 'site', 'b.html'), '<body><h2>B</h2><a href="a.html#none">x</a></body>');
+    }
+    const wasm = spawnSync(process.execPath, [wasmToc, ...args], { cwd: ours, encoding: 'latin1' });
+    const native = spawnSync(nativeToc, args, { cwd: theirs, encoding: 'latin1' });
+    const label = args.join(' ');
+    assert.equal(wasm.status, native.status, label);
+    // Timings in the summary differ from run to run.
+    const steady = (text) => text.replace(/ in [0-9.]+ s/g, '').replaceAll(theirs, ours);
+    assert.equal(steady(wasm.stderr), steady(native.stderr), label);
+    assert.equal(wasm.stdout.replaceAll(ours, theirs), native.stdout, label);
+    for (const file of ['a.html', 'site/b.html', 'site/index.html'])
+      assert.equal(readIfThere(join(ours, file)), readIfThere(join(theirs, file)), `${label}: ${file}`);
+  }
+});
+
+function readIfThere(path) {
+  return existsSync(path) ? readFileSync(path, 'latin1') : null;
+}
