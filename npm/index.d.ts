@@ -31,8 +31,9 @@ export interface TocEntry {
 }
 
 export interface TocResult<T extends string | Uint8Array> {
-  /** The new page: the input's bytes, but for the TOC block and the headings' anchors. */
-  output: T;
+  /** The new page: the input's bytes, but for the TOC block and the headings' anchors.
+   *  A string for a string; a Uint8Array (never a Buffer) for bytes. */
+  output: T extends string ? string : Uint8Array;
   /** Whether output differs from the input. */
   changed: boolean;
   /** The page's <title>, white space collapsed; "" where it has none. */
