@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -77,8 +76,8 @@ bool place_style_text(const std::string &text, const std::string &name, page_res
     return fail(result, "unknown style '" + text +
                             "' (classic, html5, ol, details, or a style file's text)");
   std::FILE *file = std::fopen(name.c_str(), "wb");
-  const bool written = file && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  if (file && std::fclose(file) != 0) return fail(result, name + ": can't hold the style text");
+  bool written = file && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  if (file && std::fclose(file) != 0) written = false;
   return written || fail(result, name + ": can't hold the style text");
 }
 
