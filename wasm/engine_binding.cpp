@@ -119,6 +119,9 @@ void run_page(const char *bytes, size_t length, const char *packed_args, const c
   job.size_limit = options.max_size + 1;
   job.readable_again = true;
   job.title = &result.title;
+  // A contents page made by --index lists other pages: remade from its own
+  // headings it would lose that list, so it is given back as it is.
+  job.leave_contents_pages = true;
   string_sink sink(result.output);
   if (make_toc_in_memory(bytes, length, sink, job) != 0) {
     result.output.clear();
@@ -126,6 +129,7 @@ void run_page(const char *bytes, size_t length, const char *packed_args, const c
     fail(result, message, line_in(message, job.page_name));
     return;
   }
+  if (job.left_contents_page) result.output.assign(bytes, length);
   result.changed = result.output.size() != length ||
                    !std::equal(result.output.begin(), result.output.end(), bytes);
   result.entries = entries_json(job.first_entry);
