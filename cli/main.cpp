@@ -13,6 +13,12 @@
 #include <io.h>
 #define quenby_isatty _isatty
 #define quenby_fileno _fileno
+#elif defined(__EMSCRIPTEN__)
+#include <emscripten/emscripten.h>
+#include <unistd.h>
+// Under Node the C library takes every standard stream for a terminal; Node knows.
+#define quenby_isatty(fd) EM_ASM_INT({ return require('tty').isatty($0) ? 1 : 0; }, fd)
+#define quenby_fileno fileno
 #else
 #include <unistd.h>
 #define quenby_isatty isatty

@@ -21,21 +21,29 @@ struct shared_state {
   int64_t done_bytes = 0;
 };
 
+// Takes the next file that may be taken and does its work; false when none
+// may be. Called and returning with the lock held.
+bool work_next(const parallel_run &run, shared_state &state, std::vector<file_outcome> &outcomes,
+               std::unique_lock<std::mutex> &held) {
+  if (state.next >= state.limit) return false;
+  const std::size_t index = state.next++;
+  held.unlock();
+  file_outcome &outcome = outcomes[index % outcomes.size()];
+  outcome = file_outcome();
+  run.work(index, outcome);
+  held.lock();
+  state.done[index % outcomes.size()] = 1;
+  ++state.done_count;
+  state.done_bytes += outcome.bytes;
+  state.file_done.notify_one();
+  return true;
+}
+
 void worker(const parallel_run &run, shared_state &state, std::vector<file_outcome> &outcomes) {
   std::unique_lock<std::mutex> held(state.lock);
   for (;;) {
     state.work_ready.wait(held, [&] { return state.stop || state.next < state.limit; });
-    if (state.next >= state.limit) return;
-    const std::size_t index = state.next++;
-    held.unlock();
-    file_outcome &outcome = outcomes[index % outcomes.size()];
-    outcome = file_outcome();
-    run.work(index, outcome);
-    held.lock();
-    state.done[index % outcomes.size()] = 1;
-    ++state.done_count;
-    state.done_bytes += outcome.bytes;
-    state.file_done.notify_one();
+    if (!work_next(run, state, outcomes, held)) return;
   }
 }
 
@@ -55,8 +63,7 @@ void run_in_parallel(const parallel_run &run) {
     try {
       threads.emplace_back(worker, std::cref(run), std::ref(state), std::ref(outcomes));
     } catch (const std::system_error &) {
-      if (threads.empty()) throw;   // with one thread at least, the work goes on
-      break;
+      break;   // with the threads made, or none: the calling thread then works itself
     }
   }
   const auto progress_every = std::chrono::milliseconds(100);
@@ -74,6 +81,9 @@ void run_in_parallel(const parallel_run &run) {
     for (std::size_t index = first; index < end; ++index) {
       std::unique_lock<std::mutex> held(state.lock);
       while (!state.done[index % outcomes.size()]) {
+        // Where no thread could be made (a system without threads), the
+        // files are worked in order right here.
+        if (threads.empty() && work_next(run, state, outcomes, held)) continue;
         if (state.file_done.wait_for(held, progress_every) == std::cv_status::timeout && run.progress) {
           const std::size_t count = state.done_count;
           const int64_t bytes = state.done_bytes;

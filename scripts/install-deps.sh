@@ -4,7 +4,8 @@
 #   native  the native build (what the sample needs);
 #   all     (the default) besides those, the native tests' tools, the Windows
 #           builds and Wine of both word sizes with a virtual display, and the
-#           fuzzers.
+#           fuzzers, emscripten, and the npm package's own dependencies
+#           (npm ci in npm/, from its package-lock.json).
 # As root it installs what is missing; otherwise it names what to install.
 set -euo pipefail
 
@@ -17,10 +18,12 @@ native_tests=(python3-html5lib python3-yaml patch dpkg-dev)
 windows=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64
          fonts-wine xvfb x11-utils imagemagick)
 fuzzers=(clang libclang-rt-14-dev)
+# The WebAssembly builds; Node and npm come with the machine.
+wasm=(emscripten)
 
 case "${1:-all}" in
   native) packages=("${native[@]}") ;;
-  all) packages=("${native[@]}" "${native_tests[@]}" "${windows[@]}" "${fuzzers[@]}") ;;
+  all) packages=("${native[@]}" "${native_tests[@]}" "${windows[@]}" "${fuzzers[@]}" "${wasm[@]}") ;;
   *) echo "usage: install-deps.sh [native|all]" >&2; exit 2 ;;
 esac
 
@@ -28,6 +31,23 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
+
+# The npm package's test dependencies, exactly as locked, when the lock is
+# newer than what is installed.
+npm_ci() {
+  [ "${1:-all}" = all ] || return 0
+  local here lock installed
+  here=$(cd "$(dirname "$0")/.." && pwd)
+  lock=$here/npm/package-lock.json
+  installed=$here/npm/node_modules/.package-lock.json
+  [ -f "$installed" ] && [ ! "$lock" -nt "$installed" ] && return 0
+  if ! command -v npm >/dev/null 2>&1; then
+    echo "npm is missing: install Node.js 18 or later with npm" >&2
+    return 1
+  fi
+  (cd "$here/npm" && npm ci --no-audit --no-fund --silent)
+}
+trap 'npm_ci "${1:-all}" || exit 1' EXIT
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 # The 32-bit Wine comes from the i386 architecture, which must be added first.

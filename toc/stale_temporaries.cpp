@@ -104,7 +104,9 @@ std::set<std::string> remove_stale_temporaries(const std::vector<std::string> &p
   std::set<std::string> refused;
   for (const auto &[folder, names] : folders) {
     std::map<std::string, std::vector<left_copy>> copies;
-    scan_folder(folder, [&names](const std::string &name) { return names.count(name) != 0; },
+    // A structured binding cannot be captured before C++20 (clang refuses it).
+    const std::set<std::string> &wanted = names;
+    scan_folder(folder, [&wanted](const std::string &name) { return wanted.count(name) != 0; },
                 [](const std::string &path) {
       krval doomed(path.c_str());
       delete_file(doomed);

@@ -1,0 +1,167 @@
+// The engine as the WebAssembly module's callers see it: one page's bytes in,
+// the new bytes, the title and the TOC entries out. Every call into the
+// engine from JavaScript passes through this file.
+//
+// Options come as the command line's own arguments ("--levels", "2-3", ...),
+// read by the command line's own parser, so that a bad value gets the very
+// message quenby-toc gives. A style is one of ours by name, or a style file's
+// text: that is put in the module's in-memory file system (no file of the
+// machine's) and named like a style file, so that a page's own settings
+// merge with it as with a file given on the command line.
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+#include "cli/cli_options.h"
+#include "regex/regex_binding.h"
+#include "toc/make_toc_file.h"
+#include "toc/toc_tree.h"
+#include "wasm/entries_json.h"
+
+namespace {
+
+class string_sink : public html_sink {
+public:
+  explicit string_sink(std::string &text) : text_(text) {}
+  void write(const char *bytes, int32_t count) override { text_.append(bytes, static_cast<size_t>(count)); }
+
+private:
+  std::string &text_;
+};
+
+// Everything one call gives back; JavaScript reads it through the accessors
+// below and then frees it.
+struct page_result {
+  int32_t status = 0;        // 0, or 2 with message (and line where a page's setting is wrong)
+  bool changed = false;      // the output differs from the page
+  int32_t line = 0;
+  std::string message;
+  std::string output;
+  std::string title;
+  std::string entries;       // a JSON array of { level, text, href, number }
+};
+
+// "\0"-separated arguments, ended by an empty one.
+std::vector<std::string> split_arguments(const char *packed) {
+  std::vector<std::string> args;
+  for (const char *at = packed; *at; at += args.back().size() + 1) args.emplace_back(at);
+  return args;
+}
+
+// The line a message "NAME:LINE: reason" names, or 0.
+int32_t line_in(const std::string &message, const std::string &name) {
+  if (message.compare(0, name.size() + 1, name + ":") != 0) return 0;
+  int32_t line = 0;
+  std::size_t at = name.size() + 1;
+  for (; at < message.size() && message[at] >= '0' && message[at] <= '9'; ++at)
+    line = line * 10 + (message[at] - '0');
+  return at < message.size() && message[at] == ':' ? line : 0;
+}
+
+bool fail(page_result &result, const std::string &message, int32_t line = 0) {
+  result.status = 2;
+  result.message = message;
+  result.line = line;
+  return false;
+}
+
+// The style's text as a file the engine can read, under the name its
+// messages use.
+bool place_style_text(const std::string &text, const std::string &name, page_result &result) {
+  if (text.find('=') == std::string::npos)
+    return fail(result, "unknown style '" + text +
+                            "' (classic, html5, ol, details, or a style file's text)");
+  std::FILE *file = std::fopen(name.c_str(), "wb");
+  bool written = file && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  if (file && std::fclose(file) != 0) written = false;
+  return written || fail(result, name + ": can't hold the style text");
+}
+
+void run_page(const char *bytes, size_t length, const char *packed_args, const char *style_text,
+              page_result &result) {
+  std::vector<std::string> args = split_arguments(packed_args);
+  const std::string style_name = "style";
+  if (style_text) {
+    toc_style style;
+    toc_layout layout;
+    bool prefers_ids = false;
+    const bool named = predefined_style(style_text, style, layout, prefers_ids);
+    if (!named && !place_style_text(style_text, style_name, result)) return;
+    args.push_back("--style");
+    args.push_back(named ? style_text : style_name);
+  }
+  args.push_back("-");
+  cli_options options;
+  std::string error;
+  if (!parse_cli_options(args, options, error)) {
+    fail(result, error);
+    return;
+  }
+  toc_job job;
+  if (options.has_stamp) job.options.stamp = options.stamp;
+  if (!resolve_toc_options(options.choices, std::string(), job.options, error)) {
+    fail(result, error, line_in(error, style_name));
+    return;
+  }
+  if (!load_regex_library()) {
+    fail(result, "can't load the regular-expression engine");
+    return;
+  }
+  toc_tree tree;
+  job.chosen = &options.choices;
+  job.page_name = "page";
+  job.tree = &tree;
+  job.remove = options.remove;
+  job.size_limit = options.max_size + 1;
+  job.readable_again = true;
+  job.title = &result.title;
+  // A contents page made by --index lists other pages: remade from its own
+  // headings it would lose that list, so it is given back as it is.
+  job.leave_contents_pages = true;
+  string_sink sink(result.output);
+  if (make_toc_in_memory(bytes, length, sink, job) != 0) {
+    result.output.clear();
+    const std::string message = message_line(job.message);
+    fail(result, message, line_in(message, job.page_name));
+    return;
+  }
+  if (job.left_contents_page) result.output.assign(bytes, length);
+  result.changed = result.output.size() != length ||
+                   !std::equal(result.output.begin(), result.output.end(), bytes);
+  result.entries = entries_json(job.first_entry);
+}
+
+}  // namespace
+
+extern "C" {
+
+// bytes: the page; args: the options as "\0"-separated arguments ending in
+// an empty one ("--remove" among them takes the TOC out); style_text: a
+// style's name or a style file's text, or null.
+EMSCRIPTEN_KEEPALIVE page_result *quenby_make_toc(const char *bytes, size_t length, const char *args,
+                                                  const char *style_text) {
+  auto result = std::make_unique<page_result>();
+  try {
+    run_page(bytes, length, args, style_text, *result);
+  } catch (const std::bad_alloc &) {
+    result->output.clear();
+    fail(*result, "page: out of memory");
+  }
+  return result.release();
+}
+
+EMSCRIPTEN_KEEPALIVE int quenby_status(const page_result *r) { return r->status; }
+EMSCRIPTEN_KEEPALIVE int quenby_changed(const page_result *r) { return r->changed; }
+EMSCRIPTEN_KEEPALIVE int quenby_line(const page_result *r) { return r->line; }
+EMSCRIPTEN_KEEPALIVE const char *quenby_message(const page_result *r) { return r->message.c_str(); }
+EMSCRIPTEN_KEEPALIVE const char *quenby_output(const page_result *r) { return r->output.data(); }
+EMSCRIPTEN_KEEPALIVE size_t quenby_output_length(const page_result *r) { return r->output.size(); }
+EMSCRIPTEN_KEEPALIVE const char *quenby_title(const page_result *r) { return r->title.c_str(); }
+EMSCRIPTEN_KEEPALIVE const char *quenby_entries(const page_result *r) { return r->entries.c_str(); }
+EMSCRIPTEN_KEEPALIVE void quenby_free(page_result *r) { delete r; }
+
+}  // extern "C"
