@@ -14,8 +14,9 @@ native=(cmake ninja-build g++ libgtest-dev googletest)
 native_tests=(python3-html5lib python3-yaml patch dpkg-dev)
 # Both cross compilers and both Wines: the tests run the 32-bit build where
 # the machine runs 32-bit programs and the 64-bit build where it cannot.
+# groff turns the manual page into the plain text of quenby-toc.exe's zip.
 windows=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64
-         fonts-wine xvfb x11-utils imagemagick)
+         fonts-wine xvfb x11-utils imagemagick groff-base)
 fuzzers=(clang libclang-rt-14-dev)
 
 case "${1:-all}" in
