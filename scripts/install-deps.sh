@@ -18,12 +18,25 @@ native_tests=(python3-html5lib python3-yaml patch dpkg-dev)
 windows=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64
          fonts-wine xvfb x11-utils imagemagick groff-base)
 fuzzers=(clang libclang-rt-14-dev)
+# The web page's test drives Debian's chromium.
+web=(chromium)
 
 case "${1:-all}" in
   native) packages=("${native[@]}") ;;
-  all) packages=("${native[@]}" "${native_tests[@]}" "${windows[@]}" "${fuzzers[@]}") ;;
+  all) packages=("${native[@]}" "${native_tests[@]}" "${windows[@]}" "${fuzzers[@]}" "${web[@]}") ;;
   *) echo "usage: install-deps.sh [native|all]" >&2; exit 2 ;;
 esac
+
+# The web page's npm packages, as the lock file has them: fflate (its zip)
+# and playwright-core (its test), which drives Debian's chromium and never
+# downloads a browser of its own.
+if [ "${1:-all}" = all ]; then
+  web_dir=$(cd "$(dirname "$0")/../web" && pwd)
+  if [ ! -f "$web_dir/node_modules/.package-lock.json" ] ||
+     [ "$web_dir/package-lock.json" -nt "$web_dir/node_modules/.package-lock.json" ]; then
+    (cd "$web_dir" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund)
+  fi
+fi
 
 missing=()
 for p in "${packages[@]}"; do

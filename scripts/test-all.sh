@@ -35,6 +35,9 @@ echo "== Native tests"
 ctest --test-dir build/native --output-on-failure -j"$(nproc)" ||
   { status=1; failed+=("native tests: $(failed_tests build/native)"); }
 
+echo "== Web page (headless Chromium)"
+bash scripts/test-web.sh || { status=1; failed+=("web page"); }
+
 # The shipped build is the 32-bit one: it is built, and its distribution
 # assembled, on every machine.
 echo "== Windows build (32-bit, the distribution)"

@@ -1,0 +1,184 @@
+// The offline page in Chromium, loaded from file:// and driven as a person
+// drives it: a folder of pages is given, options chosen, the run started.
+// Every result must be byte for byte what the native quenby-toc writes with
+// the same options and stamp, the zip must hold every page that has a
+// result, and every TOC link of the preview must land on its heading.
+//
+// QUENBY_WEB_DIR: the assembled page (build/web); QUENBY_TOC: the native
+// program (build/native/bin/quenby-toc); QUENBY_WEB_TEST_OUT: where the
+// screenshot goes (build/web-test); CHROMIUM: the browser (/usr/bin/chromium).
+'use strict';
+const test = require('node:test');
+const assert = require('node:assert');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const { spawnSync } = require('node:child_process');
+const { pathToFileURL } = require('node:url');
+const { chromium } = require('playwright-core');
+const { unzipSync } = require('fflate');
+
+const root = path.resolve(__dirname, '../..');
+const webDir = process.env.QUENBY_WEB_DIR || path.join(root, 'build/web');
+const nativeToc = process.env.QUENBY_TOC || path.join(root, 'build/native/bin/quenby-toc');
+const outDir = process.env.QUENBY_WEB_TEST_OUT || path.join(root, 'build/web-test');
+const stamp = '1700000000';
+
+// Pages that differ where the engine is easily wrong: line ends, letters
+// beyond ASCII in either encoding, a TOC comment, ids the page has, a block
+// made before, a setting the page gets wrong (an error with its line).
+const pages = {
+  'index.html': '<html><head><title>Start</title></head>\r\n<body>\r\n<h1>Start &amp; finish</h1>\r\n' +
+    '<p>Text.</p>\r\n<h2 id="own">Own id</h2>\r\n<h3>Gr\u00f6\u00dfe</h3>\r\n<h2 class="notoc">Not listed</h2>\r\n' +
+    '<h2>Last <em>words</em></h2>\r\n' + '<p>More text.</p>\r\n'.repeat(40) + '</body></html>\r\n',
+  'guide/setup.html': '<!DOCTYPE html>\n<html><body>\n<!-- toc -->\n<h1>Setup</h1>\n<h2>Before</h2>\n' +
+    '<h3>Needs</h3>\n<h2>After</h2>\n<h4>Deep</h4>\n</body></html>\n',
+  'guide/legacy.htm': Buffer.from('<html><body><h1>Caf\xe9</h1><h2>Men\xfc</h2></body></html>', 'latin1'),
+  'guide/plain.html': '<html><body><p>No headings.</p></body></html>\n',
+  'guide/bad.html': '<html><body>\n\n<!-- toc levels=banana -->\n<h1>One</h1>\n</body></html>\n',
+  'notes.txt': 'not a page',
+};
+
+const optionSets = [
+  { style: 'details' },
+  { style: 'details', levels: '2-3', anchors: 'id', names: 'slug', number: true },
+  { style: 'ol', skipClass: 'notoc', names: 'slug' },
+  { style: 'html5' },
+];
+
+function nativeArgs(options) {
+  const args = ['--quiet', '--stamp', stamp];
+  if (options.style) args.push('--style', options.style);
+  if (options.levels) args.push('--levels', options.levels);
+  if (options.anchors) args.push('--anchors', options.anchors);
+  if (options.names) args.push('--names', options.names);
+  if (options.skipClass) args.push('--skip-class', options.skipClass);
+  if (options.number) args.push('--number');
+  return args;
+}
+
+function writePages(folder) {
+  for (const [name, bytes] of Object.entries(pages)) {
+    fs.mkdirSync(path.dirname(path.join(folder, name)), { recursive: true });
+    fs.writeFileSync(path.join(folder, name), bytes);
+  }
+}
+
+// What the native program makes of each page, one run per page as the web
+// page runs the engine once per page: { path: Buffer } or { path: { line } }.
+function nativeResults(scratch, options) {
+  const folder = fs.mkdtempSync(path.join(scratch, 'native-'));
+  writePages(folder);
+  const made = {};
+  for (const name of Object.keys(pages).filter((n) => /\.html?$/.test(n))) {
+    const run = spawnSync(nativeToc, [...nativeArgs(options), name], { cwd: folder, encoding: 'latin1' });
+    assert.ifError(run.error);
+    if (run.status === 0) {
+      made[name] = fs.readFileSync(path.join(folder, name));
+    } else {
+      const line = /:(\d+):/.exec(run.stderr);
+      made[name] = { line: line ? Number(line[1]) : 0, stderr: run.stderr };
+    }
+  }
+  return made;
+}
+
+async function fillForm(page, options) {
+  await page.selectOption('#style', options.style || '');
+  await page.fill('#levels', options.levels || '');
+  await page.selectOption('#anchors', options.anchors || '');
+  await page.selectOption('#names', options.names || '');
+  await page.fill('#skip-class', options.skipClass || '');
+  await page.setChecked('#number', Boolean(options.number));
+  await page.fill('#stamp', stamp);
+}
+
+async function download(page, click) {
+  const [file] = await Promise.all([page.waitForEvent('download'), click()]);
+  return fs.readFileSync(await file.path());
+}
+
+// The page's results as the table shows them: { path: text }.
+function shownResults(page) {
+  return page.$$eval('#results tbody tr', (rows) =>
+    Object.fromEntries(rows.map((row) => [row.dataset.path.replace(/^[^/]+\//, ''), row.cells[1].textContent])));
+}
+
+// Clicks every TOC link of the preview; each must bring its heading to
+// the top of the frame (or as near as the page's end lets it come).
+async function checkPreviewLinks(page) {
+  const frame = page.frame({ url: 'about:srcdoc' });
+  const links = await frame.$$('a[href^="#"]');
+  assert.ok(links.length > 0, 'the preview has TOC links');
+  for (const link of links) {
+    await frame.evaluate(() => window.scrollTo(0, 0));
+    const href = await link.getAttribute('href');
+    await link.click();
+    const landing = await frame.evaluate((name) => {
+      const target = document.getElementById(name) || document.getElementsByName(name)[0];
+      const heading = target && target.closest('h1, h2, h3, h4, h5, h6');
+      if (!heading) return { heading: false };
+      const atEnd = window.scrollY + window.innerHeight >= document.documentElement.scrollHeight - 1;
+      const top = heading.getBoundingClientRect().top;
+      return { heading: true, top, inView: top >= -1 && top < window.innerHeight, atEnd };
+    }, decodeURIComponent(href.slice(1)));
+    assert.ok(landing.heading, `${href} names a heading`);
+    assert.ok(landing.inView && (Math.abs(landing.top) <= 1 || landing.atEnd), `${href} lands on its heading: ${JSON.stringify(landing)}`);
+  }
+}
+
+test('the web page makes what quenby-toc makes, previews, and zips it', async (t) => {
+  const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'quenby-web-'));
+  t.after(() => fs.rmSync(scratch, { recursive: true, force: true }));
+  const given = path.join(scratch, 'site');
+  writePages(given);
+  fs.mkdirSync(outDir, { recursive: true });
+
+  const browser = await chromium.launch({ executablePath: process.env.CHROMIUM || '/usr/bin/chromium' });
+  t.after(() => browser.close());
+  const page = await browser.newPage({ acceptDownloads: true, viewport: { width: 1100, height: 900 } });
+  const complaints = [];
+  page.on('pageerror', (error) => complaints.push(error.message));
+  page.on('request', (request) => {
+    if (!/^(file|data|blob|about):/.test(request.url())) complaints.push('request to ' + request.url());
+  });
+  await page.goto(pathToFileURL(path.join(webDir, 'index.html')).href);
+  await page.waitForSelector('body[data-engine="ready"]');
+  await page.setInputFiles('#pick-folder', given);
+
+  for (const [index, options] of optionSets.entries()) {
+    await t.test(JSON.stringify(options), async () => {
+      const expected = nativeResults(scratch, options);
+      await fillForm(page, options);
+      await page.click('#run');
+      await page.waitForFunction(() => /changed/.test(document.getElementById('run-status').textContent));
+
+      const shown = await shownResults(page);
+      assert.deepStrictEqual(Object.keys(shown).sort(), Object.keys(expected).sort(), 'one result per page');
+      const zip = unzipSync(new Uint8Array(await download(page, () => page.click('#download-all'))));
+      const zipped = Object.fromEntries(Object.entries(zip).map(([name, bytes]) => [name.replace(/^[^/]+\//, ''), bytes]));
+      for (const [name, want] of Object.entries(expected)) {
+        if (Buffer.isBuffer(want)) {
+          assert.strictEqual(shown[name], want.equals(Buffer.from(pages[name])) ? 'Unchanged' : 'Changed', name);
+          assert.ok(zipped[name], `the zip holds ${name}`);
+          assert.ok(want.equals(Buffer.from(zipped[name])), `${name} as the native program makes it`);
+        } else {
+          assert.match(shown[name], new RegExp(`^Error on line ${want.line}: `), `${name}: ${want.stderr}`);
+          assert.strictEqual(zipped[name], undefined, `the zip leaves out ${name}`);
+        }
+      }
+      assert.strictEqual(Object.keys(zipped).length, Object.values(expected).filter(Buffer.isBuffer).length);
+
+      const one = await download(page, () => page.click('#results tr[data-path$="guide/setup.html"] button:text("Download")'));
+      assert.ok(one.equals(expected['guide/setup.html']), 'one page downloaded as made');
+
+      if (index === 0) {
+        await page.click('#results tr[data-path$="/index.html"] button:text("Preview")');
+        await page.waitForSelector('#preview[data-previewed$="/index.html"]', { state: 'attached' });
+        await page.screenshot({ path: path.join(outDir, 'web-page.png'), fullPage: true });
+        await checkPreviewLinks(page);
+      }
+    });
+  }
+  assert.deepStrictEqual(complaints, []);
+});
