@@ -45,6 +45,7 @@
   }
 
   function runOne(page, chosen) {
+    if (page.readError) return { path: page.path, page: page, error: { message: page.readError } };
     try {
       var made = (chosen.remove ? engine.removeToc : engine.makeToc)(page.bytes, chosen.options);
       return {

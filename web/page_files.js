@@ -43,11 +43,13 @@
   // A list of entries rather than recursion keeps deep folders off the stack.
   web.pagesFromDrop = async function (dataTransfer) {
     var pending = [];
+    var pages = [];
     Array.prototype.forEach.call(dataTransfer.items, function (item) {
+      if (item.kind !== 'file') return;
       var entry = item.webkitGetAsEntry && item.webkitGetAsEntry();
       if (entry) pending.push({ entry: entry, dropped: true });
+      else if (item.getAsFile()) pages.push(page(item.getAsFile().name, item.getAsFile()));
     });
-    var pages = [];
     while (pending.length) {
       var next = pending.shift();
       var entry = next.entry;
@@ -80,10 +82,17 @@
   };
 
   // Every page's bytes, read once: a run works on them, and a write back
-  // compares them with what the file holds by then.
+  // compares them with what the file holds by then. A page that cannot be
+  // read (gone or changed since it was chosen) keeps the reason instead.
   web.readPages = function (pages) {
     return Promise.all(pages.map(async function (p) {
-      p.bytes = new Uint8Array(await p.file.arrayBuffer());
+      try {
+        p.bytes = new Uint8Array(await p.file.arrayBuffer());
+        p.readError = null;
+      } catch (thrown) {
+        p.bytes = null;
+        p.readError = "can't read the page: " + (thrown && thrown.message ? thrown.message : thrown);
+      }
       return p;
     }));
   };

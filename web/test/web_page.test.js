@@ -127,13 +127,9 @@ async function checkPreviewLinks(page) {
   }
 }
 
-test('the web page makes what quenby-toc makes, previews, and zips it', async (t) => {
-  const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'quenby-web-'));
-  t.after(() => fs.rmSync(scratch, { recursive: true, force: true }));
-  const given = path.join(scratch, 'site');
-  writePages(given);
-  fs.mkdirSync(outDir, { recursive: true });
-
+// The page from file:// in a new browser, its engine loaded; it fails the
+// test on any script error and on any request that would leave the machine.
+async function openWebPage(t, initScript) {
   const browser = await chromium.launch({ executablePath: process.env.CHROMIUM || '/usr/bin/chromium' });
   t.after(() => browser.close());
   const page = await browser.newPage({ acceptDownloads: true, viewport: { width: 1100, height: 900 } });
@@ -142,16 +138,37 @@ test('the web page makes what quenby-toc makes, previews, and zips it', async (t
   page.on('request', (request) => {
     if (!/^(file|data|blob|about):/.test(request.url())) complaints.push('request to ' + request.url());
   });
+  t.after(() => assert.deepStrictEqual(complaints, []));
+  if (initScript) await page.addInitScript(initScript);
   await page.goto(pathToFileURL(path.join(webDir, 'index.html')).href);
   await page.waitForSelector('body[data-engine="ready"]');
+  return page;
+}
+
+function scratchFolder(t) {
+  const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'quenby-web-'));
+  t.after(() => fs.rmSync(scratch, { recursive: true, force: true }));
+  return scratch;
+}
+
+async function runAndWait(page, options) {
+  await fillForm(page, options);
+  await page.click('#run');
+  await page.waitForFunction(() => /changed/.test(document.getElementById('run-status').textContent));
+}
+
+test('the web page makes what quenby-toc makes, previews, and zips it', async (t) => {
+  const scratch = scratchFolder(t);
+  const given = path.join(scratch, 'site');
+  writePages(given);
+  fs.mkdirSync(outDir, { recursive: true });
+  const page = await openWebPage(t);
   await page.setInputFiles('#pick-folder', given);
 
   for (const [index, options] of optionSets.entries()) {
     await t.test(JSON.stringify(options), async () => {
       const expected = nativeResults(scratch, options);
-      await fillForm(page, options);
-      await page.click('#run');
-      await page.waitForFunction(() => /changed/.test(document.getElementById('run-status').textContent));
+      await runAndWait(page, options);
 
       const shown = await shownResults(page);
       assert.deepStrictEqual(Object.keys(shown).sort(), Object.keys(expected).sort(), 'one result per page');
@@ -180,5 +197,50 @@ test('the web page makes what quenby-toc makes, previews, and zips it', async (t
       }
     });
   }
-  assert.deepStrictEqual(complaints, []);
+});
+
+// A folder opened for writing, as the File System Access API gives it, held
+// in memory: the test edits one page behind the run's back.
+function memoryFolder() {
+  const files = (window.memoryFiles = {});
+  const fileHandle = (name) => ({
+    kind: 'file',
+    name,
+    getFile: async () => new File([files[name]], name),
+    createWritable: async () => {
+      const parts = [];
+      return {
+        write: async (bytes) => { parts.push(bytes); },
+        close: async () => { files[name] = new Uint8Array(await new Blob(parts).arrayBuffer()); },
+      };
+    },
+  });
+  window.showDirectoryPicker = async () => ({
+    kind: 'directory',
+    name: 'site',
+    values: async function* () { for (const name of Object.keys(files)) yield fileHandle(name); },
+  });
+}
+
+test('write back replaces the changed pages, never one edited since it was read', async (t) => {
+  const expected = nativeResults(scratchFolder(t), optionSets[0]);
+  const page = await openWebPage(t, memoryFolder);
+  const given = { 'index.html': pages['index.html'], 'setup.html': pages['guide/setup.html'], 'plain.html': pages['guide/plain.html'] };
+  await page.evaluate((named) => {
+    for (const [name, text] of Object.entries(named)) window.memoryFiles[name] = new TextEncoder().encode(text);
+  }, given);
+  await page.click('#open-folder');
+  await page.waitForFunction(() => /3 pages/.test(document.getElementById('page-count').textContent));
+  await runAndWait(page, optionSets[0]);
+  const edited = '<html><body><h1>Edited meanwhile</h1></body></html>';
+  await page.evaluate((text) => { window.memoryFiles['setup.html'] = new TextEncoder().encode(text); }, edited);
+  await page.click('#write-back');
+  await page.waitForFunction(() => /written back/.test(document.getElementById('results-status').textContent));
+
+  const held = await page.evaluate(() =>
+    Object.fromEntries(Object.entries(window.memoryFiles).map(([name, bytes]) => [name, Array.from(bytes)])));
+  assert.ok(expected['index.html'].equals(Buffer.from(held['index.html'])), 'index.html written as made');
+  assert.strictEqual(Buffer.from(held['setup.html']).toString(), edited);
+  assert.strictEqual(Buffer.from(held['plain.html']).toString(), given['plain.html']);
+  assert.match(await page.textContent('#results-status'), /^1 page written back\. Not written: site\/setup\.html \(it changed since it was read\)/);
 });
