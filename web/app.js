@@ -47,7 +47,7 @@
   function runOne(page, chosen) {
     if (page.readError) return { path: page.path, page: page, error: { message: page.readError } };
     try {
-      var made = (chosen.remove ? engine.removeToc : engine.makeToc)(page.bytes, chosen.options);
+      var made = chosen.remove ? engine.removeToc(page.bytes, chosen.options) : engine.makeToc(page.bytes, chosen.options);
       return {
         path: page.path, page: page, output: made.output, changed: made.changed,
         title: made.title || '', entries: made.entries || []
@@ -67,7 +67,18 @@
     $('run').disabled = true;
     try {
       await web.readPages(pages);
-      results = pages.map(function (page) { return runOne(page, chosen); });
+      results = [];
+      // Many pages take a while: the page shows how far the run is and
+      // stays responsive between pages.
+      var shown = Date.now();
+      for (var i = 0; i < pages.length; i++) {
+        results.push(runOne(pages[i], chosen));
+        if (Date.now() - shown > 100) {
+          say('run-status', 'Working… ' + (i + 1) + ' of ' + pages.length);
+          await new Promise(function (resolve) { setTimeout(resolve, 0); });
+          shown = Date.now();
+        }
+      }
     } finally {
       updateRunButton();
     }
