@@ -44,6 +44,7 @@ const pages = {
 
 // Every style (a style file too) with both anchor modes, both namings, the
 // default levels and a range; every other set also skips a class and numbers.
+// Last, the blocks taken out again.
 const styleFile = path.join(root, 'toc/golden/style.txt');
 const optionSets = [];
 for (const style of ['details', 'classic', 'html5', 'ol', styleFile])
@@ -53,9 +54,11 @@ for (const style of ['details', 'classic', 'html5', 'ol', styleFile])
         const extra = optionSets.length % 2 ? { skipClass: 'notoc', number: true } : {};
         optionSets.push({ style, anchors, names, levels, ...extra });
       }
+optionSets.push({ remove: true });
 
 function nativeArgs(options) {
   const args = ['--quiet', '--stamp', stamp];
+  if (options.remove) args.push('--remove');
   if (options.style) args.push('--style', options.style);
   if (options.levels) args.push('--levels', options.levels);
   if (options.anchors) args.push('--anchors', options.anchors);
@@ -92,6 +95,7 @@ function nativeResults(scratch, options) {
 }
 
 async function fillForm(page, options) {
+  await page.selectOption('#action', options.remove ? 'remove' : 'make');
   const fromFile = options.style === styleFile;
   await page.selectOption('#style', fromFile ? 'file' : options.style || '');
   if (fromFile) await page.setInputFiles('#style-file', styleFile);
