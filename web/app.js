@@ -132,7 +132,13 @@
           skipped.push(r.path + ' (it changed since it was read)');
           continue;
         }
-        var writable = await r.page.handle.createWritable();
+        // A dropped page's handle may read without having leave to write.
+        var handle = r.page.handle;
+        if (handle.requestPermission && (await handle.requestPermission({ mode: 'readwrite' })) !== 'granted') {
+          skipped.push(r.path + ' (no leave to write it)');
+          continue;
+        }
+        var writable = await handle.createWritable();
         await writable.write(r.output);
         await writable.close();
         r.page.bytes = r.output;
@@ -167,8 +173,9 @@
     zone.addEventListener('drop', async function (event) {
       event.preventDefault();
       zone.classList.remove('over');
+      var taken = web.takeDrop(event.dataTransfer);
       try {
-        setPages(await web.pagesFromDrop(event.dataTransfer));
+        setPages(await web.pagesFromDrop(taken));
       } catch (thrown) {
         say('page-count', 'What was dropped could not be read: ' + thrown.message);
       }

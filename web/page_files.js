@@ -39,16 +39,38 @@
     });
   }
 
-  // What was dropped: files as they are, folders walked for their pages.
-  // A list of entries rather than recursion keeps deep folders off the stack.
-  web.pagesFromDrop = async function (dataTransfer) {
-    var pending = [];
+  // What was dropped, taken while the drop event lasts (the items are gone
+  // after it): the entries of files and folders, and in Chromium also their
+  // handles, through which results can be written back.
+  web.takeDrop = function (dataTransfer) {
+    var items = Array.prototype.filter.call(dataTransfer.items, function (item) { return item.kind === 'file'; });
+    var withHandles = items.length > 0 && items.every(function (item) { return item.getAsFileSystemHandle; });
+    return {
+      entries: items.map(function (item) {
+        return { entry: item.webkitGetAsEntry && item.webkitGetAsEntry(), file: item.getAsFile() };
+      }),
+      handles: withHandles ? Promise.all(items.map(function (item) { return item.getAsFileSystemHandle(); })) : null
+    };
+  };
+
+  async function pagesFromHandles(handles) {
     var pages = [];
-    Array.prototype.forEach.call(dataTransfer.items, function (item) {
-      if (item.kind !== 'file') return;
-      var entry = item.webkitGetAsEntry && item.webkitGetAsEntry();
-      if (entry) pending.push({ entry: entry, dropped: true });
-      else if (item.getAsFile()) pages.push(page(item.getAsFile().name, item.getAsFile()));
+    for (var handle of handles) {
+      if (handle.kind === 'directory') pages = pages.concat(await web.pagesFromFolderHandle(handle));
+      else pages.push(page(handle.name, await handle.getFile(), handle));
+    }
+    return pages;
+  }
+
+  // Dropped files are taken as they are, dropped folders walked for their
+  // pages. A list of entries rather than recursion keeps deep folders off
+  // the stack.
+  async function pagesFromEntries(dropped) {
+    var pages = [];
+    var pending = [];
+    dropped.forEach(function (d) {
+      if (d.entry) pending.push({ entry: d.entry, dropped: true });
+      else if (d.file) pages.push(page(d.file.name, d.file));
     });
     while (pending.length) {
       var next = pending.shift();
@@ -61,6 +83,12 @@
       }
     }
     return pages;
+  }
+
+  web.pagesFromDrop = async function (taken) {
+    var handles = taken.handles && (await taken.handles.catch(function () { return null; }));
+    if (handles && handles.every(Boolean)) return pagesFromHandles(handles);
+    return pagesFromEntries(taken.entries);
   };
 
   web.canOpenFolders = typeof window.showDirectoryPicker === 'function';

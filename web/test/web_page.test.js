@@ -263,3 +263,18 @@ test('write back replaces the changed pages, never one edited since it was read'
   assert.strictEqual(Buffer.from(held['plain.html']).toString(), given['plain.html']);
   assert.match(await page.textContent('#results-status'), /^1 page written back\. Not written: site\/setup\.html \(it changed since it was read\)/);
 });
+
+test('dropped pages are taken and made', async (t) => {
+  const expected = nativeResults(scratchFolder(t), optionSets[0]);
+  const page = await openWebPage(t);
+  const dropped = { 'index.html': pages['index.html'], 'setup.html': pages['guide/setup.html'] };
+  await page.evaluate((named) => {
+    const transfer = new DataTransfer();
+    for (const [name, text] of Object.entries(named)) transfer.items.add(new File([text], name, { type: 'text/html' }));
+    document.getElementById('drop-zone').dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+  }, dropped);
+  await page.waitForFunction(() => /2 pages chosen/.test(document.getElementById('page-count').textContent));
+  await runAndWait(page, optionSets[0]);
+  const one = await download(page, () => page.click('#results tr[data-path="setup.html"] button:text("Download")'));
+  assert.ok(one.equals(expected['guide/setup.html']));
+});
