@@ -1,9 +1,11 @@
 // quenby-toc.exe as a user runs it at a command prompt: pages named relative
 // to the current folder, wildcards the program expands itself, folders
 // walked with -r whatever their pages are called, and names beyond the
-// system's code page.
+// system's code page. QUENBY_TOC_EXE_DIR, where set, names the folder of the
+// program to run (the unpacked zip), else the build's own is run.
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <cstdlib>
 #include <string>
 #include <vector>
 #include "test_support/console_program_win32.h"
@@ -15,7 +17,11 @@ namespace {
 const char page[] = "<html><body>\r\n<h1>One</h1>\r\n<h2>Two</h2>\r\n</body></html>\r\n";
 const char toc_start[] = "<!--KRYN_HTML_TOC_START-->";
 
-std::wstring program() { return wide("\"" + gui_test::windows_path(QUENBY_BIN_DIR) + "\\quenby-toc.exe\""); }
+std::wstring program() {
+  const char *unpacked = std::getenv("QUENBY_TOC_EXE_DIR");
+  const std::string folder = unpacked && *unpacked ? unpacked : QUENBY_BIN_DIR;
+  return wide("\"" + gui_test::windows_path(folder) + "\\quenby-toc.exe\"");
+}
 
 bool has_toc(const std::wstring &path) {
   std::string bytes;
@@ -28,37 +34,51 @@ class quenby_toc_exe : public ::testing::Test {
 protected:
   std::wstring in_scratch(const std::wstring &name) { return wide(scratch.folder()) + name; }
   // The program in the scratch folder with the arguments as a shell passes them.
-  console_run run(const std::wstring &arguments) {
-    return run_console_program(program() + L" " + arguments, wide(scratch.folder()));
+  console_run run(const std::wstring &arguments, const std::wstring &subfolder = L"") {
+    return run_console_program(program() + L" " + arguments, in_scratch(subfolder));
   }
   scratch_folder scratch{"quenby cli"};
 };
 
-// A name without a folder, or with '/' between folders, is one the program
-// writes like any other: the new text is moved over the page by its whole path.
+// A name without a folder, with '\' or '/' between folders, or leading up
+// out of the current folder is one the program writes like any other: the
+// new text is moved over the page by its whole path. A contents page made
+// from such names links its pages with '/', as a browser wants.
 TEST_F(quenby_toc_exe, writes_pages_named_relative_to_the_current_folder) {
   ASSERT_TRUE(CreateDirectoryW(in_scratch(L"sub").c_str(), nullptr));
   const struct {
     const wchar_t *arguments;
+    const wchar_t *folder;   // where the run starts, below the scratch folder
     std::vector<const wchar_t *> written;
   } runs[] = {
-      {L"page.html", {L"page.html"}},
-      {L"./page.html", {L"page.html"}},
-      {L"sub/page.html", {L"sub\\page.html"}},
-      {L"-r sub", {L"sub\\page.html"}},
-      {L"-r .", {L"page.html", L"sub\\page.html", L"out.html"}},
-      {L"-o out.html page.html", {L"out.html"}},
+      {L"page.html", L"", {L"page.html"}},
+      {L"./page.html", L"", {L"page.html"}},
+      {L".\\page.html", L"", {L"page.html"}},
+      {L"sub/page.html", L"", {L"sub\\page.html"}},
+      {L"sub\\page.html", L"", {L"sub\\page.html"}},
+      {L"..\\page.html", L"sub", {L"page.html"}},
+      {L"-r sub", L"", {L"sub\\page.html"}},
+      {L"-r .", L"", {L"page.html", L"sub\\page.html", L"out.html"}},
+      {L"-r ..", L"sub", {L"page.html", L"sub\\page.html", L"out.html"}},
+      {L"-o out.html page.html", L"", {L"out.html"}},
+      {L"--index ..\\contents.html ..\\page.html page.html", L"sub",
+       {L"page.html", L"sub\\page.html", L"contents.html"}},
   };
   for (const auto &r : runs) {
     for (const wchar_t *name : {L"page.html", L"sub\\page.html", L"out.html"})
       ASSERT_TRUE(write_page(in_scratch(name)));
-    console_run done = run(std::wstring(L"--quiet ") + r.arguments);
+    DeleteFileW(in_scratch(L"contents.html").c_str());
+    console_run done = run(std::wstring(L"--quiet ") + r.arguments, r.folder);
     const std::string shown = utf8(r.arguments);
     ASSERT_TRUE(done.started);
     EXPECT_EQ(done.exit_code, 0u) << shown << ": " << done.output;
     EXPECT_EQ(done.output, "") << shown;
     for (const wchar_t *name : r.written) EXPECT_TRUE(has_toc(in_scratch(name))) << shown << ": " << utf8(name);
   }
+  std::string contents;
+  ASSERT_TRUE(read_bytes(in_scratch(L"contents.html"), contents));
+  EXPECT_NE(contents.find("href=\"page.html"), std::string::npos) << contents;
+  EXPECT_NE(contents.find("href=\"sub/page.html"), std::string::npos) << contents;
 }
 
 // As typed at a command prompt, which hands the patterns over unexpanded:

@@ -11,19 +11,8 @@ endforeach()
 file(REMOVE_RECURSE ${SETUP_DIR})
 file(MAKE_DIRECTORY ${SETUP_DIR})
 
-# The programs travel without their debugging information (STRIP names the
-# tool; without it they are copied as built). The one program file is the
-# installer under the name setup.exe.
-function(place_program source destination)
-  if(STRIP)
-    execute_process(COMMAND ${STRIP} --strip-all -o ${destination} ${source} RESULT_VARIABLE failed)
-    if(failed)
-      message(FATAL_ERROR "Can't strip ${source}")
-    endif()
-  else()
-    file(COPY_FILE ${source} ${destination})
-  endif()
-endfunction()
+# The one program file is the installer under the name setup.exe.
+include(${CMAKE_CURRENT_LIST_DIR}/place_program.cmake)
 place_program(${PROGRAM} ${SETUP_DIR}/setup.exe)
 place_program(${LIBRARY} ${SETUP_DIR}/kr_px_regex.dll)
 place_program(${UNINSTALLER} ${SETUP_DIR}/remove.exe)

@@ -4,8 +4,8 @@
 #   native  the native build (what the sample needs);
 #   all     (the default) besides those, the native tests' tools, the Windows
 #           builds and Wine of both word sizes with a virtual display, and the
-#           fuzzers, emscripten, and the npm package's own dependencies
-#           (npm ci in npm/, from its package-lock.json).
+#           fuzzers, emscripten, chromium, and the npm dependencies of npm/
+#           and web/ (npm ci, from their package-lock.json).
 # As root it installs what is missing; otherwise it names what to install.
 set -euo pipefail
 
@@ -15,15 +15,18 @@ native=(cmake ninja-build g++ libgtest-dev googletest)
 native_tests=(python3-html5lib python3-yaml patch dpkg-dev)
 # Both cross compilers and both Wines: the tests run the 32-bit build where
 # the machine runs 32-bit programs and the 64-bit build where it cannot.
+# groff turns the manual page into the plain text of quenby-toc.exe's zip.
 windows=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64
-         fonts-wine xvfb x11-utils imagemagick)
+         fonts-wine xvfb x11-utils imagemagick groff-base)
 fuzzers=(clang libclang-rt-14-dev)
-# The WebAssembly builds; Node and npm come with the machine.
+# The WebAssembly builds; Node and npm come with the machine. The web page's
+# test drives Debian's chromium.
 wasm=(emscripten)
+web=(chromium)
 
 case "${1:-all}" in
   native) packages=("${native[@]}") ;;
-  all) packages=("${native[@]}" "${native_tests[@]}" "${windows[@]}" "${fuzzers[@]}" "${wasm[@]}") ;;
+  all) packages=("${native[@]}" "${native_tests[@]}" "${windows[@]}" "${fuzzers[@]}" "${wasm[@]}" "${web[@]}") ;;
   *) echo "usage: install-deps.sh [native|all]" >&2; exit 2 ;;
 esac
 
@@ -32,20 +35,23 @@ for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 
-# The npm package's test dependencies, exactly as locked, when the lock is
-# newer than what is installed.
+# The npm packages of the package (npm/: Eleventy for its test) and of the
+# web page (web/: fflate for its zip, playwright-core for its test, which
+# drives Debian's chromium and never downloads a browser of its own), exactly
+# as locked, where a lock is newer than what is installed.
 npm_ci() {
   [ "${1:-all}" = all ] || return 0
-  local here lock installed
+  local here dir
   here=$(cd "$(dirname "$0")/.." && pwd)
-  lock=$here/npm/package-lock.json
-  installed=$here/npm/node_modules/.package-lock.json
-  [ -f "$installed" ] && [ ! "$lock" -nt "$installed" ] && return 0
-  if ! command -v npm >/dev/null 2>&1; then
-    echo "npm is missing: install Node.js 18 or later with npm" >&2
-    return 1
-  fi
-  (cd "$here/npm" && npm ci --no-audit --no-fund --silent)
+  for dir in "$here/npm" "$here/web"; do
+    [ -f "$dir/node_modules/.package-lock.json" ] &&
+      [ ! "$dir/package-lock.json" -nt "$dir/node_modules/.package-lock.json" ] && continue
+    if ! command -v npm >/dev/null 2>&1; then
+      echo "npm is missing: install Node.js 18 or later with npm" >&2
+      return 1
+    fi
+    (cd "$dir" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --silent)
+  done
 }
 trap 'npm_ci "${1:-all}" || exit 1' EXIT
 [ ${#missing[@]} -eq 0 ] && exit 0

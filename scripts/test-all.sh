@@ -38,6 +38,9 @@ ctest --test-dir build/native --output-on-failure -j"$(nproc)" ||
 echo "== WebAssembly module and npm package"
 bash scripts/test-wasm.sh build/native || { status=1; failed+=("WebAssembly and npm tests"); }
 
+echo "== Web page (headless Chromium)"
+bash scripts/test-web.sh || { status=1; failed+=("web page"); }
+
 # The shipped build is the 32-bit one: it is built, and its distribution
 # assembled, on every machine.
 echo "== Windows build (32-bit, the distribution)"
