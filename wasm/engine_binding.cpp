@@ -103,7 +103,11 @@ void run_page(const char *bytes, size_t length, const char *packed_args, const c
   }
   toc_job job;
   if (options.has_stamp) job.options.stamp = options.stamp;
-  if (!resolve_toc_options(options.choices, std::string(), job.options, error)) {
+  // The run's options as the command line makes them: its choices over its
+  // defaults (each page's own settings come on top in the engine).
+  const toc_choices run_settings =
+      merge_settings({{&options.choices, settings_origin::command_line}}, command_line_defaults()).choices;
+  if (!resolve_toc_options(run_settings, std::string(), job.options, error)) {
     fail(result, error, line_in(error, style_name));
     return;
   }
