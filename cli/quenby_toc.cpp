@@ -19,9 +19,9 @@
 #include "cli/unified_diff.h"
 #include "fs/fs.h"
 #include "regex/regex_binding.h"
-#include "toc/destination_batch.h"
-#include "toc/make_toc_file.h"
-#include "toc/stale_temporaries.h"
+#include "page_files/destination_batch.h"
+#include "page_files/make_toc_file.h"
+#include "page_files/stale_temporaries.h"
 #include "value/krval.h"
 
 namespace fsys = std::filesystem;

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 #include <vector>
-#include "toc/destination_batch.h"
+#include "page_files/destination_batch.h"
 
 struct cli_io {
   std::FILE *in = stdin;

@@ -11,8 +11,8 @@
 #include "cli/full_path.h"
 #include "cli/printable_line.h"
 #include "cli/unified_diff.h"
-#include "toc/destination_file.h"
-#include "toc/make_toc_file.h"
+#include "page_files/destination_file.h"
+#include "page_files/make_toc_file.h"
 
 namespace fsys = std::filesystem;
 

@@ -12,7 +12,7 @@
 #include <vector>
 #include "regex/regex_binding.h"
 #include "toc/anchor_slug.h"
-#include "toc/make_toc_file.h"
+#include "page_files/make_toc_file.h"
 #include "toc/page_settings.h"
 #include "test_support/scratch_folder.h"
 #include "toc/toc_style_file.h"

@@ -1,4 +1,4 @@
-#include "toc/make_toc_file.h"
+#include "page_files/make_toc_file.h"
 
 #include <gtest/gtest.h>
 #include <csignal>
@@ -9,7 +9,7 @@
 #include "html/node_text_store.h"
 #include "html/xml_node_pool.h"
 #include "regex/regex_binding.h"
-#include "toc/destination_file.h"
+#include "page_files/destination_file.h"
 #include "test_support/scratch_folder.h"
 #include "test_support/toc_markup.h"
 #include "toc/toc_test_util.h"

@@ -1,4 +1,4 @@
-#include "toc/destination_batch.h"
+#include "page_files/destination_batch.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "fs/fs.h"
-#include "toc/destination_file.h"
-#include "toc/temporary_registry.h"
+#include "page_files/destination_file.h"
+#include "page_files/temporary_registry.h"
 
 namespace {
 

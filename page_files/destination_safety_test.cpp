@@ -9,8 +9,8 @@
 
 #include "fs/fs_test_hooks.h"
 #include "regex/regex_binding.h"
-#include "toc/destination_file.h"
-#include "toc/make_toc_file.h"
+#include "page_files/destination_file.h"
+#include "page_files/make_toc_file.h"
 #include "test_support/scratch_folder.h"
 
 #ifdef _WIN32

@@ -1,4 +1,4 @@
-#include "toc/destination_file.h"
+#include "page_files/destination_file.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -15,7 +15,7 @@
 #include <sys/xattr.h>
 #endif
 
-#include "toc/temporary_registry.h"
+#include "page_files/temporary_registry.h"
 
 
 namespace {

@@ -11,8 +11,8 @@
 #include <mutex>
 #include <string>
 #include <vector>
-#include "toc/destination_file.h"
-#include "toc/make_toc_file.h"
+#include "page_files/destination_file.h"
+#include "page_files/make_toc_file.h"
 #include "value/krval.h"
 
 // Puts a closed temporary holding a destination's complete new text in its

@@ -2,7 +2,7 @@
 // before the batch's flush, and a page whose flush or move fails stays as
 // it was while the others get their new text, whichever way the batch
 // flushes.
-#include "toc/destination_batch.h"
+#include "page_files/destination_batch.h"
 
 #include <gtest/gtest.h>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "toc/make_toc_file.h"
+#include "page_files/make_toc_file.h"
 
 #include <cstring>
 #include <filesystem>
@@ -15,14 +15,14 @@
 #include "html/node_text_store.h"
 #include "html/xml_node_pool.h"
 #include "toc/contents_page_mark.h"
-#include "toc/destination_batch.h"
-#include "toc/destination_file.h"
+#include "page_files/destination_batch.h"
+#include "page_files/destination_file.h"
 #include "toc/html_toc.h"
 #include "toc/html_writer.h"
 #include "toc/page_title.h"
 #include "toc/same_text_sink.h"
-#include "toc/stale_temporaries.h"
-#include "toc/temporary_registry.h"
+#include "page_files/stale_temporaries.h"
+#include "page_files/temporary_registry.h"
 
 namespace {
 
