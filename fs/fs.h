@@ -11,6 +11,7 @@
 // "/". Sharing modes have no POSIX counterpart and are not imitated there.
 #pragma once
 #include <cstdint>
+#include <string>
 #include "value/kre_tree.h"
 #include "value/krval.h"
 
@@ -101,6 +102,9 @@ krval file_size_by_name(krval &name);  // integer -1 when the file cannot be ope
 // True when the whole file now stands in out's text. An empty file gives true
 // and leaves out untouched; a file too large for a Value gives false.
 bool read_whole_file(krval &name, krval &out);
+
+// The folder that path names its file in: "." for a bare name.
+std::string folder_of(const std::string &path);
 
 bool delete_file(krval &name);
 // With overwrite 0 the copy fails when the destination exists. Copying a file

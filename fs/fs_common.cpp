@@ -1,6 +1,7 @@
 // The parts of the file layer that are the same on every system: they reach
 // the system only through fs_hooks and the other operations of fs.h.
 #include <climits>
+#include <filesystem>
 #include "fs/fs.h"
 #include "fs/fs_backend.h"
 #include "fs/fs_test_hooks.h"
@@ -204,4 +205,9 @@ int32_t compare_file_entries(const krfile_tree &tree, const krfile_node *a, cons
 
 int32_t krfile_tree::compare(const krfile_node *a, const krfile_node *b) const {
   return compare_file_entries(*this, a, b);
+}
+
+std::string folder_of(const std::string &path) {
+  const std::string folder = std::filesystem::path(path).parent_path().string();
+  return folder.empty() ? "." : folder;
 }

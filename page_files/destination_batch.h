@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 #include "page_files/destination_file.h"
-#include "page_files/make_toc_file.h"
+#include "page_files/replace_file.h"
 #include "value/krval.h"
 
 // Puts a closed temporary holding a destination's complete new text in its

@@ -61,11 +61,6 @@ bool reserve(int fd, off_t size) {
 #endif
 }
 
-std::string folder_of(const std::string &path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
 // The name a temporary takes once it is the complete copy of a page being
 // written into.
 std::string complete_name_of(const std::string &temporary) {

@@ -37,11 +37,12 @@ using test_support::write_file;
 int32_t run_job(const std::string &source, const std::string &destination,
                 std::string *message = nullptr, int32_t stamp = 1007136000) {
   toc_tree tree;
-  toc_job job;
+  toc_request job;
   job.options.stamp = stamp;
   job.tree = &tree;
-  int32_t result = make_toc_with_options(krval(source.c_str()), krval(destination.c_str()), job);
-  if (message) *message = job.message.str();
+  toc_file_result made;
+  int32_t result = make_toc_with_options(krval(source.c_str()), krval(destination.c_str()), job, replacement_rules(), made);
+  if (message) *message = made.message.str();
   return result;
 }
 
@@ -147,11 +148,12 @@ TEST_F(destination_safety, APageChangedWhileItIsMadeIsLeftAsItIsNow) {
     if (linked) std::filesystem::create_hard_link(a, b);
     appended_path = a;
     toc_tree tree;
-    toc_job job;
+    toc_request job;
     job.tree = &tree;
     job.progress = append_once_read;
-    EXPECT_EQ(make_toc_with_options(krval(a.c_str()), krval(a.c_str()), job), 1);
-    EXPECT_EQ(job.message.str(),
+    toc_file_result result;
+    EXPECT_EQ(make_toc_with_options(krval(a.c_str()), krval(a.c_str()), job, replacement_rules(), result), 1);
+    EXPECT_EQ(result.message.str(),
               "Can't write file: " + a + " (it changed while it was being made; it is left as it is now)\r\n");
     EXPECT_EQ(read_file(a), page + "<p>added meanwhile</p>");
     EXPECT_EQ(folder.listing(), linked ? "a.html b.html " : "a.html ");
@@ -372,12 +374,13 @@ TEST_F(destination_safety, AFullDiskLeavesALinkedFileWhole) {
   std::string message;
   EXPECT_EQ(run_job(a, a, &message), 1);
   toc_tree tree;
-  toc_job job;
+  toc_request job;
   job.tree = &tree;
   job.options.stamp = 1007136000;
-  EXPECT_EQ(make_toc_with_options(krval(a.c_str()), krval(a.c_str()), job), 1);
-  EXPECT_EQ(job.message.str(), "Can't write file: " + a + "\r\n");
-  EXPECT_EQ(job.reason, "No space left on device");
+  toc_file_result result;
+  EXPECT_EQ(make_toc_with_options(krval(a.c_str()), krval(a.c_str()), job, replacement_rules(), result), 1);
+  EXPECT_EQ(result.message.str(), "Can't write file: " + a + "\r\n");
+  EXPECT_EQ(result.reason, "No space left on device");
   EXPECT_EQ(read_file(b), big);
   EXPECT_EQ(test_support::folder_entries(disk), (std::vector<std::string>{"a.html", "b.html", "filler"}));
 }

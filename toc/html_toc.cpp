@@ -4,7 +4,6 @@
 #include <initializer_list>
 #include <new>
 #include "html/krhtml.h"
-#include "regex/regex_binding.h"
 #include "toc/anchor_slug.h"
 #include "toc/node_text.h"
 #include "toc/toc_comment.h"
@@ -42,18 +41,18 @@ void html_toc::take_style(const toc_style &style) {
 // Which comment is a TOC comment is decided by the reader in toc_comment.h,
 // for both programs and for the settings quenby-toc reads. The pattern stays
 // the last word on a plain comment: it is this program's own record of the
-// rule, matched by the regex library the window loads at start, and it
-// matches the comment as a terminated string, so a comment with a NUL byte
-// before its "<!-- toc -->" is none, as it has always been. The reader
-// finds the same comments otherwise (html_toc_test holds the two equal) and
-// goes first, in one linear pass, so the pattern is never compiled for the
-// many comments of a page that cannot be a TOC comment.
+// rule, matched by the regex library the programs load at start (through
+// comment_matcher), and it matches the comment as a terminated string, so a
+// comment with a NUL byte before its "<!-- toc -->" is none, as it has
+// always been. The reader finds the same comments otherwise (html_toc_test
+// holds the two equal) and goes first, in one linear pass, so the pattern is
+// never compiled for the many comments of a page that cannot be a TOC comment.
 toc_comment_form html_toc::form_of_comment(const xml_node *comment) const {
   const krtext &raw = comment->raw_text;
   // Read in place: terminating the text would copy a parsed node's bytes.
   const toc_comment_form form = toc_comment_form_of(raw.text.bytes, raw.text_length(), settings_in_comments);
-  if (form != toc_comment_form::plain) return form;
-  return regex_match(toc_comment_pattern, REGEX_ICASE, raw.value()) == 0 ? form : toc_comment_form::none;
+  if (form != toc_comment_form::plain || !comment_matcher) return form;
+  return comment_matcher(toc_comment_pattern, raw.value()) ? form : toc_comment_form::none;
 }
 
 // An h and a digit, the start tag of an element with content: a heading of

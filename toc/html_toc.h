@@ -19,6 +19,9 @@
 #include "value/krarr.h"
 #include "value/krval.h"
 
+// Whether a comment, as a terminated string, matches the pattern.
+using toc_comment_matcher = bool (*)(const krval &pattern, const krval &comment);
+
 class pre_html_toc {
 public:
   int32_t range_from = 1;
@@ -54,6 +57,10 @@ public:
   // with stamp 0. Not owned. The range and the anchor attributes are the
   // fields above.
   const toc_options *options = nullptr;
+  // Matches the TOC comment pattern against a comment, for the engine,
+  // which loads no library: the callers give the regex library's match.
+  // None: the comment reader alone decides.
+  toc_comment_matcher comment_matcher = nullptr;
   // A comment whose first word is toc and more words follow is a TOC
   // comment too, its settings read later (quenby-toc's pages; see
   // toc_comment.h); off, only a comment holding the word alone counts.

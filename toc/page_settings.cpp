@@ -124,7 +124,8 @@ bool read_comment_settings(const char *comment, int32_t length, toc_choices &cho
 }
 
 bool resolve_toc_options(const toc_choices &choices, const std::string &style_folder,
-                         toc_options &options, std::string &error) {
+                         const style_file_reader *style_files, toc_options &options,
+                         std::string &error) {
   bool prefers_ids = false;
   const std::string style = choices.style.empty() ? "classic" : choices.style;
   if (!predefined_style(style, options.style, options.layout, prefers_ids)) {
@@ -135,7 +136,14 @@ bool resolve_toc_options(const toc_choices &choices, const std::string &style_fo
 #endif
     )
       path = style_folder + "/" + path;
-    if (!read_style_file(path, options.style, options.layout, error)) return false;
+    std::string text;
+    if (!style_files) {
+      error = path + ": can't read the style file: no style files here";
+      return false;
+    }
+    if (!style_files->read(path, text, error) ||
+        !read_style_text(text, path, options.style, options.layout, error))
+      return false;
   }
   if (choices.has_levels) {
     options.style.range_from = choices.levels_from;

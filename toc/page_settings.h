@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 #include "toc/toc_options.h"
+#include "toc/toc_style_file.h"
 
 struct toc_choices {
   bool has_levels = false;
@@ -41,10 +42,12 @@ bool read_comment_settings(const char *comment, int32_t length, toc_choices &cho
                            std::string &error, int32_t &line);
 
 // Options from choices: the chosen style (a predefined one, else a style
-// file, whose relative name counts from style_folder when that is not
-// empty), with the levels, anchors, names and skipped classes chosen. A
-// style that prefers id anchors gets them unless anchors were chosen. False
-// with the reason in error (a style file's errors name the file and line).
+// file read through style_files, whose relative name counts from
+// style_folder when that is not empty), with the levels, anchors, names and
+// skipped classes chosen. A style that prefers id anchors gets them unless
+// anchors were chosen. False with the reason in error (a style file's errors
+// name the file and line; without a reader, a style file cannot be read).
 // The stamp is left as it was.
 bool resolve_toc_options(const toc_choices &choices, const std::string &style_folder,
-                         toc_options &options, std::string &error);
+                         const style_file_reader *style_files, toc_options &options,
+                         std::string &error);

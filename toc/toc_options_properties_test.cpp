@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 #include <vector>
+#include "page_files/style_files.h"
 #include "regex/regex_binding.h"
 #include "test_support/scratch_folder.h"
 #include "toc/toc_generated_pages.h"

@@ -13,6 +13,7 @@
 #include "regex/regex_binding.h"
 #include "toc/anchor_slug.h"
 #include "page_files/make_toc_file.h"
+#include "page_files/style_files.h"
 #include "toc/page_settings.h"
 #include "test_support/scratch_folder.h"
 #include "toc/toc_style_file.h"
@@ -46,18 +47,23 @@ made_page make(const std::string &page, const std::vector<std::pair<std::string,
   std::string error;
   for (const auto &c : chosen) EXPECT_TRUE(set_toc_choice(choices, c.first, c.second, error)) << error;
   toc_tree tree;
-  toc_job job;
-  EXPECT_TRUE(resolve_toc_options(choices, golden_folder, job.options, error)) << error;
+  toc_request job;
+  const disk_style_files style_files;
+  EXPECT_TRUE(resolve_toc_options(choices, golden_folder, &style_files, job.options, error)) << error;
+  job.bytes = page.data();
+  job.length = page.size();
   job.options.stamp = 1007136000;
   job.chosen = &choices;
   job.style_folder = style_folder;
+  job.style_files = &style_files;
+  job.comment_matcher = toc_comment_matches;
   job.page_name = name;
   job.tree = &tree;
   job.remove = remove;
-  toc_test::string_sink sink;
-  made.result = make_toc_in_memory(page.data(), page.size(), sink, job);
-  made.output = sink.text;
-  made.message = job.message.str();
+  string_sink sink(made.output);
+  toc_result result;
+  made.result = make_toc(job, &sink, result);
+  made.message = result.message.str();
   return made;
 }
 
