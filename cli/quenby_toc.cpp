@@ -31,16 +31,19 @@ namespace {
 
 const char program[] = "quenby-toc";
 
+}  // namespace
+
 void say(cli_io &io, const std::string &line) {
   std::fprintf(io.err, "%s: %s\n", program, printable_line(line).c_str());
 }
+
+namespace {
 
 // A file's messages wait in its outcome, to be printed whole and in order.
 void note(file_outcome &outcome, const std::string &line) {
   outcome.errors += std::string(program) + ": " + printable_line(line) + "\n";
 }
 
-// The job's messages end in a line end meant for a message box.
 // Reads the whole input stream, stopping once it passes the largest size
 // taken: the rest would never be used.
 enum class input_read { ok, too_large, failed };

@@ -24,5 +24,9 @@ enum cli_exit : int {
   CLI_TROUBLE = 2,   // a usage error, a bad style, a page that could not be read, made or written
 };
 
+// A line of the program's own on the error stream ("quenby-toc: LINE"),
+// its control characters escaped.
+void say(cli_io &io, const std::string &line);
+
 // args without the program name.
 int run_quenby_toc(const std::vector<std::string> &args, cli_io &io);

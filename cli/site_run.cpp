@@ -29,10 +29,6 @@ page_record *site_run::find(const std::string &file) {
 
 namespace {
 
-void say(cli_io &io, const std::string &line) {
-  std::fprintf(io.err, "quenby-toc: %s\n", printable_line(line).c_str());
-}
-
 bool same_file(const std::string &a, const std::string &b) {
   const std::string identity = file_identity(krval(a.c_str()));
   if (!identity.empty() && identity == file_identity(krval(b.c_str()))) return true;
