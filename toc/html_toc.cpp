@@ -98,7 +98,7 @@ int32_t html_toc::find_places() {
       for (xml_node *n = document->first; n; n = xml_tree::next_in_order(n))
         if (is_landmark(*n)) walked_landmarks.push_back(n);
     } catch (const std::bad_alloc &) {
-      return 3;
+      return toc_out_of_memory;
     }
   }
   const std::vector<xml_node *> &marks = places();
@@ -618,10 +618,10 @@ int32_t html_toc::anchor_headings() {
       entry = anchor_heading(h.node, next);
     } catch (const std::bad_alloc &) {
     }
-    if (!entry) return 3;
+    if (!entry) return toc_out_of_memory;
     entry->level = h.level;
     add_entry(entry);
-    if (options->number && !insert_number(h.node, entry)) return 3;
+    if (options->number && !insert_number(h.node, entry)) return toc_out_of_memory;
   }
   return 0;
 }

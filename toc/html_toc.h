@@ -19,6 +19,10 @@
 #include "value/krarr.h"
 #include "value/krval.h"
 
+// What the transform's passes return when memory for an entry or an anchor
+// runs out (0 otherwise): the file job's memory error.
+constexpr int32_t toc_out_of_memory = 3;
+
 // Whether a comment, as a terminated string, matches the pattern.
 using toc_comment_matcher = bool (*)(const krval &pattern, const krval &comment);
 
@@ -79,7 +83,7 @@ public:
   // The style's heading range, switches and anchor attributes.
   void take_style(const toc_style &style);
 
-  // 0, or 3 when memory for an entry or an anchor runs out. The two passes
+  // 0, or toc_out_of_memory. The two passes
   // may also run one after the other, with the range and options set in
   // between from what the first found (a TOC comment's settings).
   int32_t transform();
@@ -88,7 +92,7 @@ public:
   // Instead of the rest: takes out of every heading the anchor or id this
   // tool put there (as the options' style makes them), leaving the page's
   // own; no entries are made, so the writer leaves out the old block and
-  // writes no new one. 0, or 3 when out of memory.
+  // writes no new one. 0, or toc_out_of_memory.
   int32_t remove_insertions();
   // Links a new entry after the current one, nested by level.
   void add_entry(toc_node *entry);
