@@ -9,7 +9,6 @@
 #include <system_error>
 #include <thread>
 #include "cli/cli_options.h"
-#include "cli/file_bytes.h"
 #include "cli/file_selection.h"
 #include "cli/page_kind.h"
 #include "cli/parallel_files.h"

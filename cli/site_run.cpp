@@ -7,10 +7,10 @@
 #include <system_error>
 #include "cli/contents_head.h"
 #include "cli/contents_page.h"
-#include "cli/file_bytes.h"
 #include "cli/full_path.h"
 #include "cli/printable_line.h"
 #include "cli/unified_diff.h"
+#include "fs/fs.h"
 #include "page_files/destination_file.h"
 #include "page_files/make_toc_file.h"
 

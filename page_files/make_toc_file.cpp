@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int32_t read_size = 1024 * 1024;   // what is read at a time
 const char memory_error[] = "Memory error occured\r\n";
 // Below this size a helper thread would cost more than it saves.
 constexpr int32_t prefault_from = 1024 * 1024;
@@ -62,30 +61,6 @@ public:
 private:
   std::thread thread_;
 };
-
-// Reads the open source whole, size_limit bytes at most: the engine refuses
-// a page that long without looking further. False on a read error, which is
-// not the end of the file: going on would write back a truncated copy.
-bool read_source(krfile in, int32_t size_limit, std::string &bytes) {
-  const int32_t size = file_size(in).as_int();
-  const std::size_t most = static_cast<std::size_t>(size_limit > 0 ? size_limit : 0);
-  std::size_t got = 0;
-  bytes.resize(std::min(most, static_cast<std::size_t>(size > 0 ? size : read_size)));
-  for (;;) {
-    if (got == bytes.size()) {
-      if (got >= most) break;
-      // Grown since its size was taken, or of no size the system knows.
-      bytes.resize(std::min(most, got + read_size));
-    }
-    const std::size_t room = bytes.size() - got;
-    const int32_t n = read_bytes(&bytes[got], room < static_cast<std::size_t>(read_size) ? static_cast<int32_t>(room) : read_size, in);
-    if (n < 0) return false;
-    if (n == 0) break;
-    got += static_cast<std::size_t>(n);
-  }
-  bytes.resize(got);
-  return true;
-}
 
 // The engine's progress, but for its 100: a page is done once it is in place.
 struct progress_until_written {
@@ -138,7 +113,9 @@ int32_t make_toc_with_options(const krval &source, const krval &destination, con
   if (size >= prefault_from) ahead.emplace(static_cast<std::size_t>(size) * 6);
   // The bytes stay while the made page lives: its nodes see them.
   std::string bytes;
-  const bool read = read_source(in, page.size_limit, bytes);
+  // Read to the limit at the most: the engine refuses a page that long
+  // without looking further.
+  const bool read = read_rest_of_file(in, static_cast<std::size_t>(std::max(page.size_limit, 0)), bytes);
   // Closed once read, on every path: the destination may be the same file.
   close_file(in);
   if (!read) {
