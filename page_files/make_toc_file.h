@@ -1,3 +1,7 @@
+// page_files/ is the file side of a run, above the engine (toc/, which works
+// on bytes alone): it reads pages, replaces them safely and keeps stale
+// temporaries and batches of destinations in hand.
+//
 // make_toc_file: the whole job behind "Create or remake TOC": read the source,
 // make its TOC with the engine (toc/make_toc.h), and replace the destination
 // (which may be the source itself) with the new text. Beneath it, the same

@@ -1,3 +1,7 @@
+// page_files/ is the file side of a run, above the engine (toc/, which works
+// on bytes alone): it reads pages, replaces them safely and keeps stale
+// temporaries and batches of destinations in hand.
+//
 // Replacing a file by a new text, safely: the text goes to a temporary file
 // beside the destination, which the batch of destinations or this call
 // flushes and moves over it only once it is whole (destination_file.h says

@@ -1,3 +1,7 @@
+// page_files/ is the file side of a run, above the engine (toc/, which works
+// on bytes alone): it reads pages, replaces them safely and keeps stale
+// temporaries and batches of destinations in hand.
+//
 // Style files on the disk, read for the engine (which opens no file): the
 // reader a run gives the engine for the style files its pages name, and
 // the same read whole into a style.
