@@ -80,6 +80,26 @@ protected:
   scratch_folder folder;
 };
 
+// Bytes made in memory take a file's place as a page's run does, and a text
+// too large to be read again leaves the file and nothing beside it.
+TEST_F(destination_safety, BytesReplaceAFileWholeOrNotAtAll) {
+  const std::string a = folder.file("a.html");
+  ASSERT_TRUE(write_file(a, page));
+  replacement_rules rules;
+  rules.readable_below = 10;
+  replacement_failure failure;
+  EXPECT_EQ(replace_file_with(std::string(10, 'x'), krval(a.c_str()), rules, failure), 1);
+  EXPECT_EQ(failure.message.str(), "Can't write file: " + a +
+                                       " (its new text of 10 bytes would be too large to be read again: "
+                                       "pages of 10 bytes or more are refused)\r\n");
+  EXPECT_EQ(read_file(a), page);
+  EXPECT_EQ(folder.listing(), "a.html ");
+  rules.readable_below = 11;
+  EXPECT_EQ(replace_file_with(std::string(10, 'x'), krval(a.c_str()), rules, failure), 0);
+  EXPECT_EQ(read_file(a), std::string(10, 'x'));
+  EXPECT_EQ(folder.listing(), "a.html ");
+}
+
 TEST_F(destination_safety, ScriptsStylesAndTextAreasKeepTheirText) {
   const std::string hidden =
       "<script>var s = \"<h2>Not a heading</h2>\";</SCRIPT>\r\n<style>/* <h3>x</h3> */</style>\r\n"

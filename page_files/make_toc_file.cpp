@@ -15,7 +15,6 @@
 
 namespace {
 
-const char memory_error[] = "Memory error occured\r\n";
 // Below this size a helper thread would cost more than it saves.
 constexpr int32_t prefault_from = 1024 * 1024;
 
@@ -165,7 +164,7 @@ int32_t make_toc_file(const krval &source, const krval &destination, uint8_t ins
   const int32_t status = make_toc_with_options(source, destination, request, replacement_rules(), result);
   if (status != 0) {
     // The window has always called a page beyond its size a memory error.
-    message = result.too_large ? krval(memory_error) : result.message;
+    message = result.too_large ? krval(toc_memory_error) : result.message;
     return status;
   }
   first_entry = result.first_entry;

@@ -11,7 +11,6 @@
 namespace {
 
 constexpr int32_t chunk_size = 16384;   // what the parser is given at a time
-const char memory_error[] = "Memory error occured\r\n";
 
 krval too_large_message(const std::string &name, int32_t size_limit) {
   return krval((name + ": too large; pages of " + std::to_string(size_limit) + " bytes or more are refused\r\n").c_str());
@@ -47,7 +46,7 @@ int32_t read_page(const toc_request &request, xml_tree &document, std::vector<xm
       return status;
     }
     if (status != 0) {
-      result.message = memory_error;
+      result.message = toc_memory_error;
       return status;
     }
     report(request, reading_percent(at + static_cast<std::size_t>(piece), request.length));
@@ -55,7 +54,7 @@ int32_t read_page(const toc_request &request, xml_tree &document, std::vector<xm
   parser.mark_input_complete();
   const int32_t status = parser.step();
   if (status != SGML_DONE) {
-    result.message = memory_error;
+    result.message = toc_memory_error;
     return status;
   }
   landmarks = parser.take_landmarks();
@@ -143,7 +142,7 @@ int32_t transform_page(xml_tree &document, std::vector<xml_node *> &landmarks, c
   transform.comment_matcher = request.comment_matcher;
   transform.settings_in_comments = request.chosen != nullptr;
   if (transform.find_places() != 0) {
-    result.message = memory_error;
+    result.message = toc_memory_error;
     return 1;
   }
   toc_options page_options;
@@ -156,7 +155,7 @@ int32_t transform_page(xml_tree &document, std::vector<xml_node *> &landmarks, c
   if (request.entries_given) transform.range_to = transform.range_from - 1;   // no heading qualifies
 
   if ((request.remove ? transform.remove_insertions() : transform.anchor_headings()) != 0) {
-    result.message = memory_error;
+    result.message = toc_memory_error;
     return 1;
   }
   transform.options = nullptr;   // the page's options go with this call
@@ -172,6 +171,8 @@ int32_t transform_page(xml_tree &document, std::vector<xml_node *> &landmarks, c
 }
 
 }  // namespace
+
+const char toc_memory_error[] = "Memory error occured\r\n";
 
 void made_page::write_to(html_sink &sink) const {
   write_html_document(*document, sink, insert_toc, *tree, first_entry, placement.start_marker,

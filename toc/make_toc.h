@@ -93,5 +93,9 @@ struct toc_result {
 // to the sink. Without a sink the made page is left in result.page.
 int32_t make_toc(const toc_request &request, html_sink *sink, toc_result &result);
 
+// The message of a run that ran out of memory, as the window has always
+// shown it (and shows for a page beyond its size).
+extern const char toc_memory_error[];
+
 // A message as one line, without the line end it carries.
 std::string message_line(const krval &message);
