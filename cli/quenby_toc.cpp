@@ -83,7 +83,7 @@ struct run_setup {
   bool per_file_progress = false;   // a percentage for the one file of the run
   destination_batch *batch = nullptr;   // where the pages written wait to be made durable
   site_run *site = nullptr;   // what the steps across pages keep of each page
-  disk_style_files style_files;   // those the pages name
+  disk_style_files style_files{};   // those the pages name
 };
 
 // The record of a page for the steps across pages, or none.
