@@ -53,7 +53,7 @@ struct toc_request {
   // Pages of this many bytes or more are refused: the window's size unless
   // the caller chooses another.
   int32_t size_limit = krhtml::kSizeLimit;
-  toc_progress_callback progress = nullptr;   // 0 to 70 reading, 80 made, 100 written
+  toc_progress_callback progress = nullptr;   // 0 to 70 reading, 80 made, 100 written to the sink
   void *context = nullptr;
 };
 
