@@ -7,7 +7,7 @@
 #include "forms/forms.h"
 #include "fs/fs.h"
 #include "product/product.h"
-#include "toc/make_toc_file.h"
+#include "page_files/make_toc_file.h"
 #include "toc/toc_tree.h"
 #include "ui/application.h"
 

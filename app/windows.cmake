@@ -11,7 +11,7 @@ set_target_properties(quenby_program PROPERTIES
   OUTPUT_NAME kwop
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 target_link_libraries(quenby_program PRIVATE
-  quenby_startup quenby_ui quenby_forms quenby_winservices quenby_toc quenby_fs
+  quenby_startup quenby_ui quenby_forms quenby_winservices quenby_page_files quenby_fs
   quenby_regex_binding quenby_value)
 
 # Setup mode shows the installer's wizard (setup/: TSetupForm, instance

@@ -149,11 +149,7 @@ void build_contents(const std::string &contents_file, std::vector<contents_sourc
       target.append_bytes(n->link_target.text.bytes, n->link_target.text_length());
       n->link_target = target;
     }
-    entry->first_child = own.first;
-    entry->child_count = own.count;
-    for (toc_node *n = own.first; n; n = n->next) n->parent = entry;
-    own.first = nullptr;
-    own.count = 0;
+    contents.adopt_entries(own, entry);
     page.entries.reset();
   }
 }

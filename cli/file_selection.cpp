@@ -5,7 +5,7 @@
 #include <set>
 #include <system_error>
 
-#include "toc/destination_file.h"
+#include "page_files/destination_file.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -10,7 +10,6 @@
 #include <system_error>
 #include <thread>
 #include "cli/cli_options.h"
-#include "cli/file_bytes.h"
 #include "cli/file_selection.h"
 #include "cli/page_kind.h"
 #include "cli/parallel_files.h"
@@ -20,9 +19,10 @@
 #include "cli/unified_diff.h"
 #include "fs/fs.h"
 #include "regex/regex_binding.h"
-#include "toc/destination_batch.h"
-#include "toc/make_toc_file.h"
-#include "toc/stale_temporaries.h"
+#include "page_files/destination_batch.h"
+#include "page_files/make_toc_file.h"
+#include "page_files/style_files.h"
+#include "page_files/stale_temporaries.h"
 #include "value/krval.h"
 
 namespace fsys = std::filesystem;
@@ -31,22 +31,19 @@ namespace {
 
 const char program[] = "quenby-toc";
 
+}  // namespace
+
 void say(cli_io &io, const std::string &line) {
   std::fprintf(io.err, "%s: %s\n", program, printable_line(line).c_str());
 }
+
+namespace {
 
 // A file's messages wait in its outcome, to be printed whole and in order.
 void note(file_outcome &outcome, const std::string &line) {
   outcome.errors += std::string(program) + ": " + printable_line(line) + "\n";
 }
 
-// A failed job's line, with the system's reason where it gave one.
-std::string failure_line(const toc_job &job) {
-  const std::string line = message_line(job.message);
-  return job.reason.empty() ? line : line + ": " + job.reason;
-}
-
-// The job's messages end in a line end meant for a message box.
 // Reads the whole input stream, stopping once it passes the largest size
 // taken: the rest would never be used.
 enum class input_read { ok, too_large, failed };
@@ -79,17 +76,6 @@ void show_progress(int32_t percent, void *context) {
   std::fflush(display->io->err);
 }
 
-class string_sink : public html_sink {
-public:
-  explicit string_sink(std::string &text) : text_(text) {}
-  void write(const char *bytes, int32_t count) override {
-    text_.append(bytes, static_cast<size_t>(count));
-  }
-
-private:
-  std::string &text_;
-};
-
 // What every page's run shares: the options made of the command line.
 struct run_setup {
   const cli_options &options;
@@ -98,6 +84,7 @@ struct run_setup {
   bool per_file_progress = false;   // a percentage for the one file of the run
   destination_batch *batch = nullptr;   // where the pages written wait to be made durable
   site_run *site = nullptr;   // what the steps across pages keep of each page
+  disk_style_files style_files{};   // those the pages name
 };
 
 // The record of a page for the steps across pages, or none.
@@ -108,72 +95,113 @@ page_record *record_of(const std::string &file, const std::string &destination, 
   return &record;
 }
 
-// The folder a page's style file is named from: the page's own.
-std::string folder_of(const std::string &file) {
-  if (file == "-") return std::string();
-  std::string folder = fsys::path(file).parent_path().string();
-  return folder.empty() ? "." : folder;
+// One page's run: the engine's request for it, and what it shows and keeps.
+struct page_job {
+  const std::string &file;   // "-": standard input
+  const std::string &name;   // as messages name it
+  run_setup &setup;
+  file_outcome &outcome;
+  page_record *record;
+  std::unique_ptr<toc_tree> tree = std::make_unique<toc_tree>();
+  progress_display display;
+  toc_request request;
+
+  page_job(const std::string &file, const std::string &name, const std::string &destination,
+           run_setup &setup, file_outcome &outcome)
+      : file(file), name(name), setup(setup), outcome(outcome),
+        record(record_of(file, destination, setup)), display{&setup.io, &name} {
+    request.options = setup.base;
+    request.chosen = &setup.options.choices;
+    request.style_folder = file == "-" ? std::string() : folder_of(file);   // the page's own
+    request.style_files = &setup.style_files;
+    request.comment_matcher = toc_comment_matches;
+    request.page_name = name;
+    request.tree = tree.get();
+    request.remove = setup.options.remove;
+    request.size_limit = setup.options.max_size + 1;
+    request.wants_title = record != nullptr;
+    request.leave_contents_pages = true;   // made only by --index, which leaves it out of the files
+    if (setup.per_file_progress) {
+      request.progress = show_progress;
+      request.context = &display;
+    }
+  }
+
+  // After the engine: false where it failed, with the reason noted.
+  bool finish(int32_t status, const toc_result &result, const std::string &reason, const std::string *made) {
+    if (display.shown >= 0) std::fputc('\n', setup.io.err);
+    if (status != 0) {
+      const std::string line = message_line(result.message);
+      note(outcome, reason.empty() ? line : line + ": " + reason);
+      outcome.kind = file_outcome::failed;
+      return false;
+    }
+    if (result.unchanged) outcome.kind = file_outcome::unchanged;
+    if (result.left_contents_page)
+      note(outcome, name + ": a contents page made by --index, left as it is" +
+                        (file == "-" ? std::string() : " (--index " + file + " remakes it)"));
+    if (record) {
+      record->done = true;
+      record->title = result.title;
+      if (setup.site->keeps_entries()) record->entries = std::move(tree);
+      if (made && setup.site->checks_links())
+        record->scanned = scan_page_links(made->data(), made->size(), record->links);
+    }
+    return true;
+  }
+};
+
+// A page's text made in memory into made (a contents page comes back as it is).
+bool make_in_memory(const std::string &file, const std::string &bytes, const std::string &name,
+                    run_setup &setup, file_outcome &outcome, std::string &made) {
+  // Under --check the page's result would stand in its own place.
+  page_job job(file, name, file == "-" ? std::string() : file, setup, outcome);
+  job.request.bytes = bytes.data();
+  job.request.length = bytes.size();
+  string_sink sink(made);
+  toc_result result;
+  const int32_t status = make_toc(job.request, &sink, result);
+  if (status == 0 && result.left_contents_page) made = bytes;
+  return job.finish(status, result, std::string(), &made);
 }
 
-// The engine's job for one page; bytes, when given, are the page's text.
-bool run_job(const std::string &file, const std::string *bytes, const std::string *destination,
-             std::string *result, const std::string &name, run_setup &setup,
-             file_outcome &outcome, std::size_t index = 0) {
-  // Under --check the page's result would stand in its own place.
-  page_record *record =
-      record_of(file, destination ? *destination : file == "-" ? std::string() : file, setup);
-  auto tree = std::make_unique<toc_tree>();
-  toc_job job;
-  job.options = setup.base;
-  job.chosen = &setup.options.choices;
-  job.style_folder = folder_of(file);
-  job.page_name = name;
-  job.tree = tree.get();
-  job.remove = setup.options.remove;
-  job.size_limit = setup.options.max_size + 1;
-  job.readable_again = true;
-  if (record) job.title = &record->title;
-  progress_display display{&setup.io, &name};
-  if (setup.per_file_progress) {
-    job.progress = show_progress;
-    job.context = &display;
+// A page's text made in memory and written to destination.
+void make_into_file(const std::string &bytes, const std::string &destination, const std::string &name,
+                    run_setup &setup, file_outcome &outcome) {
+  page_job job("-", name, destination, setup, outcome);
+  job.request.bytes = bytes.data();
+  job.request.length = bytes.size();
+  std::string made;
+  string_sink sink(made);
+  toc_result result;
+  int32_t status = make_toc(job.request, &sink, result);
+  replacement_failure failure;
+  if (status == 0 && !result.left_contents_page) {
+    replacement_rules rules;
+    rules.readable_below = job.request.size_limit;
+    status = replace_file_with(made, krval(destination.c_str()), rules, failure);
+    if (status != 0) result.message = failure.message;
   }
-  if (setup.batch && !bytes) {
-    job.batch = setup.batch;
-    job.batch_key = index;
+  job.finish(status, result, failure.reason, nullptr);
+}
+
+// A page file made into destination, which may be the page itself: a page
+// rewritten in place whose TOC is current is left alone.
+void make_file(const std::string &file, const std::string &destination, std::size_t index, run_setup &setup,
+               file_outcome &outcome) {
+  page_job job(file, file, destination, setup, outcome);
+  job.request.leave_unchanged = destination == file;
+  replacement_rules rules;
+  rules.readable_below = job.request.size_limit;
+  if (setup.batch) {
+    rules.batch = setup.batch;
+    rules.batch_key = index;
   }
-  // A page rewritten in place whose TOC is current is left alone.
-  job.leave_unchanged = !bytes && destination && *destination == file;
-  job.leave_contents_pages = true;   // made only by --index, which leaves it out of the files
-  int32_t status;
-  if (!bytes) {
-    status = make_toc_with_options(krval(file.c_str()), krval(destination->c_str()), job);
-  } else if (destination) {
-    status = make_toc_in_memory_to_file(bytes->data(), bytes->size(), krval(destination->c_str()), job);
-  } else {
-    string_sink sink(*result);
-    status = make_toc_in_memory(bytes->data(), bytes->size(), sink, job);
-  }
-  if (display.shown >= 0) std::fputc('\n', setup.io.err);
-  if (status != 0) {
-    note(outcome, failure_line(job));
-    outcome.kind = file_outcome::failed;
-    return false;
-  }
-  outcome.pending = job.batch != nullptr && !job.unchanged;
-  if (job.unchanged) outcome.kind = file_outcome::unchanged;
-  if (job.left_contents_page) {
-    note(outcome, name + ": a contents page made by --index, left as it is" +
-                      (file == "-" ? std::string() : " (--index " + file + " remakes it)"));
-    if (result && bytes) *result = *bytes;
-  }
-  if (record) {
-    record->done = true;
-    if (setup.site->keeps_entries()) record->entries = std::move(tree);
-    if (result && setup.site->checks_links())
-      record->scanned = scan_page_links(result->data(), result->size(), record->links);
-  }
-  return true;
+  toc_file_result result;
+  const int32_t status =
+      make_toc_with_options(krval(file.c_str()), krval(destination.c_str()), job.request, rules, result);
+  if (job.finish(status, result, result.reason, nullptr))
+    outcome.pending = setup.batch != nullptr && !result.unchanged;
 }
 
 // --check and --diff: whether the page would change, and how.
@@ -264,11 +292,11 @@ void process_standard_input(run_setup &setup, file_outcome &outcome) {
   outcome.kind = file_outcome::changed;
   outcome.bytes = static_cast<int64_t>(input.size());
   if (setup.options.has_output && !setup.options.writes_standard_output()) {
-    run_job("-", &input, &setup.options.output, nullptr, name, setup, outcome);
+    make_into_file(input, setup.options.output, name, setup, outcome);
     return;
   }
   std::string output;
-  if (!run_job("-", &input, nullptr, &output, name, setup, outcome)) return;
+  if (!make_in_memory("-", input, name, setup, outcome, output)) return;
   if (setup.options.check || setup.options.diff) {
     report_change(input, output, name, setup, outcome);
     return;
@@ -286,7 +314,7 @@ void process_file(const std::string &file, std::size_t index, run_setup &setup, 
       outcome.kind = file_outcome::failed;
       return;
     }
-    if (!run_job(file, &before, nullptr, &after, file, setup, outcome)) return;
+    if (!make_in_memory(file, before, file, setup, outcome, after)) return;
     if (!setup.options.writes_standard_output()) {
       report_change(before, after, file, setup, outcome);
       return;
@@ -296,7 +324,7 @@ void process_file(const std::string &file, std::size_t index, run_setup &setup, 
     return;
   }
   const std::string &destination = setup.options.has_output ? setup.options.output : file;
-  run_job(file, nullptr, &destination, nullptr, file, setup, outcome, index);
+  make_file(file, destination, index, setup, outcome);
 }
 
 // The counts of a run of several files, and what is shown while it goes.
@@ -381,7 +409,7 @@ int run_quenby_toc(const std::vector<std::string> &args, cli_io &io) {
   // any page is touched.
   const toc_choices run_settings = merge_settings({{&options.choices, settings_origin::command_line}},
                                                   command_line_defaults()).choices;
-  if (!resolve_toc_options(run_settings, std::string(), setup.base, error)) {
+  if (!resolve_toc_options(run_settings, std::string(), &setup.style_files, setup.base, error)) {
     say(io, error);
     return CLI_TROUBLE;
   }
@@ -478,7 +506,8 @@ int run_quenby_toc(const std::vector<std::string> &args, cli_io &io) {
   std::size_t link_findings = 0;
   display.clear();   // the steps across pages speak on lines of their own
   if (site.wanted()) {
-    const site_settings settings{&setup.base, &options.choices, options.check, options.diff,
+    const site_settings settings{&setup.base, &options.choices,
+                                 &setup.style_files, options.check, options.diff,
                                  !problems.empty() || totals.failed > 0, options.max_size};
     status = std::max(status, finish_site_run(files, site, settings, io, link_findings));
   }

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 #include <vector>
-#include "toc/destination_batch.h"
+#include "page_files/destination_batch.h"
 
 struct cli_io {
   std::FILE *in = stdin;
@@ -23,6 +23,10 @@ enum cli_exit : int {
   CLI_FOUND = 1,     // a page would change (--check, --diff), or the link check found something
   CLI_TROUBLE = 2,   // a usage error, a bad style, a page that could not be read, made or written
 };
+
+// A line of the program's own on the error stream ("quenby-toc: LINE"),
+// its control characters escaped.
+void say(cli_io &io, const std::string &line);
 
 // args without the program name.
 int run_quenby_toc(const std::vector<std::string> &args, cli_io &io);

@@ -10,7 +10,7 @@
 #include "cli/stop_signals.h"
 #include "fs/fs_test_hooks.h"
 #include "test_support/scratch_folder.h"
-#include "toc/stale_temporaries.h"
+#include "page_files/stale_temporaries.h"
 #include "toc/toc_generated_pages.h"
 #ifdef _WIN32
 #include <process.h>

@@ -7,12 +7,12 @@
 #include <system_error>
 #include "cli/contents_head.h"
 #include "cli/contents_page.h"
-#include "cli/file_bytes.h"
 #include "cli/full_path.h"
 #include "cli/printable_line.h"
 #include "cli/unified_diff.h"
-#include "toc/destination_file.h"
-#include "toc/make_toc_file.h"
+#include "fs/fs.h"
+#include "page_files/destination_file.h"
+#include "page_files/make_toc_file.h"
 
 namespace fsys = std::filesystem;
 
@@ -29,24 +29,11 @@ page_record *site_run::find(const std::string &file) {
 
 namespace {
 
-void say(cli_io &io, const std::string &line) {
-  std::fprintf(io.err, "quenby-toc: %s\n", printable_line(line).c_str());
-}
-
 bool same_file(const std::string &a, const std::string &b) {
   const std::string identity = file_identity(krval(a.c_str()));
   if (!identity.empty() && identity == file_identity(krval(b.c_str()))) return true;
   return full_path(a) == full_path(b);
 }
-
-class string_sink : public html_sink {
-public:
-  explicit string_sink(std::string &text) : text_(text) {}
-  void write(const char *bytes, int32_t count) override { text_.append(bytes, static_cast<size_t>(count)); }
-
-private:
-  std::string &text_;
-};
 
 // The contents page's present text; none where it does not exist yet.
 bool present_contents(const std::string &out, std::string &bytes, bool &exists, cli_io &io) {
@@ -93,19 +80,22 @@ int make_contents_page(const std::vector<std::string> &files, site_run &site,
     say(io, out + ": can't be read as a page (too large)");
     return CLI_TROUBLE;
   }
-  toc_job job;
-  job.options = *settings.base;
-  job.chosen = settings.chosen;
-  job.style_folder = fsys::path(out).parent_path().string();
-  if (job.style_folder.empty()) job.style_folder = ".";
-  job.page_name = out;
-  job.tree = &contents;
-  job.entries_given = true;
-  job.size_limit = settings.max_size + 1;
-  job.readable_again = true;
+  toc_request request;
+  request.bytes = source.data();
+  request.length = source.size();
+  request.options = *settings.base;
+  request.chosen = settings.chosen;
+  request.style_folder = folder_of(out);
+  request.style_files = settings.style_files;
+  request.comment_matcher = toc_comment_matches;
+  request.page_name = out;
+  request.tree = &contents;
+  request.entries_given = true;
+  request.size_limit = settings.max_size + 1;
   string_sink sink(made);
-  if (make_toc_in_memory(source.data(), source.size(), sink, job) != 0) {
-    say(io, message_line(job.message));
+  toc_result result;
+  if (make_toc(request, &sink, result) != 0) {
+    say(io, message_line(result.message));
     return CLI_TROUBLE;
   }
   if (contents.first && made.find(toc_start_marker) == std::string::npos) {
@@ -124,8 +114,11 @@ int make_contents_page(const std::vector<std::string> &files, site_run &site,
     say(io, out + ": would change");
     return CLI_FOUND;
   }
-  if (make_toc_in_memory_to_file(source.data(), source.size(), krval(out.c_str()), job) != 0) {
-    say(io, message_line(job.message));
+  replacement_rules rules;
+  rules.readable_below = request.size_limit;
+  replacement_failure failure;
+  if (replace_file_with(made, krval(out.c_str()), rules, failure) != 0) {
+    say(io, message_line(failure.message));
     return CLI_TROUBLE;
   }
   return CLI_DONE;

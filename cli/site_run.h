@@ -51,6 +51,7 @@ private:
 struct site_settings {
   const toc_options *base = nullptr;      // the run's options
   const toc_choices *chosen = nullptr;    // the command line's choices
+  const style_file_reader *style_files = nullptr;   // for those a contents page names
   bool check = false;                     // write nothing, exit 1 when a file would change
   bool diff = false;                      // as check, and print the change
   bool pages_failed = false;              // a page or a folder of the run failed

@@ -5,7 +5,7 @@
 #include <system_error>
 #include <thread>
 
-#include "toc/temporary_registry.h"
+#include "page_files/temporary_registry.h"
 
 // The signals are blocked in every thread, and one thread waits for them:
 // what a stop does then runs as ordinary code, not in a signal handler, so

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <io.h>
 
-#include "toc/temporary_registry.h"
+#include "page_files/temporary_registry.h"
 
 namespace {
 

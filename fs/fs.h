@@ -10,7 +10,9 @@
 // only absolute paths have a drive, and existing_path_prefix never walks above
 // "/". Sharing modes have no POSIX counterpart and are not imitated there.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <string>
 #include "value/kre_tree.h"
 #include "value/krval.h"
 
@@ -101,6 +103,17 @@ krval file_size_by_name(krval &name);  // integer -1 when the file cannot be ope
 // True when the whole file now stands in out's text. An empty file gives true
 // and leaves out untouched; a file too large for a Value gives false.
 bool read_whole_file(krval &name, krval &out);
+
+// Reads from the file's place to its end into bytes, most bytes at the
+// most (a reader that refuses more need not read on), growing them as the
+// file grows. False on a read error, which is not the end of the file.
+bool read_rest_of_file(krfile file, std::size_t most, std::string &bytes);
+// A whole file's bytes as they stand on the disk; false (the system's error
+// says why) when it cannot be opened or read.
+bool read_file_bytes(const std::string &path, std::string &bytes);
+
+// The folder that path names its file in: "." for a bare name.
+std::string folder_of(const std::string &path);
 
 bool delete_file(krval &name);
 // With overwrite 0 the copy fails when the destination exists. Copying a file

@@ -1,6 +1,10 @@
 // The parts of the file layer that are the same on every system: they reach
 // the system only through fs_hooks and the other operations of fs.h.
+#include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <cstdio>
+#include <filesystem>
 #include "fs/fs.h"
 #include "fs/fs_backend.h"
 #include "fs/fs_test_hooks.h"
@@ -115,6 +119,41 @@ bool read_whole_file(krval &name, krval &out) {
   return whole;
 }
 
+bool read_rest_of_file(krfile file, std::size_t most, std::string &bytes) {
+  constexpr std::size_t step = 1024 * 1024;   // what is read at a time
+  const int32_t size = file_size(file).as_int();
+  std::size_t got = 0;
+  bytes.resize(std::min(most, size > 0 ? static_cast<std::size_t>(size) : step));
+  for (;;) {
+    if (got == bytes.size()) {
+      if (got >= most) break;
+      // Grown since its size was taken, or of no size the system knows.
+      bytes.resize(std::min(most, got + step));
+    }
+    const int32_t n = read_bytes(&bytes[got], static_cast<int32_t>(std::min(bytes.size() - got, step)), file);
+    if (n < 0) return false;
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  bytes.resize(got);
+  return true;
+}
+
+// Through the C library, whose errno says why on every system.
+bool read_file_bytes(const std::string &path, std::string &bytes) {
+  std::FILE *f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  bytes.clear();
+  char buffer[65536];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+  const bool whole = !std::ferror(f);
+  const int error = errno;
+  std::fclose(f);
+  errno = error;
+  return whole;
+}
+
 bool existing_path_prefix(krval &path) {
   prepare_path(path);
   const krval separator(fs_separator);
@@ -204,4 +243,9 @@ int32_t compare_file_entries(const krfile_tree &tree, const krfile_node *a, cons
 
 int32_t krfile_tree::compare(const krfile_node *a, const krfile_node *b) const {
   return compare_file_entries(*this, a, b);
+}
+
+std::string folder_of(const std::string &path) {
+  const std::string folder = std::filesystem::path(path).parent_path().string();
+  return folder.empty() ? "." : folder;
 }

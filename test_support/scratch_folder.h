@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+#include "fs/fs.h"
 
 namespace test_support {
 
@@ -81,17 +82,7 @@ inline bool write_file(const std::string &path, const std::string &bytes) {
 }
 
 // False when the file cannot be opened or read to its end.
-inline bool read_bytes(const std::string &path, std::string &bytes) {
-  std::FILE *f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  bytes.clear();
-  char buffer[65536];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-  bool ok = !std::ferror(f);
-  std::fclose(f);
-  return ok;
-}
+inline bool read_bytes(const std::string &path, std::string &bytes) { return read_file_bytes(path, bytes); }
 
 // The file's bytes, or "<missing>" where there is no file to read.
 inline std::string read_file(const std::string &path) {

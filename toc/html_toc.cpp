@@ -4,7 +4,6 @@
 #include <initializer_list>
 #include <new>
 #include "html/krhtml.h"
-#include "regex/regex_binding.h"
 #include "toc/anchor_slug.h"
 #include "toc/heading_scope.h"
 #include "toc/node_text.h"
@@ -43,18 +42,18 @@ void html_toc::take_style(const toc_style &style) {
 // Which comment is a TOC comment is decided by the reader in toc_comment.h,
 // for both programs and for the settings quenby-toc reads. The pattern stays
 // the last word on a plain comment: it is this program's own record of the
-// rule, matched by the regex library the window loads at start, and it
-// matches the comment as a terminated string, so a comment with a NUL byte
-// before its "<!-- toc -->" is none, as it has always been. The reader
-// finds the same comments otherwise (html_toc_test holds the two equal) and
-// goes first, in one linear pass, so the pattern is never compiled for the
-// many comments of a page that cannot be a TOC comment.
+// rule, matched by the regex library the programs load at start (through
+// comment_matcher), and it matches the comment as a terminated string, so a
+// comment with a NUL byte before its "<!-- toc -->" is none, as it has
+// always been. The reader finds the same comments otherwise (html_toc_test
+// holds the two equal) and goes first, in one linear pass, so the pattern is
+// never compiled for the many comments of a page that cannot be a TOC comment.
 toc_comment_form html_toc::form_of_comment(const xml_node *comment) const {
   const krtext &raw = comment->raw_text;
   // Read in place: terminating the text would copy a parsed node's bytes.
   const toc_comment_form form = toc_comment_form_of(raw.text.bytes, raw.text_length(), settings_in_comments);
-  if (form != toc_comment_form::plain) return form;
-  return regex_match(toc_comment_pattern, REGEX_ICASE, raw.value()) == 0 ? form : toc_comment_form::none;
+  if (form != toc_comment_form::plain || !comment_matcher) return form;
+  return comment_matcher(toc_comment_pattern, raw.value()) ? form : toc_comment_form::none;
 }
 
 // An h and a digit, the start tag of an element with content: a heading of
@@ -100,7 +99,7 @@ int32_t html_toc::find_places() {
       for (xml_node *n = document->first; n; n = xml_tree::next_in_order(n))
         if (is_landmark(*n)) walked_landmarks.push_back(n);
     } catch (const std::bad_alloc &) {
-      return 3;
+      return toc_out_of_memory;
     }
   }
   const std::vector<xml_node *> &marks = places();
@@ -633,7 +632,7 @@ int32_t html_toc::anchor_headings() {
   try {
     mark_headings_out_of_scope();
   } catch (const std::bad_alloc &) {
-    return 3;
+    return toc_out_of_memory;
   }
   choose_insertion_node();
 
@@ -659,10 +658,10 @@ int32_t html_toc::anchor_headings() {
       --anchor_counter;
       continue;
     }
-    if (!entry) return 3;
+    if (!entry) return toc_out_of_memory;
     entry->level = h.level;
     add_entry(entry);
-    if (options->number && !insert_number(h.node, entry)) return 3;
+    if (options->number && !insert_number(h.node, entry)) return toc_out_of_memory;
   }
   return 0;
 }

@@ -20,6 +20,13 @@
 #include "value/krarr.h"
 #include "value/krval.h"
 
+// What the transform's passes return when memory for an entry or an anchor
+// runs out (0 otherwise): the file job's memory error.
+constexpr int32_t toc_out_of_memory = 3;
+
+// Whether a comment, as a terminated string, matches the pattern.
+using toc_comment_matcher = bool (*)(const krval &pattern, const krval &comment);
+
 class pre_html_toc {
 public:
   int32_t range_from = 1;
@@ -55,6 +62,10 @@ public:
   // with stamp 0. Not owned. The range and the anchor attributes are the
   // fields above.
   const toc_options *options = nullptr;
+  // Matches the TOC comment pattern against a comment, for the engine,
+  // which loads no library: the callers give the regex library's match.
+  // None: the comment reader alone decides.
+  toc_comment_matcher comment_matcher = nullptr;
   // A comment whose first word is toc and more words follow is a TOC
   // comment too, its settings read later (quenby-toc's pages; see
   // toc_comment.h); off, only a comment holding the word alone counts.
@@ -73,7 +84,7 @@ public:
   // The style's heading range, switches and anchor attributes.
   void take_style(const toc_style &style);
 
-  // 0, or 3 when memory for an entry or an anchor runs out. The two passes
+  // 0, or toc_out_of_memory. The two passes
   // may also run one after the other, with the range and options set in
   // between from what the first found (a TOC comment's settings).
   int32_t transform();
@@ -82,7 +93,7 @@ public:
   // Instead of the rest: takes out of every heading the anchor or id this
   // tool put there (as the options' style makes them), leaving the page's
   // own; no entries are made, so the writer leaves out the old block and
-  // writes no new one. 0, or 3 when out of memory.
+  // writes no new one. 0, or toc_out_of_memory.
   int32_t remove_insertions();
   // Links a new entry after the current one, nested by level.
   void add_entry(toc_node *entry);

@@ -174,7 +174,7 @@ int32_t html_toc::remove_insertions() {
   for (size_t place = 0; place < places().size(); ++place) {
     if (!heading_at(place, h)) continue;
     if (options->numbers_known) remove_number(h.node);
-    if (!remove_made_id(h.node)) return 3;
+    if (!remove_made_id(h.node)) return toc_out_of_memory;
     remove_made_anchor(h.node);
   }
   return 0;

@@ -176,7 +176,8 @@ bool recordable(const std::string &value) {
 }  // namespace
 
 bool resolve_toc_options(const toc_choices &settings, const std::string &style_folder,
-                         toc_options &options, std::string &error) {
+                         const style_file_reader *style_files, toc_options &options,
+                         std::string &error) {
   const std::string style = settings.style.value_or(classic_style);
   if (!predefined_style(style, options.style, options.layout, options.preferred)) {
     std::string path = style;
@@ -187,7 +188,14 @@ bool resolve_toc_options(const toc_choices &settings, const std::string &style_f
     )
       path = style_folder + "/" + path;
     options.preferred = style_preferences();
-    if (!read_style_file(path, options.style, options.layout, error)) return false;
+    std::string text;
+    if (!style_files) {
+      error = path + ": can't read the style file: no style files here";
+      return false;
+    }
+    if (!style_files->read(path, text, error) ||
+        !read_style_text(text, path, options.style, options.layout, error))
+      return false;
   }
   apply_settings(settings, options);
   options.reader_entries = style != classic_style;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 #include "toc/toc_options.h"
+#include "toc/toc_style_file.h"
 
 struct toc_levels {
   int32_t from = 1, to = 6;
@@ -67,15 +68,17 @@ bool read_comment_settings(const char *comment, int32_t length, toc_choices &cho
                            std::string &error, int32_t &line);
 
 // Options from merged settings: the style (a predefined one, else a style
-// file, whose relative name counts from style_folder when that is not
-// empty), with the levels, anchors, names and skipped classes, where given,
+// file read through style_files, whose relative name counts from
+// style_folder when that is not empty; without a reader, a style file
+// cannot be read), with the levels, anchors, names and skipped classes, where given,
 // over the style's preferences. A heading's own id names its anchor except
 // in the window's form (classic, nothing else), where the block keeps the
 // window's comment; elsewhere the block records the settings. False with
 // the reason in error (a style file's errors name the file and line). The
 // stamp is left as it was.
 bool resolve_toc_options(const toc_choices &settings, const std::string &style_folder,
-                         toc_options &options, std::string &error);
+                         const style_file_reader *style_files, toc_options &options,
+                         std::string &error);
 // The same over options whose style is read already: all but the style.
 void apply_settings(const toc_choices &settings, toc_options &options);
 

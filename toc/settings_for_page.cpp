@@ -1,8 +1,5 @@
 #include "toc/settings_for_page.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "toc/node_text.h"
 
 namespace {
@@ -19,26 +16,6 @@ bool style_within_page_folder(const std::string &style) {
     if (end == std::string::npos) end = style.size();
     if (style.compare(at, end - at, "..") == 0 && end - at == 2) return false;
     at = end + 1;
-  }
-  return true;
-}
-
-// A link in the page's folder may still lead out of it: where the folder
-// and the style file both resolve, the file's real place must lie below the
-// folder's. A file that does not resolve is left to reading, which names it.
-bool style_resolves_within(const std::string &folder, const std::string &style) {
-  namespace fs = std::filesystem;
-  const fs::path base = folder.empty() ? fs::path(".") : fs::path(folder);
-  std::error_code error;
-  const fs::path real_folder = fs::canonical(base, error);
-  if (error) return true;
-  const fs::path real_style = fs::canonical(base / style, error);
-  if (error) return true;
-  auto at = real_style.begin();
-  for (const fs::path &part : real_folder) {
-    if (part.empty()) continue;   // a trailing separator
-    if (at == real_style.end() || *at != part) return false;
-    ++at;
   }
   return true;
 }
@@ -139,7 +116,8 @@ bool options_for_page(const xml_tree &document, const html_toc &transform,
                                                           : comment_line;
   };
   if (named_by_page && !is_predefined_style(style) &&
-      (!style_within_page_folder(style) || !style_resolves_within(request.style_folder, style)))
+      (!style_within_page_folder(style) ||
+       (request.style_files && !request.style_files->lies_within(request.style_folder, style))))
     return fail(style_line(), "a style file named in a page must lie in the page's folder or below it: '" +
                                   style + "'");
   if (!named_by_page) {
@@ -148,7 +126,7 @@ bool options_for_page(const xml_tree &document, const html_toc &transform,
   } else {
     std::string error;
     page_options.stamp = request.options->stamp;
-    if (!resolve_toc_options(merged.choices, request.style_folder, page_options, error))
+    if (!resolve_toc_options(merged.choices, request.style_folder, request.style_files, page_options, error))
       return fail(style_line(), error);
   }
   if (!page_options.record.empty()) page_options.record = record_text(lasting.choices);

@@ -10,6 +10,7 @@
 #include "toc/html_toc.h"
 #include "toc/page_settings.h"
 #include "toc/toc_options.h"
+#include "toc/toc_style_file.h"
 
 // What the caller of a page's run chose, and where a style file named by the
 // page is looked for.
@@ -21,6 +22,7 @@ struct page_settings_request {
   // the run's options are every page's.
   const toc_choices *chosen = nullptr;
   std::string style_folder;
+  const style_file_reader *style_files = nullptr;   // reads the style files pages name
   // Below every layer; the run's options are these under chosen.
   const toc_choices *defaults = &command_line_defaults();
 };

@@ -10,9 +10,13 @@
 #include <map>
 #include <string>
 #include <vector>
+#include "page_files/make_toc_file.h"
+#include "page_files/style_files.h"
 #include "regex/regex_binding.h"
 #include "test_support/scratch_folder.h"
-#include "toc/make_toc_file.h"
+#include "page_files/make_toc_file.h"
+#include "page_files/style_files.h"
+#include "toc/make_toc.h"
 #include "toc/page_settings.h"
 #include "toc/toc_generated_pages.h"
 #include "toc/toc_style_file.h"
@@ -162,25 +166,33 @@ protected:
 // command line (a style file's name counts from the golden folder).
 std::string made_in_memory(const std::string &page, const toc_choices &choices, bool remove = false) {
   toc_tree tree;
-  toc_job job;
+  toc_request job;
+  const disk_style_files style_files;
   std::string error;
   toc_choices run = merge_settings({{&choices, settings_origin::command_line}}, command_line_defaults()).choices;
   if (run.style == "style.txt") run.style = QUENBY_SOURCE_DIR "/toc/golden/style.txt";
-  EXPECT_TRUE(resolve_toc_options(run, std::string(), job.options, error)) << error;
+  EXPECT_TRUE(resolve_toc_options(run, std::string(), &style_files, job.options, error)) << error;
+  job.bytes = page.data();
+  job.length = page.size();
   job.options.stamp = 1007136000 + 86400;
   job.chosen = &choices;
   job.style_folder = QUENBY_SOURCE_DIR "/toc/golden";
+  job.style_files = &style_files;
+  job.comment_matcher = toc_comment_matches;
   job.tree = &tree;
   job.remove = remove;
   job.size_limit = 1 << 26;
-  toc_test::string_sink sink;
-  EXPECT_EQ(make_toc_in_memory(page.data(), page.size(), sink, job), 0) << message_line(job.message);
-  return sink.text;
+  std::string text;
+  string_sink sink(text);
+  toc_result result;
+  EXPECT_EQ(make_toc(job, &sink, result), 0) << message_line(result.message);
+  return text;
 }
 
 TEST_F(toc_options_properties, hold_for_every_combination_of_options) {
   // The command line's default, the predefined styles, and a style file
   // whose anchors have no attributes.
+  const disk_style_files style_files;
   for (const char *style : {"", "classic", "html5", "details", "style.txt"})
     for (toc_anchor_mode anchors : {toc_anchor_mode::name, toc_anchor_mode::id})
       for (toc_naming names : {toc_naming::stamp, toc_naming::slug})
@@ -199,7 +211,7 @@ TEST_F(toc_options_properties, hold_for_every_combination_of_options) {
             std::string error;
             ASSERT_TRUE(resolve_toc_options(merge_settings({{&choices, settings_origin::command_line}},
                                                            command_line_defaults()).choices,
-                                            QUENBY_SOURCE_DIR "/toc/golden", options, error))
+                                            QUENBY_SOURCE_DIR "/toc/golden", &style_files, options, error))
                 << error;
             const std::string label = std::string(*style ? style : "default") +
                                       (anchors == toc_anchor_mode::id ? " id" : " name") +
@@ -244,7 +256,7 @@ TEST_F(toc_options_properties, hold_on_real_pages) {
         choices.number = number;
         toc_options options;
         std::string error;
-        ASSERT_TRUE(resolve_toc_options(choices, std::string(), options, error)) << error;
+        ASSERT_TRUE(resolve_toc_options(choices, std::string(), nullptr, options, error)) << error;
         check_properties(original, options, false);
       }
   }

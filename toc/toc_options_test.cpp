@@ -13,7 +13,8 @@
 #include <vector>
 #include "regex/regex_binding.h"
 #include "toc/anchor_slug.h"
-#include "toc/make_toc_file.h"
+#include "page_files/make_toc_file.h"
+#include "page_files/style_files.h"
 #include "toc/page_settings.h"
 #include "test_support/scratch_folder.h"
 #include "toc/toc_style_file.h"
@@ -47,19 +48,24 @@ made_page make(const std::string &page, const std::vector<std::pair<std::string,
   std::string error;
   for (const auto &c : chosen) EXPECT_TRUE(set_toc_choice(choices, c.first, c.second, error)) << error;
   toc_tree tree;
-  toc_job job;
+  toc_request job;
+  const disk_style_files style_files;
   const toc_choices run = merge_settings({{&choices, settings_origin::command_line}}, command_line_defaults()).choices;
-  EXPECT_TRUE(resolve_toc_options(run, golden_folder, job.options, error)) << error;
+  EXPECT_TRUE(resolve_toc_options(run, golden_folder, &style_files, job.options, error)) << error;
+  job.bytes = page.data();
+  job.length = page.size();
   job.options.stamp = 1007136000;
   job.chosen = &choices;
   job.style_folder = style_folder;
+  job.style_files = &style_files;
+  job.comment_matcher = toc_comment_matches;
   job.page_name = name;
   job.tree = &tree;
   job.remove = remove;
-  toc_test::string_sink sink;
-  made.result = make_toc_in_memory(page.data(), page.size(), sink, job);
-  made.output = sink.text;
-  made.message = job.message.str();
+  string_sink sink(made.output);
+  toc_result result;
+  made.result = make_toc(job, &sink, result);
+  made.message = result.message.str();
   return made;
 }
 
@@ -117,7 +123,7 @@ TEST_F(toc_options_test, each_option_and_style_gives_its_golden_page) {
   EXPECT_TRUE(make(page, {{"style", "classic"}}).output == toc_test::toc_of(page));
   toc_options window;
   std::string error;
-  ASSERT_TRUE(resolve_toc_options(merge_settings({}, window_defaults()).choices, "", window, error));
+  ASSERT_TRUE(resolve_toc_options(merge_settings({}, window_defaults()).choices, "", nullptr, window, error));
   window.stamp = toc_test::example_stamp;
   EXPECT_TRUE(toc_test::transform_with(page, window)->output == toc_test::toc_of(page));
 }

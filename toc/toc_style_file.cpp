@@ -1,21 +1,11 @@
 #include "toc/toc_style_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <cerrno>
 #include <cstring>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 
-// A style is a few lines; these bounds keep a hostile or mistaken file from
-// making the run read without end or write pages of any size (a value is
-// repeated for every entry, item_indentation once more per level).
-constexpr size_t style_file_limit = 65536;
+// A value is repeated for every entry (item_indentation once more per
+// level): a hostile or mistaken style must not make pages of any size.
 constexpr size_t style_value_limit = 1024;
 
 // The quoted value from text[at] on; false where it is not one.
@@ -179,52 +169,4 @@ bool read_style_text(const std::string &text, const std::string &name, toc_style
   style = read;
   layout = read_layout;
   return true;
-}
-
-// Opened without waiting (a FIFO or a device would hold the run until
-// something writes to it) and taken only when it is a regular file.
-bool read_style_file(const std::string &path, toc_style &style, toc_layout &layout,
-                     std::string &error) {
-#ifdef _WIN32
-  const int descriptor = ::_open(path.c_str(), _O_RDONLY | _O_BINARY);
-#else
-  const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-#endif
-  if (descriptor < 0) {
-    error = path + ": can't read the style file: " + std::strerror(errno);
-    return false;
-  }
-  struct stat info;
-  std::string why;
-  std::string text;
-  if (::fstat(descriptor, &info) != 0) {
-    why = std::strerror(errno);
-  } else if (!S_ISREG(info.st_mode)) {
-    why = S_ISDIR(info.st_mode) ? "a folder, not a file" : "not a regular file";
-  } else if (static_cast<unsigned long long>(info.st_size) > style_file_limit) {
-    why = "larger than " + std::to_string(style_file_limit) + " bytes";
-  } else {
-    // Read to the limit and one byte past it: the file may grow meanwhile.
-    char buffer[4096];
-    for (;;) {
-      const auto n = ::read(descriptor, buffer, sizeof buffer);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        why = std::strerror(errno);
-        break;
-      }
-      if (n == 0) break;
-      text.append(buffer, static_cast<size_t>(n));
-      if (text.size() > style_file_limit) {
-        why = "larger than " + std::to_string(style_file_limit) + " bytes";
-        break;
-      }
-    }
-  }
-  ::close(descriptor);
-  if (!why.empty()) {
-    error = path + ": can't read the style file: " + why;
-    return false;
-  }
-  return read_style_text(text, path, style, layout, error);
 }

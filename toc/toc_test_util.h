@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include "html/krhtml_test_util.h"
+#include "page_files/make_toc_file.h"
 #include "toc/html_toc.h"
 #include "toc/html_writer.h"
 #include "toc/toc_options.h"
@@ -13,12 +14,6 @@
 namespace toc_test {
 
 constexpr int32_t example_stamp = 1007136000;
-
-class string_sink : public html_sink {
-public:
-  void write(const char *bytes, int32_t count) override { text.append(bytes, count); }
-  std::string text;
-};
 
 struct run {
   parse_test::parsed document;
@@ -42,16 +37,16 @@ inline std::unique_ptr<run> transform_with(const std::string &html, const toc_op
   r->transform.document = r->document.tree.get();
   if (with_landmarks) r->transform.landmarks = &r->document.landmarks;
   r->transform.tree = &r->tree;
+  r->transform.comment_matcher = toc_comment_matches;
   if (!remove)
     r->result = r->transform.transform();
   else if ((r->result = r->transform.find_places()) == 0)
     r->result = r->transform.remove_insertions();
   r->transform.options = nullptr;
-  string_sink sink;
+  string_sink sink(r->output);
   write_html_document(*r->document.tree, sink, insert_toc, r->tree, r->tree.first,
                       r->transform.start_marker, r->transform.end_marker,
                       r->transform.insertion_node);
-  r->output = sink.text;
   return r;
 }
 

@@ -176,7 +176,23 @@ void toc_tree::write_toc(html_sink &out, toc_node *first) {
   text.add(toc_end_marker, static_cast<int32_t>(sizeof toc_end_marker - 1));
 }
 
+void toc_tree::adopt_entries(toc_tree &other, toc_node *parent) {
+  toc_node *const chain = other.first;
+  if (!chain || !parent) return;
+  for (toc_node *n = chain; n; n = n->next) n->parent = parent;
+  if (toc_node *last = last_sibling(parent->first_child)) {
+    last->next = chain;
+    chain->previous = last;
+  } else {
+    parent->first_child = chain;
+  }
+  parent->child_count += other.count;
+  other.first = nullptr;
+  other.count = 0;
+}
+
 void toc_tree::write_list(toc_node *first, html_sink &out) {
+  indentation_length = indentation_unit.text_length();   // a list written alone is indented as in a block
   toc_block_text text(out);
   write_chain(first, text);
 }

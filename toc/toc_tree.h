@@ -50,7 +50,7 @@ public:
   krval item_start;
   krval item_end;
   krval toc_anchor_attributes;
-  int32_t indentation_length = 0;   // set by every write_toc
+  int32_t indentation_length = 0;   // set by every write_toc and write_list
   toc_layout layout;                // classic by default: sub-lists after their parent's item
   krval comment;                    // after the start marker, line ends around it
 
@@ -60,6 +60,11 @@ public:
   // words holding it; else the window's.
   void take_markup(const toc_style &style, const toc_layout &list_layout,
                    const std::string &record = std::string(), const std::string &line_end = std::string());
+
+  // Moves the entries of other, with their sub-entries, below parent (an
+  // entry of this tree), after any children it has; other is left empty.
+  // Constant time per top-level entry of other, whatever lies below them.
+  void adopt_entries(toc_tree &other, toc_node *parent);
 
   // The whole block for the chain from `first` (normally the first top-level
   // entry); nothing at all, not even the markers, when there is no entry.

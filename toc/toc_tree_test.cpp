@@ -139,10 +139,28 @@ TEST(toc_tree, a_sub_chain_renders_at_its_own_depth) {
   tree.append_top_level(top);
   toc_node *child = entry(2, "C", "#c");
   tree.append_child(child, top);
-  tree.indentation_length = 1;
   text_sink sink;
   tree.write_list(child, sink);
   EXPECT_EQ(sink.text, "-<a href=\"#c\">C</a>");
+}
+
+TEST(toc_tree, adopted_entries_follow_the_children_and_leave_their_tree_empty) {
+  toc_tree tree, other;
+  toc_node *top = entry(1, "T", "#t");
+  tree.append_top_level(top);
+  tree.append_child(entry(2, "C", "#c"), top);
+  toc_node *a = entry(1, "A", "#a");
+  other.append_top_level(a);
+  other.append_child(entry(2, "A1", "#a1"), a);
+  other.append_top_level(entry(1, "B", "#b"));
+  tree.adopt_entries(other, top);
+  EXPECT_EQ(other.first, nullptr);
+  EXPECT_EQ(other.count, 0);
+  EXPECT_EQ(top->child_count, 3);
+  text_sink sink;
+  tree.write_list(top->first_child, sink);
+  EXPECT_EQ(sink.text, "<a href=\"#c\">C</a><a href=\"#a\">A</a><a href=\"#a1\">A1</a><a href=\"#b\">B</a>");
+  for (toc_node *n = top->first_child; n; n = n->next) EXPECT_EQ(n->parent, top);
 }
 
 TEST(toc_tree, deep_nesting_renders_without_recursion) {

@@ -1,3 +1,7 @@
+// page_files/ is the file side of a run, above the engine (toc/, which works
+// on bytes alone): it reads pages, replaces them safely and keeps stale
+// temporaries and batches of destinations in hand.
+//
 // Temporary files that a killed run left behind. A run writes a page's new
 // text to "<page>.quenby-<process>-<n>.tmp" beside it and moves that over
 // the page; a run stopped between the two leaves the temporary, which only

@@ -9,8 +9,8 @@
 
 #include "fs/fs_test_hooks.h"
 #include "regex/regex_binding.h"
-#include "toc/destination_file.h"
-#include "toc/make_toc_file.h"
+#include "page_files/destination_file.h"
+#include "page_files/make_toc_file.h"
 #include "test_support/scratch_folder.h"
 
 #ifdef _WIN32
@@ -37,11 +37,12 @@ using test_support::write_file;
 int32_t run_job(const std::string &source, const std::string &destination,
                 std::string *message = nullptr, int32_t stamp = 1007136000) {
   toc_tree tree;
-  toc_job job;
+  toc_request job;
   job.options.stamp = stamp;
   job.tree = &tree;
-  int32_t result = make_toc_with_options(krval(source.c_str()), krval(destination.c_str()), job);
-  if (message) *message = job.message.str();
+  toc_file_result made;
+  int32_t result = make_toc_with_options(krval(source.c_str()), krval(destination.c_str()), job, replacement_rules(), made);
+  if (message) *message = made.message.str();
   return result;
 }
 
@@ -78,6 +79,26 @@ protected:
   }
   scratch_folder folder;
 };
+
+// Bytes made in memory take a file's place as a page's run does, and a text
+// too large to be read again leaves the file and nothing beside it.
+TEST_F(destination_safety, BytesReplaceAFileWholeOrNotAtAll) {
+  const std::string a = folder.file("a.html");
+  ASSERT_TRUE(write_file(a, page));
+  replacement_rules rules;
+  rules.readable_below = 10;
+  replacement_failure failure;
+  EXPECT_EQ(replace_file_with(std::string(10, 'x'), krval(a.c_str()), rules, failure), 1);
+  EXPECT_EQ(failure.message.str(), "Can't write file: " + a +
+                                       " (its new text of 10 bytes would be too large to be read again: "
+                                       "pages of 10 bytes or more are refused)\r\n");
+  EXPECT_EQ(read_file(a), page);
+  EXPECT_EQ(folder.listing(), "a.html ");
+  rules.readable_below = 11;
+  EXPECT_EQ(replace_file_with(std::string(10, 'x'), krval(a.c_str()), rules, failure), 0);
+  EXPECT_EQ(read_file(a), std::string(10, 'x'));
+  EXPECT_EQ(folder.listing(), "a.html ");
+}
 
 TEST_F(destination_safety, ScriptsStylesAndTextAreasKeepTheirText) {
   const std::string hidden =
@@ -147,11 +168,12 @@ TEST_F(destination_safety, APageChangedWhileItIsMadeIsLeftAsItIsNow) {
     if (linked) std::filesystem::create_hard_link(a, b);
     appended_path = a;
     toc_tree tree;
-    toc_job job;
+    toc_request job;
     job.tree = &tree;
     job.progress = append_once_read;
-    EXPECT_EQ(make_toc_with_options(krval(a.c_str()), krval(a.c_str()), job), 1);
-    EXPECT_EQ(job.message.str(),
+    toc_file_result result;
+    EXPECT_EQ(make_toc_with_options(krval(a.c_str()), krval(a.c_str()), job, replacement_rules(), result), 1);
+    EXPECT_EQ(result.message.str(),
               "Can't write file: " + a + " (it changed while it was being made; it is left as it is now)\r\n");
     EXPECT_EQ(read_file(a), page + "<p>added meanwhile</p>");
     EXPECT_EQ(folder.listing(), linked ? "a.html b.html " : "a.html ");
@@ -372,12 +394,13 @@ TEST_F(destination_safety, AFullDiskLeavesALinkedFileWhole) {
   std::string message;
   EXPECT_EQ(run_job(a, a, &message), 1);
   toc_tree tree;
-  toc_job job;
+  toc_request job;
   job.tree = &tree;
   job.options.stamp = 1007136000;
-  EXPECT_EQ(make_toc_with_options(krval(a.c_str()), krval(a.c_str()), job), 1);
-  EXPECT_EQ(job.message.str(), "Can't write file: " + a + "\r\n");
-  EXPECT_EQ(job.reason, "No space left on device");
+  toc_file_result result;
+  EXPECT_EQ(make_toc_with_options(krval(a.c_str()), krval(a.c_str()), job, replacement_rules(), result), 1);
+  EXPECT_EQ(result.message.str(), "Can't write file: " + a + "\r\n");
+  EXPECT_EQ(result.reason, "No space left on device");
   EXPECT_EQ(read_file(b), big);
   EXPECT_EQ(test_support::folder_entries(disk), (std::vector<std::string>{"a.html", "b.html", "filler"}));
 }

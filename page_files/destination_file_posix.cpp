@@ -1,4 +1,4 @@
-#include "toc/destination_file.h"
+#include "page_files/destination_file.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -15,7 +15,7 @@
 #include <sys/xattr.h>
 #endif
 
-#include "toc/temporary_registry.h"
+#include "page_files/temporary_registry.h"
 
 
 namespace {
@@ -59,11 +59,6 @@ bool reserve(int fd, off_t size) {
   errno = error;
   return error == 0 || (error != ENOSPC && error != EFBIG);
 #endif
-}
-
-std::string folder_of(const std::string &path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
 // The name a temporary takes once it is the complete copy of a page being

@@ -1,4 +1,4 @@
-#include "toc/temporary_registry.h"
+#include "page_files/temporary_registry.h"
 
 #include <set>
 

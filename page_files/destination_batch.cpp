@@ -1,4 +1,4 @@
-#include "toc/destination_batch.h"
+#include "page_files/destination_batch.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,8 +8,9 @@
 #include <thread>
 
 #include "fs/fs.h"
-#include "toc/destination_file.h"
-#include "toc/temporary_registry.h"
+#include "page_files/destination_file.h"
+#include "page_files/temporary_registry.h"
+#include "toc/make_toc.h"
 
 namespace {
 
@@ -35,11 +36,6 @@ void at_once(std::size_t count, work_t work) {
   }
   some();
   for (std::thread &t : threads) t.join();
-}
-
-std::string folder_of(const krval &path) {
-  const std::string folder = std::filesystem::path(path.str()).parent_path().string();
-  return folder.empty() ? "." : folder;
 }
 
 }  // namespace
@@ -130,7 +126,7 @@ std::vector<destination_batch::result> destination_batch::commit(std::vector<std
   });
   std::set<std::string> folders;
   for (std::size_t i = 0; i < entries.size(); ++i)
-    if (results[i].replaced) folders.insert(folder_of(entries[i].target));
+    if (results[i].replaced) folders.insert(folder_of(entries[i].target.str()));
   for (const std::string &folder : folders)
     if (!flush_folder(krval(folder.c_str()))) problems.push_back("Can't flush folder: " + folder);
   return results;

@@ -1,3 +1,7 @@
+// page_files/ is the file side of a run, above the engine (toc/, which works
+// on bytes alone): it reads pages, replaces them safely and keeps stale
+// temporaries and batches of destinations in hand.
+//
 // Replacing a destination only once its new text is complete: the text goes
 // to a temporary file in the destination's folder, is flushed to the disk and
 // then moved over the destination in one step, so a full disk or a failing

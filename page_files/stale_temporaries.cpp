@@ -1,4 +1,4 @@
-#include "toc/stale_temporaries.h"
+#include "page_files/stale_temporaries.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -6,7 +6,7 @@
 #include <set>
 #include <system_error>
 
-#include "toc/destination_file.h"
+#include "page_files/destination_file.h"
 
 namespace fsys = std::filesystem;
 

@@ -1,3 +1,7 @@
+// page_files/ is the file side of a run, above the engine (toc/, which works
+// on bytes alone): it reads pages, replaces them safely and keeps stale
+// temporaries and batches of destinations in hand.
+//
 // Replacing many destinations with one wait for the disk. Each page's job
 // leaves its complete new text in a closed temporary file beside its
 // destination; commit then makes all of them durable together (one flush
@@ -11,8 +15,8 @@
 #include <mutex>
 #include <string>
 #include <vector>
-#include "toc/destination_file.h"
-#include "toc/make_toc_file.h"
+#include "page_files/destination_file.h"
+#include "page_files/replace_file.h"
 #include "value/krval.h"
 
 // Puts a closed temporary holding a destination's complete new text in its

@@ -2,7 +2,8 @@
 // before the batch's flush, and a page whose flush or move fails stays as
 // it was while the others get their new text, whichever way the batch
 // flushes.
-#include "toc/destination_batch.h"
+#include "page_files/destination_batch.h"
+#include "page_files/make_toc_file.h"
 
 #include <gtest/gtest.h>
 #include <filesystem>
@@ -26,10 +27,11 @@ std::string made_alone(const scratch_folder &folder, int i) {
   const std::string path = folder.file("alone.html");
   EXPECT_TRUE(write_file(path, page(i)));
   toc_tree tree;
-  toc_job job;
+  toc_request job;
   job.options.stamp = 77;
   job.tree = &tree;
-  EXPECT_EQ(make_toc_with_options(krval(path.c_str()), krval(path.c_str()), job), 0);
+  toc_file_result result;
+  EXPECT_EQ(make_toc_with_options(krval(path.c_str()), krval(path.c_str()), job, replacement_rules(), result), 0);
   return read_file(path);
 }
 
@@ -54,12 +56,14 @@ TEST(destination_batch, a_failed_flush_or_move_leaves_that_page_old_and_the_othe
     batch.step_allowed = fail_chosen;
     for (int i = pages; i-- > 0;) {   // added out of order: results come in the keys' order
       toc_tree tree;
-      toc_job job;
+      toc_request job;
       job.options.stamp = 77;
       job.tree = &tree;
-      job.batch = &batch;
-      job.batch_key = static_cast<std::size_t>(i);
-      ASSERT_EQ(make_toc_with_options(krval(paths[i].c_str()), krval(paths[i].c_str()), job), 0);
+      replacement_rules batched;
+      batched.batch = &batch;
+      batched.batch_key = static_cast<std::size_t>(i);
+      toc_file_result result;
+      ASSERT_EQ(make_toc_with_options(krval(paths[i].c_str()), krval(paths[i].c_str()), job, batched, result), 0);
     }
     for (int i = 0; i < pages; ++i) EXPECT_EQ(read_file(paths[i]), page(i)) << "replaced before the flush";
     std::vector<std::string> problems;

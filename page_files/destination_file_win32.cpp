@@ -1,10 +1,10 @@
-#include "toc/destination_file.h"
+#include "page_files/destination_file.h"
 
 #include <windows.h>
 #include <string>
 #include <vector>
 
-#include "toc/temporary_registry.h"
+#include "page_files/temporary_registry.h"
 
 
 namespace {

@@ -1,3 +1,7 @@
+// page_files/ is the file side of a run, above the engine (toc/, which works
+// on bytes alone): it reads pages, replaces them safely and keeps stale
+// temporaries and batches of destinations in hand.
+//
 // The temporary files this process has created and not yet moved into place
 // or removed, so that a run stopped by Ctrl-C or a signal can remove them
 // before it ends. This is the file layer's one piece of process-wide state:

@@ -1,4 +1,4 @@
-#include "toc/make_toc_file.h"
+#include "page_files/make_toc_file.h"
 
 #include <gtest/gtest.h>
 #include <csignal>
@@ -9,7 +9,7 @@
 #include "html/node_text_store.h"
 #include "html/xml_node_pool.h"
 #include "regex/regex_binding.h"
-#include "toc/destination_file.h"
+#include "page_files/destination_file.h"
 #include "test_support/scratch_folder.h"
 #include "test_support/toc_markup.h"
 #include "toc/toc_test_util.h"
@@ -55,22 +55,25 @@ struct job {
     static_cast<job *>(context)->progress.push_back(percent);
   }
   int32_t run(const std::string &source, const std::string &destination, uint8_t insert = 1) {
-    toc_job j;
+    toc_request j;
     j.options.style = style;
     j.options.stamp = stamp;
     j.insert_toc = insert;
     j.tree = &tree;
     j.last_entry = last;
+    j.comment_matcher = toc_comment_matches;
     j.progress = record;
     j.context = this;
-    j.step_allowed = step_allowed;
-    result = make_toc_with_options(krval(source.c_str()), krval(destination.c_str()), j);
+    replacement_rules rules;
+    rules.step_allowed = step_allowed;
+    toc_file_result made;
+    result = make_toc_with_options(krval(source.c_str()), krval(destination.c_str()), j, rules, made);
     if (result != 0) {
-      message = j.message;
+      message = made.message;
       return result;
     }
-    first = j.first_entry;
-    last = j.last_entry;
+    first = made.first_entry;
+    last = made.last_entry;
     return result;
   }
 };
