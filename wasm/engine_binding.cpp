@@ -5,9 +5,9 @@
 // Options come as the command line's own arguments ("--levels", "2-3", ...),
 // read by the command line's own parser, so that a bad value gets the very
 // message quenby-toc gives. A style is one of ours by name, or a style file's
-// text: that is put in the module's in-memory file system (no file of the
-// machine's) and named like a style file, so that a page's own settings
-// merge with it as with a file given on the command line.
+// text: the engine reads that text through a style reader under the name
+// "style", as a style file given on the command line; the module reads no
+// file of any kind.
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
@@ -18,20 +18,11 @@
 #include <vector>
 #include "cli/cli_options.h"
 #include "regex/regex_binding.h"
-#include "toc/make_toc_file.h"
+#include "toc/make_toc.h"
 #include "toc/toc_tree.h"
 #include "wasm/entries_json.h"
 
 namespace {
-
-class string_sink : public html_sink {
-public:
-  explicit string_sink(std::string &text) : text_(text) {}
-  void write(const char *bytes, int32_t count) override { text_.append(bytes, static_cast<size_t>(count)); }
-
-private:
-  std::string &text_;
-};
 
 // Everything one call gives back; JavaScript reads it through the accessors
 // below and then frees it.
@@ -69,16 +60,30 @@ bool fail(page_result &result, const std::string &message, int32_t line = 0) {
   return false;
 }
 
-// The style's text as a file the engine can read, under the name its
-// messages use.
-bool place_style_text(const std::string &text, const std::string &name, page_result &result) {
-  if (text.find('=') == std::string::npos)
-    return fail(result, "unknown style '" + text +
-                            "' (classic, html5, ol, details, or a style file's text)");
-  std::FILE *file = std::fopen(name.c_str(), "wb");
-  bool written = file && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  if (file && std::fclose(file) != 0) written = false;
-  return written || fail(result, name + ": can't hold the style text");
+// The style given as text, as the one style file there is; a page's own
+// settings can name no other.
+class style_text_reader : public style_file_reader {
+public:
+  style_text_reader(const std::string &name, const char *text) : name_(name), text_(text ? text : "") {}
+  bool read(const std::string &path, std::string &text, std::string &error) const override {
+    if (path != name_ || text_.empty()) {
+      error = path + ": can't read the style file: no style files here";
+      return false;
+    }
+    text = text_;
+    return true;
+  }
+  bool lies_within(const std::string &, const std::string &style) const override { return style == name_; }
+
+private:
+  std::string name_;
+  std::string text_;
+};
+
+// The TOC comment as quenby-toc recognises it: the regular-expression
+// library is linked into the module.
+bool comment_matches(const krval &pattern, const krval &comment) {
+  return regex_match(pattern, REGEX_ICASE, comment) == 0;
 }
 
 void run_page(const char *bytes, size_t length, const char *packed_args, const char *style_text,
@@ -86,14 +91,16 @@ void run_page(const char *bytes, size_t length, const char *packed_args, const c
   std::vector<std::string> args = split_arguments(packed_args);
   const std::string style_name = "style";
   if (style_text) {
-    toc_style style;
-    toc_layout layout;
-    bool prefers_ids = false;
-    const bool named = predefined_style(style_text, style, layout, prefers_ids);
-    if (!named && !place_style_text(style_text, style_name, result)) return;
+    const bool named = is_predefined_style(style_text);
+    if (!named && std::string(style_text).find('=') == std::string::npos) {
+      fail(result, std::string("unknown style '") + style_text +
+                       "' (classic, html5, ol, details, or a style file's text)");
+      return;
+    }
     args.push_back("--style");
     args.push_back(named ? style_text : style_name);
   }
+  const style_text_reader style_files(style_name, style_text && !is_predefined_style(style_text) ? style_text : nullptr);
   args.push_back("-");
   cli_options options;
   std::string error;
@@ -101,13 +108,13 @@ void run_page(const char *bytes, size_t length, const char *packed_args, const c
     fail(result, error);
     return;
   }
-  toc_job job;
-  if (options.has_stamp) job.options.stamp = options.stamp;
+  toc_request request;
+  if (options.has_stamp) request.options.stamp = options.stamp;
   // The run's options as the command line makes them: its choices over its
   // defaults (each page's own settings come on top in the engine).
   const toc_choices run_settings =
       merge_settings({{&options.choices, settings_origin::command_line}}, command_line_defaults()).choices;
-  if (!resolve_toc_options(run_settings, std::string(), job.options, error)) {
+  if (!resolve_toc_options(run_settings, std::string(), &style_files, request.options, error)) {
     fail(result, error, line_in(error, style_name));
     return;
   }
@@ -116,27 +123,32 @@ void run_page(const char *bytes, size_t length, const char *packed_args, const c
     return;
   }
   toc_tree tree;
-  job.chosen = &options.choices;
-  job.page_name = "page";
-  job.tree = &tree;
-  job.remove = options.remove;
-  job.size_limit = options.max_size + 1;
-  job.readable_again = true;
-  job.title = &result.title;
+  request.bytes = bytes;
+  request.length = length;
+  request.chosen = &options.choices;
+  request.style_files = &style_files;
+  request.comment_matcher = comment_matches;
+  request.page_name = "page";
+  request.tree = &tree;
+  request.remove = options.remove;
+  request.size_limit = options.max_size + 1;
+  request.wants_title = true;
   // A contents page made by --index lists other pages: remade from its own
   // headings it would lose that list, so it is given back as it is.
-  job.leave_contents_pages = true;
+  request.leave_contents_pages = true;
   string_sink sink(result.output);
-  if (make_toc_in_memory(bytes, length, sink, job) != 0) {
+  toc_result made;
+  if (make_toc(request, &sink, made) != 0) {
     result.output.clear();
-    const std::string message = message_line(job.message);
-    fail(result, message, line_in(message, job.page_name));
+    const std::string message = message_line(made.message);
+    fail(result, message, made.line ? made.line : line_in(message, request.page_name));
     return;
   }
-  if (job.left_contents_page) result.output.assign(bytes, length);
+  result.title = made.title;
+  if (made.left_contents_page) result.output.assign(bytes, length);
   result.changed = result.output.size() != length ||
                    !std::equal(result.output.begin(), result.output.end(), bytes);
-  result.entries = entries_json(job.first_entry);
+  result.entries = entries_json(made.first_entry);
 }
 
 }  // namespace
