@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include "html/node_link.h"
 #include "value/kre_tree.h"
 #include "value/krhash.h"
 #include "value/krtext.h"
@@ -73,7 +74,7 @@ enum xml_kind : int32_t {
 };
 
 // Nodes live in xml_node_pool's regions: a document has hundreds of thousands.
-struct xml_node : krnode<xml_node, false> {
+struct xml_node : node_links<xml_node> {
   xml_node() = default;   // empty texts without storage
   xml_node(const xml_node &) = delete;
   xml_node &operator=(const xml_node &) = delete;
@@ -84,7 +85,7 @@ struct xml_node : krnode<xml_node, false> {
   static void operator delete(void *p, const std::nothrow_t &) noexcept;
 
   // Two bytes each, beside the links, and the attributes' four: a parsed
-  // document has hundreds of thousands of nodes of 72 bytes each.
+  // document has hundreds of thousands of nodes.
   int16_t kind = XML_ROOT;
   int16_t closed = 0;   // for end tags: it found its element
   xml_attributes attributes;   // lower-cased name -> value as written
