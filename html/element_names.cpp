@@ -29,14 +29,15 @@ const char *element_names::find_or_add(const char *bytes, int32_t length) {
     if (!e.kept) break;
     if (e.hash == hash && e.length == length && same_bytes(e.kept, bytes, length)) return e.kept;
   }
-  char *stored = node_text_store::allocate(4 + static_cast<std::size_t>(length), 4);
+  char *stored = node_text_store::allocate(8 + static_cast<std::size_t>(length), 4);
   if (!stored) return nullptr;
   const int32_t none_open = 0;
-  std::memcpy(stored, &none_open, 4);
-  std::memcpy(stored + 4, bytes, length);
-  table_[i] = entry{stored + 4, length, hash};
+  std::memcpy(stored, &length, 4);
+  std::memcpy(stored + 4, &none_open, 4);
+  std::memcpy(stored + 8, bytes, length);
+  table_[i] = entry{stored + 8, length, hash};
   ++used_;
-  return stored + 4;
+  return stored + 8;
 }
 
 bool element_names::grow() {

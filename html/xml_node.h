@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <new>
 #include "html/node_link.h"
+#include "html/node_name.h"
 #include "value/kre_tree.h"
 #include "value/krhash.h"
 #include "value/krtext.h"
@@ -89,7 +90,7 @@ struct xml_node : node_links<xml_node> {
   int16_t kind = XML_ROOT;
   int16_t closed = 0;   // for end tags: it found its element
   xml_attributes attributes;   // lower-cased name -> value as written
-  krtext name;       // lower-cased element name (kinds 1, 2, 3), else empty
+  node_name name;    // lower-cased element name (kinds 1, 2, 3), else empty
   krtext raw_text;   // the token's exact source bytes (a parsed node's: a view)
 
   // The record's spare text Value, always empty: one shared constant rather

@@ -12,8 +12,7 @@
 namespace toc_text {
 
 inline bool is_named(const xml_node *n, const char *name, int32_t length) {
-  return n->name.is_text() && n->name.text.length == length &&
-         std::memcmp(n->name.text.bytes, name, static_cast<size_t>(length)) == 0;
+  return n->name.length() == length && std::memcmp(n->name.bytes(), name, static_cast<size_t>(length)) == 0;
 }
 
 inline bool is_text(const xml_node *n) { return n->kind == XML_TEXT || n->kind == XML_ROOT; }
