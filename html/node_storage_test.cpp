@@ -147,6 +147,36 @@ TEST(node_storage, PrefaultedRegionsServeTheNodesAndOutliveTheReserve) {
   delete n;
 }
 
+// Nodes link to nodes in other regions of every sort (small, faulted in
+// ahead, huge pages), and again once all regions went back and came anew.
+TEST(node_storage, LinksReachAcrossRegions) {
+  if (node_text_store::blocks() != 0 || xml_node_pool::live_nodes() != 0) GTEST_SKIP();
+  for (int round = 0; round < 2; ++round) {
+    large_region::prefaulting ahead(2 * 2 * 1024 * 1024);
+    xml_tree t;
+    std::vector<xml_node *> nodes{new xml_node};
+    t.append_top_level(nodes[0]);
+    while (xml_node_pool::regions() < 7) {   // a heap's shape: parents far behind, in older regions
+      nodes.push_back(new xml_node);
+      t.append_child(nodes.back(), nodes[(nodes.size() - 2) / 2]);
+    }
+    std::size_t walked = 0;
+    for (xml_node *n = t.first; n; n = xml_tree::next_in_order(n)) ++walked;
+    EXPECT_EQ(walked, nodes.size());
+    for (std::size_t i = 1; i < nodes.size(); ++i) {
+      const xml_node *parent = nodes[(i - 1) / 2], *n = nodes[i];
+      ASSERT_EQ(static_cast<const xml_node *>(n->parent), parent) << i;
+      const bool first = i % 2 == 1;
+      ASSERT_EQ(static_cast<const xml_node *>(first ? parent->first_child : n->previous),
+                first ? n : nodes[i - 1]) << i;
+      ASSERT_EQ(static_cast<const xml_node *>(n->next), first && i + 1 < nodes.size() ? nodes[i + 1] : nullptr)
+          << i;
+    }
+  }
+  EXPECT_EQ(xml_node_pool::live_nodes(), 0u);
+  EXPECT_EQ(xml_node_pool::regions(), 0u);
+}
+
 TEST(node_storage, TokensAcrossChunksAreCopiesAndChangesNeverReachTheSource) {
   // Cut inside "<h2>" and inside the anchor's end tag.
   const size_t in_h2 = kPage.find("<h2>") + 2;
