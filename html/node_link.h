@@ -4,6 +4,7 @@
 // the arena's start in 8-byte steps, 4 bytes instead of a pointer's 8. It
 // reads and writes as the pointer it stands for. Elsewhere it is a pointer.
 #pragma once
+#include <cassert>
 #include <cstdint>
 
 #include "html/large_region.h"
@@ -27,8 +28,10 @@ private:
   // aligned; the arena's first bytes are a region's header, never a node, so
   // 0 stays free for null.
   static std::uint32_t encode(T *p) {
-    return p ? static_cast<std::uint32_t>(static_cast<std::size_t>(reinterpret_cast<char *>(p) - large_region::arena_start) / 8)
-             : 0;
+    if (!p) return 0;
+    const std::size_t offset = static_cast<std::size_t>(reinterpret_cast<char *>(p) - large_region::arena_start);
+    assert(reinterpret_cast<char *>(p) > large_region::arena_start && offset % 8 == 0 && offset / 8 <= UINT32_MAX);
+    return static_cast<std::uint32_t>(offset / 8);
   }
   std::uint32_t at_ = 0;
 };

@@ -75,6 +75,9 @@ enum xml_kind : int32_t {
 };
 
 // Nodes live in xml_node_pool's regions: a document has hundreds of thousands.
+// Only nodes from there may be linked into a tree: where links are offsets
+// into the arena (node_link), a node elsewhere (on the stack, or a larger
+// record from the general allocator) has none.
 struct xml_node : node_links<xml_node> {
   xml_node() = default;   // empty texts without storage
   xml_node(const xml_node &) = delete;
