@@ -187,7 +187,7 @@ int32_t krhtml::emit_token() {
 
   xml_node *n = new (std::nothrow) xml_node;
   if (!n) return SGML_NO_MEMORY;
-  n->kind = static_cast<int16_t>(k);
+  n->kind = static_cast<int8_t>(k);
   if (!keep_token(n->raw_text) || (element_name.text.length > 0 && !keep_name(n->name)) ||
       (may_have_attributes && !keep_tag_attributes(n))) {
     delete n;

@@ -29,9 +29,10 @@ constexpr std::size_t kSmallRegionsFirst = 2;
 
 // The arena is cut into slots of one huge page each; a region takes a slot,
 // a small region only the start of it. A slot given back returns its memory
-// at once and is reused. Node links count in 8-byte steps, so 32 bits reach
-// 32 GiB; where the system grants less address space, the arena is smaller.
-constexpr std::size_t kArenaLargest = std::size_t(32) << 30;
+// at once and is reused. Node links and names count in 8-byte steps, names
+// with 31 bits, which reach 16 GiB; where the system grants less address
+// space, the arena is smaller.
+constexpr std::size_t kArenaLargest = std::size_t(16) << 30;
 constexpr std::size_t kArenaSmallest = std::size_t(256) << 20;
 
 struct arena_state {

@@ -24,7 +24,7 @@ namespace large_region {
 
 #if QUENBY_NODE_ARENA
 // The start of the arena, set before the first region is handed out and
-// never changed after; every region lies within 32 GiB of it. Null until
+// never changed after; every region lies within 16 GiB of it. Null until
 // then, and for good when the address range could not be reserved (every
 // region is then refused).
 extern char *arena_start;

@@ -112,7 +112,7 @@ TEST(node_storage, PrefaultedRegionsServeTheNodesAndOutliveTheReserve) {
   auto fill = [&](std::size_t regions_wanted) {
     while (xml_node_pool::regions() < regions_wanted) {
       xml_node *n = new xml_node;
-      n->kind = static_cast<int16_t>(nodes.size() % 1000);
+      n->kind = static_cast<int8_t>(nodes.size() % 19);
       nodes.push_back(n);
     }
   };
@@ -131,7 +131,7 @@ TEST(node_storage, PrefaultedRegionsServeTheNodesAndOutliveTheReserve) {
   }
   fill(2 + reserved + 3);   // the pool goes on after the reserve is over
   for (std::size_t i = 0; i < nodes.size(); ++i)
-    ASSERT_EQ(nodes[i]->kind, static_cast<int16_t>(i % 1000)) << i;
+    ASSERT_EQ(nodes[i]->kind, static_cast<int8_t>(i % 19)) << i;
   for (xml_node *n : nodes) delete n;
   EXPECT_EQ(xml_node_pool::live_nodes(), 0u);
   EXPECT_EQ(xml_node_pool::regions(), 0u);
@@ -276,6 +276,18 @@ TEST(node_storage, TagsAcrossChunksKeepTheirAttributes) {
   EXPECT_TRUE(img->attributes.get(krval("alt"), value));
   EXPECT_EQ(value.str(), "A B");
   EXPECT_EQ(describe(*p.tree, false), describe(*parse(page).tree, false));
+}
+
+// A name too long for a region is kept apart, yet read and matched as any.
+TEST(node_storage, NamesLongerThanARegionMatchTheirEndTags) {
+  const std::string name(300000, 'q');
+  const std::string page = "<body><" + name + ">x</" + name + "><h2>y</h2></body>";
+  parse_test::parsed p = parse(page, {7, 150000});
+  xml_node *element = find_named(*p.tree, name.c_str());
+  ASSERT_NE(element, nullptr);
+  EXPECT_EQ(element->closed, 1);
+  EXPECT_EQ(static_cast<xml_node *>(element->parent), find_named(*p.tree, "body"));
+  EXPECT_EQ(written(*p.tree), page);
 }
 
 // A plain tag ("<p", "</td") is read by a shortcut; a blank after it sends
