@@ -29,11 +29,15 @@ constexpr std::size_t kSmallRegionsFirst = 2;
 
 // The arena is cut into slots of one huge page each; a region takes a slot,
 // a small region only the start of it. A slot given back returns its memory
-// at once and is reused. Node links and names count in 8-byte steps, names
-// with 31 bits, which reach 16 GiB; where the system grants less address
-// space, the arena is smaller.
-constexpr std::size_t kArenaLargest = std::size_t(16) << 30;
+// at once and is reused. It lies below kArenaEnd, at the first of a few
+// places the process has free, with as much room as there is, down to
+// kArenaSmallest.
+constexpr std::uintptr_t kGiB = std::uintptr_t(1) << 30;
+constexpr std::uintptr_t kArenaEnd = kArenaLimit;
 constexpr std::size_t kArenaSmallest = std::size_t(256) << 20;
+#ifndef MAP_FIXED_NOREPLACE
+#define MAP_FIXED_NOREPLACE 0x100000   // Linux 4.17 on; older systems take it as a hint, which is checked
+#endif
 
 struct arena_state {
   std::once_flag reserved;
@@ -44,13 +48,19 @@ struct arena_state {
 } arena;
 
 void reserve_arena() {
-  for (std::size_t bytes = kArenaLargest; bytes >= kArenaSmallest; bytes /= 2) {
-    void *m = mmap(nullptr, bytes + kHugeBytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    if (m == MAP_FAILED) continue;
-    std::uintptr_t start = reinterpret_cast<std::uintptr_t>(m);
-    arena_start = reinterpret_cast<char *>((start + kHugeBytes - 1) & ~std::uintptr_t(kHugeBytes - 1));
-    arena.slots = bytes / kHugeBytes;
-    return;
+  for (std::uintptr_t start : {1 * kGiB, 2 * kGiB, 4 * kGiB, 8 * kGiB}) {
+    for (std::size_t bytes = kArenaEnd - start; bytes >= kArenaSmallest; bytes /= 2) {
+      void *want = reinterpret_cast<void *>(start);
+      void *m = mmap(want, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE | MAP_FIXED_NOREPLACE, -1, 0);
+      if (m == MAP_FAILED) continue;
+      if (m != want) {   // a system without the flag put it elsewhere
+        munmap(m, bytes);
+        continue;
+      }
+      arena_start = static_cast<char *>(m);
+      arena.slots = bytes / kHugeBytes;
+      return;
+    }
   }
 }
 

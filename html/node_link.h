@@ -1,7 +1,7 @@
 // node_link: a link from one document node to another. A page of a few
 // megabytes has millions of nodes, each with four links; where the nodes
-// all lie in the arena of large_region, a link is the node's distance from
-// the arena's start in 8-byte steps, 4 bytes instead of a pointer's 8. It
+// all lie in the arena of large_region, low in the address space, a link is
+// the node's address divided by 8, 4 bytes instead of a pointer's 8. It
 // reads and writes as the pointer it stands for. Elsewhere it is a pointer.
 #pragma once
 #include <cassert>
@@ -20,18 +20,17 @@ public:
     at_ = encode(p);
     return *this;
   }
-  operator T *() const { return at_ ? reinterpret_cast<T *>(large_region::arena_start + std::size_t(at_) * 8) : nullptr; }
+  operator T *() const { return reinterpret_cast<T *>(std::uintptr_t(at_) << 3); }
   T *operator->() const { return *this; }
 
 private:
   // Nodes come only from the pool, whose regions lie in the arena, 8-byte
-  // aligned; the arena's first bytes are a region's header, never a node, so
-  // 0 stays free for null.
+  // aligned; null stays 0.
   static std::uint32_t encode(T *p) {
-    if (!p) return 0;
-    const std::size_t offset = static_cast<std::size_t>(reinterpret_cast<char *>(p) - large_region::arena_start);
-    assert(reinterpret_cast<char *>(p) > large_region::arena_start && offset % 8 == 0 && offset / 8 <= UINT32_MAX);
-    return static_cast<std::uint32_t>(offset / 8);
+    const std::uintptr_t at = reinterpret_cast<std::uintptr_t>(p);
+    assert(!p || (reinterpret_cast<char *>(p) >= large_region::arena_start && at % 8 == 0 &&
+                  at < large_region::kArenaLimit));
+    return static_cast<std::uint32_t>(at >> 3);
   }
   std::uint32_t at_ = 0;
 };

@@ -1,7 +1,7 @@
 // node_name: the lower-cased element name of a tag node, as the copy
 // element_names keeps of it, whose length stands in front of it. Where the
 // nodes lie in the arena of large_region, the node holds the four bytes of
-// the name's place there (see node_link); a name kept outside it (one too
+// the name's address divided by 8 (see node_link); a name kept outside it (one too
 // long for a region) is numbered in a list of the node text store instead.
 // Elsewhere it holds a pointer. Empty for texts, comments and the like.
 #pragma once
@@ -28,7 +28,7 @@ public:
 #if QUENBY_NODE_ARENA
     if (!at_) return nullptr;
     if (at_ & kFar) return node_text_store::far_piece(at_ & ~kFar);
-    return large_region::arena_start + std::size_t(at_) * 8;
+    return reinterpret_cast<const char *>(std::uintptr_t(at_) << 3);
 #else
     return at_;
 #endif
@@ -49,9 +49,9 @@ public:
   // The four bytes that stand for a kept name at this place, or 0 when out
   // of memory.
   static std::uint32_t place_of(const char *kept) {
-    const std::size_t offset = static_cast<std::size_t>(kept - large_region::arena_start);
-    if (large_region::arena_start && kept > large_region::arena_start && offset % 8 == 0 && offset / 8 < kFar)
-      return static_cast<std::uint32_t>(offset / 8);
+    const std::uintptr_t at = reinterpret_cast<std::uintptr_t>(kept);
+    if (large_region::arena_start && kept >= large_region::arena_start && at % 8 == 0 && at < large_region::kArenaLimit)
+      return static_cast<std::uint32_t>(at >> 3);
     const std::size_t far = node_text_store::keep_far_piece(kept);
     return far && far < kFar ? static_cast<std::uint32_t>(far) | kFar : 0;
   }
