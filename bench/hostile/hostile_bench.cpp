@@ -110,9 +110,10 @@ struct figures {
   double peak_to_both() const { return m.peak_kib * 1024.0 / static_cast<double>(input + output); }
 };
 
-// The page goes to its file and out of this process before quenby-toc runs:
-// a child's peak memory counts this process's own as it was when the child
-// started, so a 64 MiB page held here would be counted in every run after.
+// The page goes to its file and out of this process, and this process's
+// peak memory is set back to its present size, before quenby-toc runs: a
+// spawned child's peak counts from its parent's peak, so a 64 MiB page once
+// held here would be counted in every run after.
 figures measure(const std::string &quenby, const std::string &folder, const std::string &name, std::string page,
                 int runs) {
   figures f;
@@ -121,6 +122,10 @@ figures measure(const std::string &quenby, const std::string &folder, const std:
   f.input = static_cast<long long>(page.size());
   std::string().swap(page);
   malloc_trim(0);
+  if (FILE *peak = std::fopen("/proc/self/clear_refs", "w")) {
+    std::fputs("5", peak);
+    std::fclose(peak);
+  }
   if (!written) {
     f.m.failed = true;
     return f;
