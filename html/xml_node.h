@@ -58,7 +58,9 @@ private:
   void release();                 // gives the slot back, with its map
   // Every node of a document has attributes, few have any: a node holds the
   // number of a slot (0: none) in a table of maps and kept tags, in three
-  // bytes, which a page of the largest size the program takes cannot use up.
+  // bytes: 16,777,215 at once, more than a page of the default size limit
+  // can use (a tag with attributes takes five bytes at least); a page that
+  // needs more fails as out of memory.
   uint32_t slot() const { return slot_[0] | uint32_t(slot_[1]) << 8 | uint32_t(slot_[2]) << 16; }
   void set_slot(uint32_t slot) {
     slot_[0] = static_cast<uint8_t>(slot);
@@ -82,9 +84,9 @@ enum xml_kind : int32_t {
 };
 
 // Nodes live in xml_node_pool's regions: a document has hundreds of thousands.
-// Only nodes from there may be linked into a tree: where links are offsets
-// into the arena (node_link), a node elsewhere (on the stack, or a larger
-// record from the general allocator) has none.
+// Only nodes from there may be linked into a tree: where links are addresses
+// in the arena (node_link), a node elsewhere (on the stack, or a larger
+// record from the general allocator) cannot be reached by one.
 struct xml_node : node_links<xml_node> {
   xml_node() : kind(XML_ROOT), closed(0) {}   // empty texts without storage
   xml_node(const xml_node &) = delete;
