@@ -43,8 +43,13 @@ struct arena_state {
   std::once_flag reserved;
   std::mutex lock;
   std::size_t slots = 0;
-  std::size_t fresh = 0;                // slots from here on were never handed out
-  std::vector<std::uint32_t> given_back;
+  // Slots from fresh on are free and in one run, which a reserve of many
+  // pages needs; below it, slots given back wait on a stack. A slot given
+  // back just below fresh joins the run instead, so that the run grows
+  // back as documents go and a long batch of large pages keeps its reserves.
+  std::size_t fresh = 0;
+  std::vector<std::uint32_t> given_back;   // may hold slots since taken or joined to the run
+  std::vector<bool> waiting;               // whether a slot is on the stack for real
 } arena;
 
 void reserve_arena() {
@@ -57,6 +62,7 @@ void reserve_arena() {
         munmap(m, bytes);
         continue;
       }
+      arena.waiting.assign(bytes / kHugeBytes, false);
       arena_start = static_cast<char *>(m);
       arena.slots = bytes / kHugeBytes;
       return;
@@ -74,9 +80,11 @@ char *take_slots(std::size_t count) noexcept {
   }
   if (!arena_start) return nullptr;
   std::lock_guard<std::mutex> held(arena.lock);
-  if (count == 1 && !arena.given_back.empty()) {
+  while (count == 1 && !arena.given_back.empty()) {
     const std::uint32_t slot = arena.given_back.back();
     arena.given_back.pop_back();
+    if (!arena.waiting[slot]) continue;
+    arena.waiting[slot] = false;
     return arena_start + slot * kHugeBytes;
   }
   if (arena.slots - arena.fresh < count) return nullptr;
@@ -98,8 +106,15 @@ void give_back_slot(char *p) noexcept {
   // A fresh inaccessible mapping in its place drops the memory.
   mmap(p, kHugeBytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED | MAP_NORESERVE, -1, 0);
   std::lock_guard<std::mutex> held(arena.lock);
+  const std::size_t slot = static_cast<std::size_t>(p - arena_start) / kHugeBytes;
+  if (slot + 1 == arena.fresh) {
+    --arena.fresh;
+    while (arena.fresh > 0 && arena.waiting[arena.fresh - 1]) arena.waiting[--arena.fresh] = false;
+    return;
+  }
   try {
-    arena.given_back.push_back(static_cast<std::uint32_t>((p - arena_start) / kHugeBytes));
+    arena.given_back.push_back(static_cast<std::uint32_t>(slot));
+    arena.waiting[slot] = true;
   } catch (...) {
     // Only the address range is lost, not memory.
   }
