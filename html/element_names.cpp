@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "html/node_name.h"
 #include "html/node_text_store.h"
 #include "html/same_bytes.h"
 
@@ -29,14 +30,23 @@ const char *element_names::find_or_add(const char *bytes, int32_t length) {
     if (!e.kept) break;
     if (e.hash == hash && e.length == length && same_bytes(e.kept, bytes, length)) return e.kept;
   }
-  char *stored = node_text_store::allocate(4 + static_cast<std::size_t>(length), 4);
+  // In front of the name: its place for node_name, its length, its count.
+  char *stored = node_text_store::allocate(16 + static_cast<std::size_t>(length), 8);
   if (!stored) return nullptr;
+  char *kept = stored + 16;
+  std::uint32_t place = 0;
+#if QUENBY_NODE_ARENA
+  place = node_name::place_of(kept);
+  if (!place) return nullptr;
+#endif
   const int32_t none_open = 0;
-  std::memcpy(stored, &none_open, 4);
-  std::memcpy(stored + 4, bytes, length);
-  table_[i] = entry{stored + 4, length, hash};
+  std::memcpy(kept - 12, &place, 4);
+  std::memcpy(kept - 8, &length, 4);
+  std::memcpy(kept - 4, &none_open, 4);
+  std::memcpy(kept, bytes, length);
+  table_[i] = entry{kept, length, hash};
   ++used_;
-  return stored + 4;
+  return kept;
 }
 
 bool element_names::grow() {

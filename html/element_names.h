@@ -1,7 +1,8 @@
 // element_names: the element names one parser has met, each kept once in the
 // node text store, so that every node of a name sees the same bytes. Beside
 // each kept name stands the number of open elements of that name among the
-// current node's ancestors: an end tag whose name has none cannot find its
+// current node's ancestors (and in front of that, the name's length and
+// place, which node_name reads): an end tag whose name has none cannot find its
 // element, so its climb through a deeply nested document is skipped, and the
 // count is reached from the name's bytes alone, without a search.
 #pragma once

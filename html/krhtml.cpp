@@ -15,11 +15,10 @@ namespace {
 // for every start tag: the length and first letter pick the few candidates.
 enum class element_content : uint8_t { markup, none, text_until_end_tag, text_to_end };
 
-element_content content_of(const krchar &t) {
-  const char *s = t.bytes;
-  auto is = [&](const char *v) { return same_bytes(v, s, t.length); };
+element_content content_of(const char *s, int32_t length) {
+  auto is = [&](const char *v) { return same_bytes(v, s, length); };
   using c = element_content;
-  switch (t.length) {
+  switch (length) {
     case 2: return s[1] == 'r' && (s[0] == 'b' || s[0] == 'h') ? c::none : c::markup;
     case 3: return is("col") || is("img") ? c::none : is("xmp") ? c::text_until_end_tag : c::markup;
     case 4:
@@ -59,23 +58,25 @@ xml_kind node_kind(int32_t token_kind) {
   }
 }
 
-// Names kept by the parser are equal exactly when they are the same bytes.
-bool same_name(const krtext &a, const krtext &b) {
-  if (a.text.length != b.text.length) return false;
-  return a.text.bytes == b.text.bytes || same_bytes(a.text.bytes, b.text.bytes, a.text.length);
+// Names kept by one parser are equal exactly when they are the same bytes.
+bool same_name(const node_name &a, const node_name &b) {
+  if (a.bytes() == b.bytes()) return true;
+  const int32_t length = a.length();
+  return length == b.length() && same_bytes(a.bytes(), b.bytes(), length);
 }
 
 // h1 to h6: the headings whose start tag ends an open one.
-bool is_heading_name(const krchar &name) {
-  return name.length == 2 && name.bytes[0] == 'h' && name.bytes[1] >= '1' && name.bytes[1] <= '6';
+bool is_heading_name(const node_name &name) {
+  const char *s = name.bytes();
+  return name.length() == 2 && s[0] == 'h' && s[1] >= '1' && s[1] <= '6';
 }
 
 bool is_open_element(const xml_node *n) { return n && n->kind == XML_START_TAG && !n->closed; }
 
 }  // namespace
 
-bool holds_text_content(const krtext &name) {
-  return content_of(name.text) >= element_content::text_until_end_tag;
+bool holds_text_content(const node_name &name) {
+  return !name.empty() && content_of(name.bytes(), name.length()) >= element_content::text_until_end_tag;
 }
 
 krhtml::krhtml() {
@@ -125,11 +126,11 @@ bool krhtml::keep_token(krtext &raw) {
   return true;
 }
 
-bool krhtml::keep_name(krtext &name) {
+bool krhtml::keep_name(node_name &name) {
   const krchar &t = element_name.text;
   const char *kept = names.keep(t.bytes, t.length);
   if (!kept) return false;
-  name.text.borrow(kept, t.length);
+  name = node_name(kept);
   return true;
 }
 
@@ -178,7 +179,7 @@ int32_t krhtml::emit_token() {
   if (k == XML_START_TAG) {
     const bool slash_closed = length >= 2 && bytes[length - 2] == '/';
     may_have_attributes = tag_reader.read_name(bytes, length - 1, element_name);
-    if (element_name.text.length > 0) content = content_of(element_name.text);
+    if (element_name.text.length > 0) content = content_of(element_name.text.bytes, element_name.text.length);
     if (slash_closed || content == element_content::none) k = XML_ELEMENT;
   } else if (k == XML_END_TAG) {
     tag_reader.read(bytes, length - 1, element_name, static_cast<attribute_sink *>(nullptr));
@@ -186,7 +187,7 @@ int32_t krhtml::emit_token() {
 
   xml_node *n = new (std::nothrow) xml_node;
   if (!n) return SGML_NO_MEMORY;
-  n->kind = static_cast<int16_t>(k);
+  n->kind = static_cast<int8_t>(k);
   if (!keep_token(n->raw_text) || (element_name.text.length > 0 && !keep_name(n->name)) ||
       (may_have_attributes && !keep_tag_attributes(n))) {
     delete n;
@@ -211,11 +212,11 @@ int32_t krhtml::emit_token() {
     }
     match_end_tag(n);
   }
-  if (k == XML_START_TAG && is_heading_name(n->name.text)) end_open_heading();
+  if (k == XML_START_TAG && is_heading_name(n->name)) end_open_heading();
   // As in browsers, "<script/>" starts a script all the same.
   if (content >= element_content::text_until_end_tag) {
     if (content == element_content::text_to_end) read_content_as_text(nullptr, 0);
-    else read_content_as_text(n->name.text.bytes, n->name.text.length);
+    else read_content_as_text(n->name.bytes(), n->name.length());
   }
   attach(n);
   if (k == XML_START_TAG) attach_place = place::as_last_child;
@@ -277,11 +278,11 @@ void krhtml::end_implied(xml_node *element) {
 // browser shows them, and no heading holds the rest of the page.
 void krhtml::end_open_heading() {
   xml_node *open = open_element();
-  if (is_open_element(open) && open->name.text.length == 1 && open->name.text.bytes[0] == 'p') {
+  if (is_open_element(open) && open->name.length() == 1 && open->name.bytes()[0] == 'p') {
     end_implied(open);
     open = open->parent;
   }
-  if (is_open_element(open) && is_heading_name(open->name.text)) end_implied(open);
+  if (is_open_element(open) && is_heading_name(open->name)) end_implied(open);
 }
 
 bool krhtml::note_if_landmark(xml_node *n) {
@@ -299,8 +300,8 @@ bool krhtml::note_if_landmark(xml_node *n) {
 // the climbed-over nodes stop being ancestors of what follows.
 void krhtml::match_end_tag(xml_node *end_tag) {
   if (skip_hopeless_climbs) {
-    const krchar &name = end_tag->name.text;
-    if (name.length == 0 || element_names::open_count(name.bytes) == 0) return;
+    const node_name &name = end_tag->name;
+    if (name.empty() || element_names::open_count(name.bytes()) == 0) return;
   }
   xml_node *start = current ? current : tree->first;
   xml_node *reached = start;
@@ -318,12 +319,12 @@ void krhtml::match_end_tag(xml_node *end_tag) {
 }
 
 void krhtml::enter(xml_node *ancestor) {
-  if (!ancestor->closed && ancestor->name.text.length > 0) element_names::add_open(ancestor->name.text.bytes, 1);
+  if (!ancestor->closed && !ancestor->name.empty()) element_names::add_open(ancestor->name.bytes(), 1);
 }
 
 void krhtml::leave(xml_node *ancestor) {
-  if (ancestor->closed || ancestor->name.text.length == 0) return;
-  element_names::add_open(ancestor->name.text.bytes, -1);
+  if (ancestor->closed || ancestor->name.empty()) return;
+  element_names::add_open(ancestor->name.bytes(), -1);
 }
 
 // Every node is placed at the end of the document so far, so the sibling walks

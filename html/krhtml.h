@@ -13,7 +13,7 @@
 // Whether an element's content is read as text, not markup (script, style,
 // textarea, title, xmp, iframe, noembed, noframes, plaintext): it is inert
 // where it stands, and must never be copied anywhere as markup.
-bool holds_text_content(const krtext &name);
+bool holds_text_content(const node_name &name);
 
 class krhtml : public krsgml {
 public:
@@ -62,7 +62,7 @@ private:
   // The token's bytes as the node text raw: a view of the chunk where they
   // stand in one piece, else a copy; false when out of memory.
   bool keep_token(krtext &raw);
-  bool keep_name(krtext &name);
+  bool keep_name(node_name &name);
   bool keep_tag_attributes(xml_node *n);
   void attach(xml_node *n);
   void match_end_tag(xml_node *end_tag);

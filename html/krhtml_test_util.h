@@ -76,7 +76,7 @@ inline std::string describe(const xml_tree &t, bool with_raw = true) {
   int depth = 0;
   for (xml_node *n = t.first; n;) {
     out += std::to_string(depth) + " k" + std::to_string(n->kind) + " c" + std::to_string(n->closed);
-    if (n->name.text.length) out += " <" + escaped(bytes_of(n->name)) + ">";
+    if (!n->name.empty()) out += " <" + escaped(n->name.str()) + ">";
     if (const krhash *map = n->attributes.find_map()) {
       krhash &m = const_cast<krhash &>(*map);
       krval key, value;

@@ -5,10 +5,33 @@
 // (small documents stay small) Linux gets regions of one aligned huge page
 // each, mapped by a single fault. Elsewhere, and under AddressSanitizer,
 // every region is a small one from malloc.
+//
+// On 64-bit Linux every region lies in one arena: an address range reserved
+// once for the process, low in the address space, which costs no memory
+// until a region in it is used. Document nodes can then link to each other
+// by their addresses divided by 8, in 32 bits, instead of pointers (see
+// node_link), which halves their links.
 #pragma once
 #include <cstddef>
+#include <cstdint>
+
+#include "html/address_sanitizer.h"
+
+#if defined(__linux__) && UINTPTR_MAX > 0xffffffffu && !QUENBY_ASAN
+#define QUENBY_NODE_ARENA 1
+#endif
 
 namespace large_region {
+
+#if QUENBY_NODE_ARENA
+// The arena lies below this address, so that a node's address divided by 8
+// fits in 31 bits.
+constexpr std::uintptr_t kArenaLimit = std::uintptr_t(1) << 34;
+// The start of the arena, set before the first region is handed out and
+// never changed after. Null until then, and for good when no address range
+// below kArenaLimit could be reserved (every region is then refused).
+extern char *arena_start;
+#endif
 
 // A region of at least small_bytes; the count'th region of its owner (from
 // 0) may be a huge page instead. Its size goes to bytes; null when out of

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "html/xml_node_pool.h"
 
@@ -18,6 +19,7 @@ struct store_state {
   block *own_blocks = nullptr;
   std::size_t own_block_count = 0;
   std::size_t holders = 0;
+  std::vector<const char *> far_pieces;   // all in own blocks
 };
 
 // One store per thread, as the pool (see xml_node_pool::borrowed_storage).
@@ -33,6 +35,7 @@ void release_own_blocks(store_state &s) {
     s.own_blocks = next;
   }
   s.own_block_count = 0;
+  std::vector<const char *>().swap(s.far_pieces);
 }
 
 char *own_block(std::size_t n, std::size_t alignment) {
@@ -52,6 +55,18 @@ char *allocate(std::size_t n, std::size_t alignment) noexcept {
   if (char *p = xml_node_pool::allocate_text(n, alignment)) return p;
   return own_block(n, alignment);
 }
+
+std::size_t keep_far_piece(const char *piece) noexcept {
+  store_state &s = store();
+  try {
+    s.far_pieces.push_back(piece);
+  } catch (const std::bad_alloc &) {
+    return 0;
+  }
+  return s.far_pieces.size();
+}
+
+const char *far_piece(std::size_t number) noexcept { return store().far_pieces[number - 1]; }
 
 void shorten_latest(char *p, std::size_t n, std::size_t kept) noexcept {
   xml_node_pool::shorten_latest_text(p, n, kept);

@@ -21,6 +21,12 @@ char *allocate(std::size_t n, std::size_t alignment = 1) noexcept;
 // the rest is given to the next allocation.
 void shorten_latest(char *p, std::size_t n, std::size_t kept) noexcept;
 
+// Where nodes link by places in the arena (see node_name): a piece kept
+// outside the arena, numbered from 1 in a list of the store, gone with the
+// store's blocks; 0 when out of memory. And the piece of a number.
+std::size_t keep_far_piece(const char *piece) noexcept;
+const char *far_piece(std::size_t number) noexcept;
+
 // A parser holds the store while it lives: its chunks are views too.
 void hold() noexcept;
 void let_go() noexcept;

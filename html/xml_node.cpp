@@ -48,6 +48,7 @@ struct stored_tag {
 // last slot does.
 constexpr std::uintptr_t kTagBit = 1;
 constexpr std::uintptr_t kFreeBit = 2;
+constexpr std::size_t kMostSlots = 0xffffff;
 struct slot_table {
   std::vector<std::uintptr_t> slots;
   uint32_t first_free_slot = 0;   // 0: none
@@ -69,6 +70,7 @@ uint32_t take_slot(std::uintptr_t value) noexcept {
     t.first_free_slot = static_cast<uint32_t>(t.slots[slot - 1] >> 2);
     t.slots[slot - 1] = value;
   } else {
+    if (t.slots.size() >= kMostSlots) return 0;   // a node holds three bytes of its number
     try {
       t.slots.push_back(value);
     } catch (const std::bad_alloc &) {
@@ -100,15 +102,15 @@ void read_attributes(const stored_tag &tag, krhash &map) {
 }  // namespace
 
 void xml_attributes::release() {
-  std::uintptr_t state = table().slots[slot_ - 1];
+  std::uintptr_t state = table().slots[slot() - 1];
   if (!(state & kTagBit)) delete reinterpret_cast<krhash *>(state);   // a tag is the store's
-  give_back_slot(slot_);
-  slot_ = 0;
+  give_back_slot(slot());
+  set_slot(0);
 }
 
 krhash *xml_attributes::existing_map() const {
-  if (!slot_) return nullptr;
-  std::uintptr_t &state = table().slots[slot_ - 1];
+  if (!slot()) return nullptr;
+  std::uintptr_t &state = table().slots[slot() - 1];
   if (state & kTagBit) {
     const stored_tag *tag = reinterpret_cast<const stored_tag *>(state & ~kTagBit);
     krhash *m = new krhash;
@@ -142,28 +144,28 @@ bool xml_attributes::next(krval &key, krval &value) {
 }
 
 void xml_attributes::take_entries(krhash &other) {
-  if (other.count() == 0 && !slot_) return;
+  if (other.count() == 0 && !slot()) return;
   map().take_entries(other);
 }
 
 bool xml_attributes::keep_tag(const char *bytes, int32_t length) {
   const stored_tag tag{bytes, length};
-  if (slot_) {
+  if (slot()) {
     read_attributes(tag, map());
     return true;
   }
   void *kept = node_text_store::allocate(sizeof(stored_tag), alignof(stored_tag));
   if (!kept) return false;
   std::memcpy(kept, &tag, sizeof tag);
-  slot_ = take_slot(reinterpret_cast<std::uintptr_t>(kept) | kTagBit);
-  return slot_ != 0;
+  set_slot(take_slot(reinterpret_cast<std::uintptr_t>(kept) | kTagBit));
+  return slot() != 0;
 }
 
 krhash &xml_attributes::map() {
   if (krhash *m = existing_map()) return *m;
   krhash *m = new krhash;
-  slot_ = take_slot(reinterpret_cast<std::uintptr_t>(m));
-  if (!slot_) {
+  set_slot(take_slot(reinterpret_cast<std::uintptr_t>(m)));
+  if (!slot()) {
     delete m;
     throw std::bad_alloc();
   }

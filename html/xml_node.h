@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include "html/node_link.h"
+#include "html/node_name.h"
 #include "value/kre_tree.h"
 #include "value/krhash.h"
 #include "value/krtext.h"
@@ -21,7 +23,7 @@ public:
   xml_attributes(const xml_attributes &) = delete;
   xml_attributes &operator=(const xml_attributes &) = delete;
   ~xml_attributes() {
-    if (slot_) release();
+    if (slot()) release();
   }
   // For xml_node_pool::borrowed_storage: the attribute table this thread
   // uses, and using another thread's (null: its own again).
@@ -55,8 +57,17 @@ private:
   krhash *existing_map() const;   // reads a kept tag first
   void release();                 // gives the slot back, with its map
   // Every node of a document has attributes, few have any: a node holds the
-  // number of a slot (0: none) in a table of maps and kept tags.
-  uint32_t slot_ = 0;
+  // number of a slot (0: none) in a table of maps and kept tags, in three
+  // bytes: 16,777,215 at once, more than a page of the default size limit
+  // can use (a tag with attributes takes five bytes at least); a page that
+  // needs more fails as out of memory.
+  uint32_t slot() const { return slot_[0] | uint32_t(slot_[1]) << 8 | uint32_t(slot_[2]) << 16; }
+  void set_slot(uint32_t slot) {
+    slot_[0] = static_cast<uint8_t>(slot);
+    slot_[1] = static_cast<uint8_t>(slot >> 8);
+    slot_[2] = static_cast<uint8_t>(slot >> 16);
+  }
+  uint8_t slot_[3] = {0, 0, 0};
 };
 
 // Token kinds, as the parser gives them.
@@ -73,8 +84,11 @@ enum xml_kind : int32_t {
 };
 
 // Nodes live in xml_node_pool's regions: a document has hundreds of thousands.
-struct xml_node : krnode<xml_node, false> {
-  xml_node() = default;   // empty texts without storage
+// Only nodes from there may be linked into a tree: where links are addresses
+// in the arena (node_link), a node elsewhere (on the stack, or a larger
+// record from the general allocator) cannot be reached by one.
+struct xml_node : node_links<xml_node> {
+  xml_node() : kind(XML_ROOT), closed(0) {}   // empty texts without storage
   xml_node(const xml_node &) = delete;
   xml_node &operator=(const xml_node &) = delete;
 
@@ -83,12 +97,12 @@ struct xml_node : krnode<xml_node, false> {
   static void operator delete(void *p, std::size_t size) noexcept;
   static void operator delete(void *p, const std::nothrow_t &) noexcept;
 
-  // Two bytes each, beside the links, and the attributes' four: a parsed
-  // document has hundreds of thousands of nodes of 72 bytes each.
-  int16_t kind = XML_ROOT;
-  int16_t closed = 0;   // for end tags: it found its element
+  // One byte for both, beside the attributes' three: a parsed document has
+  // millions of nodes.
+  int8_t kind : 6;     // an xml_kind
+  int8_t closed : 2;   // 0 or 1; for end tags: it found its element
   xml_attributes attributes;   // lower-cased name -> value as written
-  krtext name;       // lower-cased element name (kinds 1, 2, 3), else empty
+  node_name name;    // lower-cased element name (kinds 1, 2, 3), else empty
   krtext raw_text;   // the token's exact source bytes (a parsed node's: a view)
 
   // The record's spare text Value, always empty: one shared constant rather

@@ -24,6 +24,11 @@ namespace {
 constexpr std::size_t kAlign = alignof(xml_node) > alignof(void *) ? alignof(xml_node) : alignof(void *);
 constexpr std::size_t kSlot = (sizeof(xml_node) + kAlign - 1) / kAlign * kAlign;
 constexpr std::size_t kRegionBytes = 256 * 1024;
+#if QUENBY_NODE_ARENA
+static_assert(kAlign % 8 == 0, "node links count in 8-byte steps");
+// Hostile pages are mostly nodes: a page of unclosed "<b>x" has two per four bytes.
+static_assert(sizeof(xml_node) <= 40, "a node's size is what a hostile page costs");
+#endif
 
 struct region {
   region *next;

@@ -12,10 +12,9 @@ TEST(xml_node, StartsAsAnEmptyRootRecord) {
   xml_node n;
   EXPECT_EQ(n.kind, -1);
   EXPECT_EQ(n.closed, 0);
-  for (const krtext *v : {&n.name, &n.raw_text}) {
-    EXPECT_EQ(v->text_length(), 0);
-    EXPECT_EQ(v->text.bytes, nullptr);   // no storage
-  }
+  EXPECT_TRUE(n.name.empty());
+  EXPECT_EQ(n.raw_text.text_length(), 0);
+  EXPECT_EQ(n.raw_text.text.bytes, nullptr);   // no storage
   EXPECT_EQ(xml_node::spare().tag, KR_TEXT);
   EXPECT_EQ(xml_node::spare().text_length(), 0);
   EXPECT_EQ(n.parent, nullptr);

@@ -60,7 +60,7 @@ toc_comment_form html_toc::form_of_comment(const xml_node *comment) const {
 // some level, which the range may or may not take.
 static int32_t heading_digit(const xml_node *n) {
   if (n->kind != XML_START_TAG || !n->first_child) return -1;
-  const piece name = bytes_of(n->name);   // in place: a copy for every start tag otherwise
+  const piece name{n->name.bytes(), n->name.length()};
   const char *s = name.bytes;
   if (name.length != 2 || (s[0] | 0x20) != 'h') return -1;
   int32_t level = static_cast<signed char>(s[1]) - '0';
@@ -73,9 +73,9 @@ bool may_hold_a_name(const krtext &raw);
 
 bool html_toc::is_landmark(const xml_node &n) {
   if (n.kind == XML_START_TAG) {
-    const krchar &name = n.name.text;
-    return (name.length == 2 && (name.bytes[0] | 0x20) == 'h') ||
-           (name.length == 4 && std::memcmp(name.bytes, "body", 4) == 0);
+    const int32_t length = n.name.length();
+    return (length == 2 && (n.name.bytes()[0] | 0x20) == 'h') ||
+           (length == 4 && std::memcmp(n.name.bytes(), "body", 4) == 0);
   }
   return is_comment(&n);
 }
@@ -372,7 +372,7 @@ void html_toc::walk_heading(xml_node *heading, size_t &next_place, Visit visit) 
   while (d) {
     if (next_place < marks.size() && marks[next_place] == d) ++next_place;
     const bool hides = visit(static_cast<const xml_node *>(d), hidden_by != nullptr);
-    const bool inert = d->kind == XML_START_TAG && d->name.text.length > 0 && holds_text_content(d->name);
+    const bool inert = d->kind == XML_START_TAG && holds_text_content(d->name);
     if (d->first_child && !inert) {
       if (hides && !hidden_by) hidden_by = d;
       d = d->first_child;

@@ -13,8 +13,7 @@
 namespace toc_text {
 
 inline bool is_named(const xml_node *n, const char *name, int32_t length) {
-  return n->name.is_text() && n->name.text.length == length &&
-         std::memcmp(n->name.text.bytes, name, static_cast<size_t>(length)) == 0;
+  return n->name.length() == length && std::memcmp(n->name.bytes(), name, static_cast<size_t>(length)) == 0;
 }
 
 inline bool is_text(const xml_node *n) { return n->kind == XML_TEXT || n->kind == XML_ROOT; }
@@ -22,9 +21,10 @@ inline bool is_text(const xml_node *n) { return n->kind == XML_TEXT || n->kind =
 // A tag's name against one given in lower case, in any letter case: pages
 // write <NAV> as often as <nav>.
 inline bool is_named_any_case(const xml_node *n, const char *name, int32_t length) {
-  if (!n->name.is_text() || n->name.text.length != length) return false;
+  if (n->name.length() != length) return false;
+  const char *bytes = n->name.bytes();
   for (int32_t i = 0; i < length; ++i)
-    if ((n->name.text.bytes[i] | 0x20) != name[i]) return false;
+    if ((bytes[i] | 0x20) != name[i]) return false;
   return true;
 }
 
