@@ -4,15 +4,18 @@
 export interface TocOptions {
   /** Heading levels taken: "2-3", "2" or 2 (default 1-6). */
   levels?: string | number;
-  /** An <a name> inside each heading (default), or an id in its start tag. */
+  /** An <a name> inside each heading (classic's), or an id in its start tag (the other styles'). */
   anchors?: 'name' | 'id';
-  /** New anchor names from the stamp (default), or readable ones from the heading's text. */
+  /** New anchor names from the stamp (classic's), or readable ones from the heading's text (the other styles'). */
   names?: 'stamp' | 'slug';
   /** Headings of these classes are left out. */
   skipClass?: string | string[];
-  /** "classic" (default), "html5", "ol", "details", or a style file's text. */
+  /** Only headings inside the first element this selects: a tag name ("main"), "#id" or ".class". */
+  within?: string;
+  /** "html5" (default for a page without a TOC), "ol", "details", "classic", or a style file's text.
+   *  A page with a TOC keeps the settings its block records unless given here. */
   style?: string;
-  /** Number the headings and their entries: 1., 1.1., ... */
+  /** Number the headings and their entries: 1., 1.1., ...; false takes such numbers out. */
   number?: boolean;
   /** The run's stamp in seconds, for new anchor names (default: SOURCE_DATE_EPOCH in Node, else now). */
   stamp?: number | string;

@@ -24,6 +24,7 @@
     anchors: 'value',    // "name" | "id"
     names: 'value',      // "stamp" | "slug"
     skipClass: 'list',   // a class name, or an array of them
+    within: 'value',     // "main", "#id" or ".class"
     style: 'style',      // "classic" | "html5" | "ol" | "details", or a style file's text
     number: 'switch',
     stamp: 'value',      // seconds; default SOURCE_DATE_EPOCH (in Node) or now
@@ -51,7 +52,8 @@
       if (value === undefined || value === null) continue;
       if (kind === 'switch') {
         if (typeof value !== 'boolean') throw new QuenbyError(key + ' must be true or false');
-        if (value) args.push(longName(key));
+        // false says so (--no-number), over what the page's block records
+        args.push(value ? longName(key) : '--no-' + longName(key).slice(2));
       } else if (kind === 'list') {
         for (const item of Array.isArray(value) ? value : [value]) args.push(longName(key), String(item));
       } else if (kind === 'style') {
