@@ -15,6 +15,9 @@ export interface TocOptions {
   /** "html5" (default for a page without a TOC), "ol", "details", "classic", or a style file's text.
    *  A page with a TOC keeps the settings its block records unless given here. */
   style?: string;
+  /** The name a style file's text goes by (default "style"): the block records it, as the
+   *  command line records a style file's path, and a page's TOC comment may name it. */
+  styleName?: string;
   /** Number the headings and their entries: 1., 1.1., ...; false takes such numbers out. */
   number?: boolean;
   /** The run's stamp in seconds, for new anchor names (default: SOURCE_DATE_EPOCH in Node, else now). */

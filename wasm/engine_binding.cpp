@@ -87,9 +87,10 @@ bool comment_matches(const krval &pattern, const krval &comment) {
 }
 
 void run_page(const char *bytes, size_t length, const char *packed_args, const char *style_text,
-              page_result &result) {
+              const char *given_style_name, page_result &result) {
   std::vector<std::string> args = split_arguments(packed_args);
-  const std::string style_name = "style";
+  // What the block records the style's text as, and a page may name it by.
+  const std::string style_name = given_style_name && *given_style_name ? given_style_name : "style";
   if (style_text) {
     const bool named = is_predefined_style(style_text);
     if (!named && std::string(style_text).find('=') == std::string::npos) {
@@ -157,12 +158,13 @@ extern "C" {
 
 // bytes: the page; args: the options as "\0"-separated arguments ending in
 // an empty one ("--remove" among them takes the TOC out); style_text: a
-// style's name or a style file's text, or null.
+// style's name or a style file's text, or null; style_name: the name such a
+// text goes by (the file it came from), or null for "style".
 EMSCRIPTEN_KEEPALIVE page_result *quenby_make_toc(const char *bytes, size_t length, const char *args,
-                                                  const char *style_text) {
+                                                  const char *style_text, const char *style_name) {
   auto result = std::make_unique<page_result>();
   try {
-    run_page(bytes, length, args, style_text, *result);
+    run_page(bytes, length, args, style_text, style_name, *result);
   } catch (const std::bad_alloc &) {
     result->output.clear();
     fail(*result, "page: out of memory");

@@ -17,6 +17,7 @@
       var file = form.elements.styleFile.files[0];
       if (!file) return { error: 'Choose a style file, or another style.' };
       options.style = await readText(file);
+      options.styleName = file.name;   // the block records it, as the command line a file's name
     } else if (style) {
       options.style = style;
     }

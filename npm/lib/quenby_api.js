@@ -26,6 +26,7 @@
     skipClass: 'list',   // a class name, or an array of them
     within: 'value',     // "main", "#id" or ".class"
     style: 'style',      // "classic" | "html5" | "ol" | "details", or a style file's text
+    styleName: 'styleName', // the name a style's text goes by in the block's record
     number: 'switch',
     stamp: 'value',      // seconds; default SOURCE_DATE_EPOCH (in Node) or now
     maxSize: 'value',
@@ -44,6 +45,7 @@
   function commandLine(options) {
     const args = [];
     let style = null;
+    let styleName = null;
     let stamp = null;
     for (const key of Object.keys(options || {})) {
       const value = options[key];
@@ -58,6 +60,8 @@
         for (const item of Array.isArray(value) ? value : [value]) args.push(longName(key), String(item));
       } else if (kind === 'style') {
         style = String(value);
+      } else if (kind === 'styleName') {
+        styleName = String(value);
       } else if (key === 'stamp') {
         stamp = String(value);
       } else {
@@ -69,7 +73,8 @@
       if (arg.indexOf('\0') >= 0) throw new QuenbyError('an option holds a NUL character');
     }
     if (style !== null && style.indexOf('\0') >= 0) throw new QuenbyError('the style holds a NUL character');
-    return { args, style };
+    if (styleName !== null && styleName.indexOf('\0') >= 0) throw new QuenbyError('the style name holds a NUL character');
+    return { args, style, styleName };
   }
 
   function bind(engine) {
@@ -94,10 +99,12 @@
       const pageAt = place(page);
       const argsAt = place(encoder.encode(line.args.map((a) => a + '\0').join('')));
       const styleAt = line.style === null ? 0 : place(encoder.encode(line.style));
-      const result = engine._quenby_make_toc(pageAt, page.length, argsAt, styleAt);
+      const nameAt = line.styleName === null ? 0 : place(encoder.encode(line.styleName));
+      const result = engine._quenby_make_toc(pageAt, page.length, argsAt, styleAt, nameAt);
       engine._free(pageAt);
       engine._free(argsAt);
       if (styleAt) engine._free(styleAt);
+      if (nameAt) engine._free(nameAt);
       try {
         if (engine._quenby_status(result) !== 0) {
           throw new QuenbyError(engine.UTF8ToString(engine._quenby_message(result)),

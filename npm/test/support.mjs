@@ -29,7 +29,7 @@ export function* optionMatrix() {
           for (const skipClass of [undefined, 'notoc'])
             for (const number of [false, true]) {
               const options = { style: style === 'file' ? readFileSync(styleFile, 'utf8') : style,
-                                anchors, names, levels, skipClass, number, stamp: 1007136000 };
+                                styleName: style === 'file' ? styleFile : undefined, anchors, names, levels, skipClass, number, stamp: 1007136000 };
               const args = ['--style', style === 'file' ? styleFile : style, '--anchors', anchors,
                             '--names', names, '--stamp', '1007136000'];
               if (levels) args.push('--levels', levels);

@@ -59,7 +59,8 @@ optionSets.push({ remove: true });
 function nativeArgs(options) {
   const args = ['--quiet', '--stamp', stamp];
   if (options.remove) args.push('--remove');
-  if (options.style) args.push('--style', options.style);
+  // A style file goes by its own name, as the page records the file picked.
+  if (options.style) args.push('--style', options.style === styleFile ? path.basename(styleFile) : options.style);
   if (options.levels) args.push('--levels', options.levels);
   if (options.anchors) args.push('--anchors', options.anchors);
   if (options.names) args.push('--names', options.names);
@@ -80,6 +81,7 @@ function writePages(folder) {
 function nativeResults(scratch, options) {
   const folder = fs.mkdtempSync(path.join(scratch, 'native-'));
   writePages(folder);
+  fs.copyFileSync(styleFile, path.join(folder, path.basename(styleFile)));
   const made = {};
   for (const name of Object.keys(pages).filter((n) => /\.html?$/.test(n))) {
     const run = spawnSync(nativeToc, [...nativeArgs(options), name], { cwd: folder, encoding: 'latin1' });
