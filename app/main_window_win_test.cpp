@@ -96,7 +96,8 @@ bool stamp_of(const std::string &page, std::string &stamp) {
   return !stamp.empty() && stamp.find_first_not_of("0123456789") == std::string::npos;
 }
 
-// The command-line tool's output for the same input and stamp.
+// The command-line tool's output for the same input and stamp, in the
+// window's style.
 bool command_line_result(const std::string &source, const std::string &stamp, std::string &out) {
   std::string copy = in_folder("cli-input.html");
   std::string result = in_folder("cli-output.html");
@@ -104,7 +105,7 @@ bool command_line_result(const std::string &source, const std::string &stamp, st
   DeleteFileA(result.c_str());
   started_program cli;
   if (!cli.start(bin_folder() + "\\quenby-toc.exe",
-                 "--quiet --stamp " + stamp + " -o \"" + result + "\" \"" + copy + "\"", folder()))
+                 "--quiet --style classic --stamp " + stamp + " -o \"" + result + "\" \"" + copy + "\"", folder()))
     return false;
   DWORD code = 1;
   if (!cli.wait_for_exit(60000, &code) || code != 0) return false;

@@ -113,9 +113,9 @@ TEST(hostile_growth, FourTimesThePageTakesFourTimesTheTime) {
         std::string made[2];
         for (int attempt = 0; attempt < 3; ++attempt) {
           for (int size = 0; size < 2; ++size) took[size] = least_seconds(pages[size], *options, remove, made[size]);
-          if (took[1] < 0.01 || took[1] / took[0] < 8.0) break;   // below 10 ms the clock's grain decides
+          if (took[1] < 0.02 || took[1] / took[0] < 8.0) break;   // below 20 ms, a busy machine decides
         }
-        if (took[1] >= 0.01) {
+        if (took[1] >= 0.02) {
           EXPECT_LT(took[1] / took[0], 8.0)
               << s.label << (options == &readable ? ", readable ids" : ", stamped names")
               << (remove ? ", removed" : ", made") << ": " << took[0] << " s, then " << took[1] << " s";
