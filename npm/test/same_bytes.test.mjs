@@ -125,3 +125,8 @@ test('npx quenby-toc prints and exits as the native program does', { skip: !nati
 function readIfThere(path) {
   return existsSync(path) ? readFileSync(path, 'latin1') : null;
 }
+
+test('the engine module calls no file system: only the standard streams stand among its imports', () => {
+  const engine = readFileSync(join(packageDir, 'dist/quenby_engine.js'), 'latin1');
+  assert.deepEqual(engine.match(/__syscall_[a-z0-9_]+/g) ?? [], []);
+});
