@@ -102,18 +102,28 @@ bool heading_scope::takes(const xml_node *heading) {
 
 // The chain made the parent's: up from it to the lowest ancestor the last
 // heading shared, or to the top. Headings side by side share their parent
-// at once.
+// at once. Only every kSpacing'th ancestor of the chain is in the table: the
+// climb stops at the first of those, and the lowest shared ancestor is then
+// found among the few climbed past just before.
 size_t heading_scope::lowest_ancestor(const xml_node *parent) {
   if (!chain.empty() && chain.back() == parent) return chain.size() - 1;
+  const xml_node *last_climbed[kSpacing];
   size_t shared = 0, climbed = 0;
   for (const xml_node *n = parent; n; n = n->parent, ++climbed) {
-    const size_t place = place_of(n);
+    size_t place = place_of(n);
     if (place < chain.size()) {
+      for (size_t down = 1; down < kSpacing && climbed > 0 && place + 1 < chain.size() &&
+                            chain[place + 1] == last_climbed[(climbed - 1) % kSpacing];
+           ++down) {
+        ++place;
+        --climbed;
+      }
       shared = place + 1;
       break;
     }
+    last_climbed[climbed % kSpacing] = n;
   }
-  for (size_t i = shared; i < chain.size(); ++i) forget_place(chain[i]);
+  for (size_t i = shared; i < chain.size(); ++i) forget_place(i);
   if (first_out >= shared) first_out = SIZE_MAX;
   if (first_inside >= shared) first_inside = SIZE_MAX;
   chain.resize(shared + climbed);
@@ -142,12 +152,15 @@ size_t heading_scope::place_of(const xml_node *n) const {
 }
 
 void heading_scope::remember_place(size_t in_chain) {
-  if (places.size() < 2 * (in_chain + 1)) {
-    // Built anew twice as large as the chain at least: full to a half at most.
+  if (in_chain % kSpacing != 0) return;
+  const size_t known = in_chain / kSpacing + 1;
+  if (places.size() < 2 * known) {
+    // Built anew twice as large as needed at least: full to a half at most.
     size_t size = 64;
-    while (size < 2 * (in_chain + 1)) size *= 2;
+    while (size < 2 * known) size *= 2;
+    std::vector<uint32_t>().swap(places);   // the old one gone first: it is rebuilt from the chain
     places.assign(size, 0);
-    for (size_t i = 0; i < in_chain; ++i) remember_place(i);
+    for (size_t i = 0; i < in_chain; i += kSpacing) remember_place(i);
   }
   size_t slot = home_of(chain[in_chain]);
   while (places[slot] != 0) slot = (slot + 1) & (places.size() - 1);
@@ -156,7 +169,9 @@ void heading_scope::remember_place(size_t in_chain) {
 
 // Taken out by moving back the entries after it that would no longer be
 // found past the gap, so that no search stops short.
-void heading_scope::forget_place(const xml_node *n) {
+void heading_scope::forget_place(size_t in_chain) {
+  if (in_chain % kSpacing != 0) return;
+  const xml_node *n = chain[in_chain];
   const size_t mask = places.size() - 1;
   size_t gap = home_of(n);
   while (places[gap] != 0 && chain[places[gap] - 1] != n) gap = (gap + 1) & mask;

@@ -61,12 +61,13 @@ private:
   // leaves out, and so does being inside the chosen element).
   std::vector<node_link<xml_node>> chain;
   size_t first_out = SIZE_MAX, first_inside = SIZE_MAX;   // places in the chain
-  // Where each of them stands in the chain: an open-addressed table of
-  // places in the chain plus one (0: free), twice as many as the chain at
-  // least.
+  // Where every kSpacing'th of them stands in the chain: an open-addressed
+  // table of places in the chain plus one (0: free), twice as many as it
+  // holds at least.
+  static constexpr size_t kSpacing = 8;
   std::vector<uint32_t> places;
   size_t home_of(const xml_node *n) const;
   size_t place_of(const xml_node *n) const;   // chain.size() when absent
   void remember_place(size_t in_chain);
-  void forget_place(const xml_node *n);
+  void forget_place(size_t in_chain);
 };
