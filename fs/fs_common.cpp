@@ -127,8 +127,17 @@ bool read_rest_of_file(krfile file, std::size_t most, std::string &bytes) {
   for (;;) {
     if (got == bytes.size()) {
       if (got >= most) break;
-      // Grown since its size was taken, or of no size the system knows.
-      bytes.resize(std::min(most, got + step));
+      // Whether it grew since its size was taken (or is of no size the
+      // system knows) is asked with a small read: growing the text by a
+      // step at once would keep a step of zeros, and the page's text lives
+      // as long as its document.
+      char probe[4096];
+      const int32_t n = read_bytes(probe, static_cast<int32_t>(std::min(sizeof probe, most - got)), file);
+      if (n < 0) return false;
+      if (n == 0) break;
+      bytes.append(probe, static_cast<std::size_t>(n));
+      bytes.resize(std::min(most, std::max(bytes.size(), got + step)));
+      got += static_cast<std::size_t>(n);
     }
     const int32_t n = read_bytes(&bytes[got], static_cast<int32_t>(std::min(bytes.size() - got, step)), file);
     if (n < 0) return false;

@@ -201,6 +201,49 @@ TEST_F(files, read_whole_file_reads_all_or_reports_false) {
   EXPECT_FALSE(read_whole_file(name, text));
 }
 
+// The page's text lives as long as its document: it is read into text of
+// the page's own size (up to the limit), and a page that grew while it was
+// read is read to its new end all the same.
+stdfs::path grown_page;
+bool page_grew = false;
+TEST_F(files, read_rest_of_file_keeps_no_spare_room) {
+  const std::string page(3 * 1024 * 1024 / 2 + 5, 'p'), more(5000, 'm');
+  write_file(file("page.html"), page);
+  krval name = at("page.html");
+  auto read_up_to = [&](std::size_t most) {
+    std::string bytes;
+    krfile h = open_file(name, "r");
+    EXPECT_TRUE(h != krfile_invalid && read_rest_of_file(h, most, bytes));
+    close_file(h);
+    EXPECT_LT(bytes.capacity(), bytes.size() + 8192);
+    return bytes;
+  };
+  EXPECT_EQ(read_up_to(page.size() + 10), page);
+  EXPECT_EQ(read_up_to(page.size()), page);
+  EXPECT_EQ(read_up_to(1000), page.substr(0, 1000));
+
+  grown_page = file("page.html");
+  fs_hooks.read = [](krfile file, char *buffer, int32_t count, int32_t *got, int32_t *error) {
+    // Windows lets nobody write to a page open for reading: there it stays.
+    if (!grown_page.empty()) {
+      std::ofstream more(grown_page, std::ios::binary | std::ios::app);
+      page_grew = static_cast<bool>(more << std::string(5000, 'm'));
+    }
+    grown_page.clear();
+    return fs_system_hooks().read(file, buffer, count, got, error);
+  };
+  std::string bytes;
+  krfile h = open_file(name, "r");
+  ASSERT_NE(h, krfile_invalid);
+  EXPECT_TRUE(read_rest_of_file(h, 1 << 30, bytes));
+  close_file(h);
+  fs_restore_hooks();
+  EXPECT_EQ(bytes, page_grew ? page + more : page);
+#ifndef _WIN32
+  EXPECT_TRUE(page_grew);
+#endif
+}
+
 TEST_F(files, failed_reads_leave_no_handle_open) {
   write_file(file("leak.txt"), "some text to read");
   krval name = at("leak.txt");

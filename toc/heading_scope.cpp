@@ -94,35 +94,95 @@ bool heading_scope::takes(const xml_node *heading) {
   // readers, shows a reader nothing: left out here, where its tag is read
   // once, rather than found empty later.
   if (menus_out && reader.hides_content(heading)) return false;
-  const ancestor *above = heading->parent ? lowest_ancestor(heading->parent) : nullptr;
-  if (above && above->out) return false;
-  return !within_chosen || heading == within || (above && above->inside);
+  if (!heading->parent) return !within_chosen || heading == within;
+  const size_t above = lowest_ancestor(heading->parent);
+  if (first_out <= above) return false;
+  return !within_chosen || heading == within || first_inside <= above;
 }
 
 // The chain made the parent's: up from it to the lowest ancestor the last
 // heading shared, or to the top. Headings side by side share their parent
-// at once.
-const heading_scope::ancestor *heading_scope::lowest_ancestor(const xml_node *parent) {
-  if (!chain.empty() && chain.back().node == parent) return &chain.back();
-  climbed.clear();
-  size_t shared = 0;
-  for (const xml_node *n = parent; n; n = n->parent) {
-    const auto known = place_in_chain.find(n);
-    if (known != place_in_chain.end()) {
-      shared = known->second + 1;
+// at once. Only every kSpacing'th ancestor of the chain is in the table: the
+// climb stops at the first of those, and the lowest shared ancestor is then
+// found among the few climbed past just before.
+size_t heading_scope::lowest_ancestor(const xml_node *parent) {
+  if (!chain.empty() && chain.back() == parent) return chain.size() - 1;
+  const xml_node *last_climbed[kSpacing];
+  size_t shared = 0, climbed = 0;
+  for (const xml_node *n = parent; n; n = n->parent, ++climbed) {
+    size_t place = place_of(n);
+    if (place < chain.size()) {
+      for (size_t down = 1; down < kSpacing && climbed > 0 && place + 1 < chain.size() &&
+                            chain[place + 1] == last_climbed[(climbed - 1) % kSpacing];
+           ++down) {
+        ++place;
+        --climbed;
+      }
+      shared = place + 1;
       break;
     }
-    climbed.push_back(n);
+    last_climbed[climbed % kSpacing] = n;
   }
-  for (size_t i = shared; i < chain.size(); ++i) place_in_chain.erase(chain[i].node);
-  chain.resize(shared);
-  for (auto n = climbed.rbegin(); n != climbed.rend(); ++n) {
-    ancestor a = chain.empty() ? ancestor{*n, false, false} : chain.back();
-    a.node = *n;
-    a.out = a.out || (menus_out && leaves_out(*n));
-    a.inside = a.inside || *n == within;
-    place_in_chain.emplace(*n, chain.size());
-    chain.push_back(a);
+  for (size_t i = shared; i < chain.size(); ++i) forget_place(i);
+  if (first_out >= shared) first_out = SIZE_MAX;
+  if (first_inside >= shared) first_inside = SIZE_MAX;
+  chain.resize(shared + climbed);
+  xml_node *n = const_cast<xml_node *>(parent);
+  for (size_t i = chain.size(); i-- > shared; n = n->parent) chain[i] = n;
+  for (size_t i = shared; i < chain.size(); ++i) {
+    if (first_out == SIZE_MAX && menus_out && leaves_out(chain[i])) first_out = i;
+    if (first_inside == SIZE_MAX && chain[i] == within) first_inside = i;
+    remember_place(i);
   }
-  return &chain.back();
+  return chain.size() - 1;
+}
+
+size_t heading_scope::home_of(const xml_node *n) const {
+  const uint64_t at = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(n)) >> 3;
+  return static_cast<size_t>((at * 0x9E3779B97F4A7C15ull) >> 32) & (places.size() - 1);
+}
+
+size_t heading_scope::place_of(const xml_node *n) const {
+  if (places.empty()) return chain.size();
+  for (size_t slot = home_of(n);; slot = (slot + 1) & (places.size() - 1)) {
+    const uint32_t place = places[slot];
+    if (place == 0) return chain.size();
+    if (chain[place - 1] == n) return place - 1;
+  }
+}
+
+void heading_scope::remember_place(size_t in_chain) {
+  if (in_chain % kSpacing != 0) return;
+  const size_t known = in_chain / kSpacing + 1;
+  if (places.size() < 2 * known) {
+    // Built anew twice as large as needed at least: full to a half at most.
+    size_t size = 64;
+    while (size < 2 * known) size *= 2;
+    std::vector<uint32_t>().swap(places);   // the old one gone first: it is rebuilt from the chain
+    places.assign(size, 0);
+    for (size_t i = 0; i < in_chain; i += kSpacing) remember_place(i);
+  }
+  size_t slot = home_of(chain[in_chain]);
+  while (places[slot] != 0) slot = (slot + 1) & (places.size() - 1);
+  places[slot] = static_cast<uint32_t>(in_chain + 1);
+}
+
+// Taken out by moving back the entries after it that would no longer be
+// found past the gap, so that no search stops short.
+void heading_scope::forget_place(size_t in_chain) {
+  if (in_chain % kSpacing != 0) return;
+  const xml_node *n = chain[in_chain];
+  const size_t mask = places.size() - 1;
+  size_t gap = home_of(n);
+  while (places[gap] != 0 && chain[places[gap] - 1] != n) gap = (gap + 1) & mask;
+  if (places[gap] == 0) return;
+  for (size_t slot = (gap + 1) & mask; places[slot] != 0; slot = (slot + 1) & mask) {
+    const size_t home = home_of(chain[places[slot] - 1]);
+    // Stays where its home lies after the gap, up to its slot, cyclically.
+    const bool stays = gap <= slot ? (gap < home && home <= slot) : (gap < home || home <= slot);
+    if (stays) continue;
+    places[gap] = places[slot];
+    gap = slot;
+  }
+  places[gap] = 0;
 }

@@ -5,7 +5,6 @@
 #pragma once
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 #include "html/xml_node.h"
 #include "toc/entry_text.h"
@@ -46,22 +45,29 @@ public:
   bool takes(const xml_node *heading);
 
 private:
-  struct ancestor {
-    const xml_node *node;
-    bool out;      // it or one above it leaves its headings out
-    bool inside;   // it or one above it is the chosen element
-  };
   bool leaves_out(const xml_node *n) const;
-  const ancestor *lowest_ancestor(const xml_node *parent);
+  // The place in the chain of the parent, made the chain's last.
+  size_t lowest_ancestor(const xml_node *parent);
 
   const bool menus_out, within_chosen;
   const xml_node *const within;
   const krval hidden_key{"hidden"};
   const entry_reader reader;
-  // The ancestors of the last heading asked about, the topmost first, and
-  // where each stands among them. The heading asked about is not among
-  // them: headings side by side would each be added and taken out again.
-  std::vector<ancestor> chain;
-  std::unordered_map<const xml_node *, size_t> place_in_chain;
-  std::vector<const xml_node *> climbed;
+  // The ancestors of the last heading asked about, the topmost first. The
+  // heading asked about is not among them: headings side by side would
+  // each be added and taken out again. A page nested a million deep has a
+  // chain of a million: an ancestor weighs a link, what it decides is where
+  // in the chain it starts (leaving out holds for all below the first that
+  // leaves out, and so does being inside the chosen element).
+  std::vector<node_link<xml_node>> chain;
+  size_t first_out = SIZE_MAX, first_inside = SIZE_MAX;   // places in the chain
+  // Where every kSpacing'th of them stands in the chain: an open-addressed
+  // table of places in the chain plus one (0: free), twice as many as it
+  // holds at least.
+  static constexpr size_t kSpacing = 8;
+  std::vector<uint32_t> places;
+  size_t home_of(const xml_node *n) const;
+  size_t place_of(const xml_node *n) const;   // chain.size() when absent
+  void remember_place(size_t in_chain);
+  void forget_place(size_t in_chain);
 };

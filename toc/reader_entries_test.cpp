@@ -135,6 +135,41 @@ TEST_F(reader_entries_test, headings_are_left_out_for_where_they_stand) {
   }
 }
 
+// Headings asked about in document order on pages nested deep and in every
+// way: each is taken exactly when a walk over all its ancestors says so.
+TEST_F(reader_entries_test, a_heading_is_taken_for_its_ancestors_however_deep) {
+  const char *pieces[] = {"<div>", "</div>", "<nav>", "</nav>", "<main>", "<section hidden>", "</section>",
+                          "<b>",   "x",      "<p>",   "<h2>",   "</h2>",  "<h2>",   "<h2>"};
+  uint32_t state = 7;
+  auto draw = [&state](uint32_t n) {
+    state = state * 1103515245u + 12345u;
+    return (state >> 16) % n;
+  };
+  for (int page_number = 0; page_number < 200; ++page_number) {
+    std::string page;
+    for (uint32_t i = 0, n = 50 + draw(400); i < n; ++i) page += pieces[draw(std::size(pieces))];
+    const auto parsed = parse_test::parse(page);
+    const xml_node *main = nullptr;
+    std::vector<const xml_node *> headings;
+    for (xml_node *n = parsed.tree->first; n; n = xml_tree::next_in_order(n)) {
+      if (n->kind != XML_START_TAG) continue;
+      if (!main && n->name == "main") main = n;
+      if (n->name == "h2") headings.push_back(n);
+    }
+    heading_scope anywhere(true, false, nullptr), within_main(true, true, main);
+    for (const xml_node *h : headings) {
+      bool out = false, inside = h == main;
+      for (const xml_node *a = h->parent; a; a = a->parent) {
+        out = out || a->name == "nav" || a->name == "section";
+        inside = inside || a == main;
+      }
+      SCOPED_TRACE(page);
+      EXPECT_EQ(anywhere.takes(h), !out);
+      EXPECT_EQ(within_main.takes(h), !out && inside);
+    }
+  }
+}
+
 // The TOC's own nav is never the element chosen: a remake finds the
 // author's element again.
 TEST_F(reader_entries_test, the_old_block_is_never_the_chosen_element) {
