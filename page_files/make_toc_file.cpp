@@ -11,7 +11,6 @@
 #include "html/xml_node_pool.h"
 #include "page_files/destination_file.h"
 #include "page_files/stale_temporaries.h"
-#include "regex/regex_binding.h"
 
 namespace {
 
@@ -73,10 +72,6 @@ struct progress_until_written {
 };
 
 }  // namespace
-
-bool toc_comment_matches(const krval &pattern, const krval &comment) {
-  return regex_match(pattern, REGEX_ICASE, comment) == 0;
-}
 
 int32_t make_toc_with_options(const krval &source, const krval &destination, const toc_request &request,
                               const replacement_rules &rules, toc_file_result &result) {

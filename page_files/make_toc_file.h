@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include "page_files/replace_file.h"
+#include "page_files/toc_comment_matcher.h"
 #include "toc/make_toc.h"
 #include "toc/toc_style.h"
 #include "toc/toc_tree.h"
@@ -36,7 +37,3 @@ struct toc_file_result : toc_result {
 // not written (it keeps its time). The rules' read_as is the source's own.
 int32_t make_toc_with_options(const krval &source, const krval &destination, const toc_request &request,
                               const replacement_rules &rules, toc_file_result &result);
-
-// The regex library's match of the TOC comment pattern, for the engine's
-// requests (the library must be loaded: see regex_binding.h).
-bool toc_comment_matches(const krval &pattern, const krval &comment);

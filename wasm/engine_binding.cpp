@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 #include "cli/cli_options.h"
+#include "page_files/toc_comment_matcher.h"
 #include "regex/regex_binding.h"
 #include "toc/make_toc.h"
 #include "toc/toc_tree.h"
@@ -80,12 +81,6 @@ private:
   std::string text_;
 };
 
-// The TOC comment as quenby-toc recognises it: the regular-expression
-// library is linked into the module.
-bool comment_matches(const krval &pattern, const krval &comment) {
-  return regex_match(pattern, REGEX_ICASE, comment) == 0;
-}
-
 void run_page(const char *bytes, size_t length, const char *packed_args, const char *style_text,
               const char *given_style_name, page_result &result) {
   std::vector<std::string> args = split_arguments(packed_args);
@@ -128,7 +123,7 @@ void run_page(const char *bytes, size_t length, const char *packed_args, const c
   request.length = length;
   request.chosen = &options.choices;
   request.style_files = &style_files;
-  request.comment_matcher = comment_matches;
+  request.comment_matcher = toc_comment_matches;   // the regex library is linked in
   request.page_name = "page";
   request.tree = &tree;
   request.remove = options.remove;
