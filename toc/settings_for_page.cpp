@@ -1,5 +1,7 @@
 #include "toc/settings_for_page.h"
 
+#include <string_view>
+
 #include "toc/node_text.h"
 
 namespace {
@@ -37,8 +39,9 @@ namespace {
 // Where a node's raw text holds these bytes.
 bool holds(const xml_node *n, const char *bytes) {
   const krtext &raw = n->raw_text;
-  return std::string(raw.text.bytes ? raw.text.bytes : "", static_cast<size_t>(raw.text.length)).find(bytes) !=
-         std::string::npos;
+  if (!raw.text.bytes) return false;
+  return std::string_view(raw.text.bytes, static_cast<size_t>(raw.text.length)).find(bytes) !=
+         std::string_view::npos;
 }
 
 // The first line end of the page, or empty where it has none.
