@@ -76,7 +76,7 @@ bool read_contents_head(const std::string &page, contents_head &head) {
   size_t after_doctype = std::string::npos;
   bool first_seen = false;   // the first node that is more than white space
   for (xml_node *n = document.first; n; n = xml_tree::next_in_order(n)) {
-    const std::string raw(n->raw_text.c_str(), static_cast<size_t>(n->raw_text.text_length()));
+    const std::string raw(n->raw_text.bytes(), static_cast<size_t>(n->raw_text.length()));
     const size_t start = offset;
     offset += raw.size();
     const bool tag = n->kind == XML_START_TAG || n->kind == XML_ELEMENT;
@@ -91,10 +91,10 @@ bool read_contents_head(const std::string &page, contents_head &head) {
         after_doctype = start + end + 1;
     }
     if (!tag || !(n->name == "meta") || !head.charset.empty()) continue;
-    if (n->attributes.get(charset_key, value)) {
+    if (n->attributes().get(charset_key, value)) {
       head.charset = lower_case(value.str());
-    } else if (n->attributes.get(equiv_key, value) && lower_equals(value.str(), "content-type") &&
-               n->attributes.get(content_key, value)) {
+    } else if (n->attributes().get(equiv_key, value) && lower_equals(value.str(), "content-type") &&
+               n->attributes().get(content_key, value)) {
       head.charset = charset_in_content(value.str());
     }
   }

@@ -72,19 +72,19 @@ bool scan_page_links(const char *bytes, size_t length, page_links &out) {
     if (n->kind == XML_START_TAG || n->kind == XML_ELEMENT) {
       ++element;
       const bool is_a = n->name == "a";
-      if (n->attributes.get(id_key, value))
+      if (n->attributes().get(id_key, value))
         out.names.push_back({decoded_attribute(text_of(value), utf8), line, element});
-      if (is_a && n->attributes.get(name_key, value))
+      if (is_a && n->attributes().get(name_key, value))
         out.names.push_back({decoded_attribute(text_of(value), utf8), line, element});
-      if ((is_a || n->name == "area") && n->attributes.get(href_key, value)) {
+      if ((is_a || n->name == "area") && n->attributes().get(href_key, value)) {
         const std::string href = text_of(value);
         const link_parts parts = split_link(decoded_attribute(href, utf8));
         if (!parts.other_site && !parts.from_root && (parts.has_fragment || names_a_page(parts.path)))
           out.links.push_back({href, line});
       }
     }
-    const char *text = n->raw_text.c_str();
-    for (int32_t i = 0, count = n->raw_text.text_length(); i < count; ++i) line += text[i] == '\n';
+    const char *text = n->raw_text.bytes();
+    for (int32_t i = 0, count = n->raw_text.length(); i < count; ++i) line += text[i] == '\n';
   }
   return true;
 }

@@ -109,18 +109,13 @@ void krhtml::add(krval &v) {
   chunk.borrow(kept, chunk.length);
 }
 
-bool krhtml::keep_token(krtext &raw) {
+bool krhtml::keep_token(node_bytes &raw) {
   const int32_t length = token.text.length;
   krarrnode *chunk = token_chunk();
-  if (token.text.is_view() && chunk && chunk->value.text.is_view()) {
-    raw.text.borrow(token.text.bytes, length);   // the chunk's bytes are the store's
-  } else {
-    raw.text.reset(length);
-    if (length > 0) {
-      if (!raw.text.bytes) return false;
-      std::memcpy(raw.text.bytes, token.text.bytes, length);
-    }
-  }
+  const bool kept = token.text.is_view() && chunk && chunk->value.text.is_view()
+                        ? raw.borrow(token.text.bytes, length)   // the chunk's bytes are the store's
+                        : raw.assign(token.text.bytes, length);
+  if (!kept) return false;
   token.tag = KR_TEXT;
   token.text.length = 0;
   return true;
@@ -134,19 +129,10 @@ bool krhtml::keep_name(node_name &name) {
   return true;
 }
 
-// The attributes are read from the tag's bytes when first asked for; those
-// must be the store's, which a token across chunks is not.
+// The attributes are read from the tag's own bytes when first asked for.
 bool krhtml::keep_tag_attributes(xml_node *n) {
-  const krchar &raw = n->raw_text.text;
-  const int32_t length = raw.length - 1;   // without the ">"
-  const char *bytes = raw.bytes;
-  if (!raw.is_view()) {
-    char *copy = node_text_store::allocate(static_cast<std::size_t>(length));
-    if (!copy) return false;
-    std::memcpy(copy, raw.bytes, length);
-    bytes = copy;
-  }
-  return n->attributes.keep_tag(bytes, length);
+  const node_bytes &raw = n->raw_text;
+  return n->attributes().keep_tag(raw.bytes(), raw.length() - 1);   // without the ">"
 }
 
 int32_t krhtml::emit_text() {
@@ -201,12 +187,13 @@ int32_t krhtml::emit_token() {
       // <a name="x"></a>: the start tag absorbs its end tag and is complete.
       c->kind = XML_ELEMENT;
       c->closed = 1;
-      krchar &start = c->raw_text.text, &end = n->raw_text.text;
-      if (start.is_view() && end.is_view() && start.bytes + start.length == end.bytes)
-        start.borrow(start.bytes, start.length + end.length);   // the two stand together in one chunk
-      else
-        c->raw_text.append_bytes(end.bytes, end.length);
+      node_bytes &start = c->raw_text;
+      const node_bytes &end = n->raw_text;
+      const bool joined = start.is_view() && end.is_view() && start.bytes() + start.length() == end.bytes()
+                              ? start.borrow(start.bytes(), start.length() + end.length())   // together in one chunk
+                              : start.append(end.bytes(), end.length());
       delete n;
+      if (!joined) return SGML_NO_MEMORY;
       attach_place = place::after_current;
       return 0;
     }
@@ -233,17 +220,15 @@ int32_t krhtml::emit_token() {
 // (across chunks) the node's text becomes a copy, so that the tree is the
 // same however the page was cut into chunks. False when out of memory.
 bool krhtml::join_current_text() {
-  krchar &before = current->raw_text.text;
+  node_bytes &before = current->raw_text;
   const krchar &text = token.text;
-  if (before.length > INT32_MAX - text.length) return false;
+  if (before.length() > INT32_MAX - text.length) return false;
   krarrnode *chunk = token_chunk();
-  if (text.is_view() && chunk && chunk->value.text.is_view() && before.is_view() &&
-      before.bytes + before.length == text.bytes) {
-    before.borrow(before.bytes, before.length + text.length);
-  } else {
-    before.append(text.bytes, text.length);
-    if (!before.bytes) return false;
-  }
+  const bool joined = text.is_view() && chunk && chunk->value.text.is_view() && before.is_view() &&
+                              before.bytes() + before.length() == text.bytes
+                          ? before.borrow(before.bytes(), before.length() + text.length)
+                          : before.append(text.bytes, text.length);
+  if (!joined) return false;
   token.tag = KR_TEXT;
   token.text.length = 0;
   return true;

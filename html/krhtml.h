@@ -61,7 +61,7 @@ public:
 private:
   // The token's bytes as the node text raw: a view of the chunk where they
   // stand in one piece, else a copy; false when out of memory.
-  bool keep_token(krtext &raw);
+  bool keep_token(node_bytes &raw);
   bool keep_name(node_name &name);
   bool keep_tag_attributes(xml_node *n);
   void attach(xml_node *n);

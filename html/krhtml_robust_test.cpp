@@ -88,9 +88,9 @@ TEST(krhtml_robust, TwoHundredThousandAttributes) {
   parse_test::parsed p = parse(html);
   ASSERT_EQ(p.status, 2);
   xml_node *a = p.tree->first->next;
-  EXPECT_EQ(a->attributes.count(), 200000);
+  EXPECT_EQ(a->attributes().count(), 200000);
   krval value;
-  EXPECT_TRUE(a->attributes.get(krval("a1199999"), value));
+  EXPECT_TRUE(a->attributes().get(krval("a1199999"), value));
   EXPECT_EQ(written(*p.tree), html);
 }
 

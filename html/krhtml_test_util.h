@@ -43,9 +43,7 @@ inline parsed parse(const std::string &text, const std::vector<size_t> &cuts = {
   return out;
 }
 
-inline std::string bytes_of(const krtext &v) {
-  return v.text.length ? std::string(v.text.bytes, v.text.length) : std::string();
-}
+inline std::string bytes_of(const node_bytes &v) { return v.str(); }
 
 // The raw texts of all nodes in document order: what the writer produces.
 inline std::string written(const xml_tree &t) {
@@ -77,7 +75,7 @@ inline std::string describe(const xml_tree &t, bool with_raw = true) {
   for (xml_node *n = t.first; n;) {
     out += std::to_string(depth) + " k" + std::to_string(n->kind) + " c" + std::to_string(n->closed);
     if (!n->name.empty()) out += " <" + escaped(n->name.str()) + ">";
-    if (const krhash *map = n->attributes.find_map()) {
+    if (const krhash *map = n->attributes().find_map()) {
       krhash &m = const_cast<krhash &>(*map);
       krval key, value;
       m.begin_iteration();

@@ -9,7 +9,7 @@
 // On 64-bit Linux every region lies in one arena: an address range reserved
 // once for the process, low in the address space, which costs no memory
 // until a region in it is used. Document nodes can then link to each other
-// by their addresses divided by 8, in 32 bits, instead of pointers (see
+// by their addresses divided by 4, in 32 bits, instead of pointers (see
 // node_link), which halves their links.
 #pragma once
 #include <cstddef>
@@ -24,8 +24,8 @@
 namespace large_region {
 
 #if QUENBY_NODE_ARENA
-// The arena lies below this address, so that a node's address divided by 8
-// fits in 31 bits.
+// The arena lies below this address, so that a node's address divided by 4
+// fits in 32 bits.
 constexpr std::uintptr_t kArenaLimit = std::uintptr_t(1) << 34;
 // The start of the arena, set before the first region is handed out and
 // never changed after. Null until then, and for good when no address range

@@ -39,7 +39,7 @@ TEST(node_storage, ParsedTextsAreViewsThatOutliveTheParserEitherWay) {
     parse_test::parsed p = parse(kPage, {7, 30});
     xml_node *h2 = find_named(*p.tree, "h2");
     ASSERT_NE(h2, nullptr);
-    EXPECT_TRUE(h2->raw_text.text.is_view());
+    EXPECT_TRUE(h2->raw_text.is_view());
     EXPECT_EQ(written(*p.tree), kPage);
     EXPECT_EQ(describe(*p.tree), expected_tree);
   }
@@ -200,7 +200,7 @@ TEST(node_storage, TokensAcrossChunksAreCopiesAndChangesNeverReachTheSource) {
   parse_test::parsed p = parse(kPage, {in_h2, in_end_a});
   xml_node *h2 = find_named(*p.tree, "h2");
   ASSERT_NE(h2, nullptr);
-  EXPECT_FALSE(h2->raw_text.text.is_view());
+  EXPECT_FALSE(h2->raw_text.is_view());
   EXPECT_EQ(bytes_of(h2->raw_text), "<h2>");
 
   // <a name="x"></a> is one element: one view when its two tags stand
@@ -212,14 +212,16 @@ TEST(node_storage, TokensAcrossChunksAreCopiesAndChangesNeverReachTheSource) {
   parse_test::parsed whole = parse(kPage);
   xml_node *a_whole = find_named(*whole.tree, "a");
   ASSERT_NE(a_whole, nullptr);
-  EXPECT_TRUE(a_whole->raw_text.text.is_view());
+  EXPECT_TRUE(a_whole->raw_text.is_view());
   EXPECT_EQ(bytes_of(a_whole->raw_text), "<a name=\"x\"></a>");
 
   // Changing one node's text leaves every other node's bytes as they were.
   xml_node *body = find_named(*whole.tree, "body");
   ASSERT_NE(body, nullptr);
-  body->raw_text.append("<!-- added -->");
-  a_whole->raw_text.text_bytes()[1] = 'A';
+  ASSERT_TRUE(body->raw_text.append("<!-- added -->", 14));
+  std::string capital = a_whole->raw_text.str();
+  capital[1] = 'A';
+  ASSERT_TRUE(a_whole->raw_text.assign(capital.data(), static_cast<int32_t>(capital.size())));
   std::string expected = kPage;
   expected.insert(kPage.find("<h2>"), "<!-- added -->");
   expected[expected.find("<a name")+1] = 'A';
@@ -239,41 +241,41 @@ TEST(node_storage, KeptTagsGiveTheMapTheReaderBuilds) {
     reader.read(tag, length, name, &direct);
 
     xml_node node;
-    ASSERT_TRUE(node.attributes.keep_tag(tag, length));
-    EXPECT_EQ(node.attributes.count(), direct.count()) << tag;
+    ASSERT_TRUE(node.attributes().keep_tag(tag, length));
+    EXPECT_EQ(node.attributes().count(), direct.count()) << tag;
     krval key, value, expected_key, expected_value;
-    node.attributes.begin_iteration();
+    node.attributes().begin_iteration();
     direct.begin_iteration();
     while (direct.next(expected_key, expected_value)) {
-      ASSERT_TRUE(node.attributes.next(key, value)) << tag;
+      ASSERT_TRUE(node.attributes().next(key, value)) << tag;
       EXPECT_EQ(key.str(), expected_key.str()) << tag;
       EXPECT_EQ(value.str(), expected_value.str()) << tag;
     }
-    EXPECT_FALSE(node.attributes.next(key, value)) << tag;
+    EXPECT_FALSE(node.attributes().next(key, value)) << tag;
   }
 
   // A map written before the tag is kept: the tag's entries join it, and
   // as among the tag's own, the first of a name counts.
   xml_node written_first;
-  written_first.attributes.set(krval("id"), krval("early"));
-  ASSERT_TRUE(written_first.attributes.keep_tag("<p class=c id=late", 18));
+  written_first.attributes().set(krval("id"), krval("early"));
+  ASSERT_TRUE(written_first.attributes().keep_tag("<p class=c id=late", 18));
   krval value;
-  EXPECT_EQ(written_first.attributes.count(), 2);
-  EXPECT_TRUE(written_first.attributes.get(krval("id"), value));
+  EXPECT_EQ(written_first.attributes().count(), 2);
+  EXPECT_TRUE(written_first.attributes().get(krval("id"), value));
   EXPECT_EQ(value.str(), "early");
 
   // A parsed tag becomes its map; writing adds to the same map.
   parse_test::parsed p = parse(kPage);
   xml_node *body = find_named(*p.tree, "body");
   ASSERT_NE(body, nullptr);
-  EXPECT_TRUE(body->attributes.get(krval("id"), value));
+  EXPECT_TRUE(body->attributes().get(krval("id"), value));
   EXPECT_EQ(value.str(), "top");
-  body->attributes.set(krval("lang"), krval("en"));
-  EXPECT_EQ(body->attributes.count(), 3);
-  EXPECT_TRUE(body->attributes.has(krval("class")));
+  body->attributes().set(krval("lang"), krval("en"));
+  EXPECT_EQ(body->attributes().count(), 3);
+  EXPECT_TRUE(body->attributes().has(krval("class")));
   xml_node *h2 = find_named(*p.tree, "h2");
-  EXPECT_EQ(h2->attributes.count(), 0);
-  EXPECT_EQ(h2->attributes.find_map(), nullptr);
+  EXPECT_EQ(h2->attributes().count(), 0);
+  EXPECT_EQ(h2->attributes().find_map(), nullptr);
 }
 
 // A tag cut by a chunk boundary is a copy, not a view: its attributes must
@@ -284,12 +286,12 @@ TEST(node_storage, TagsAcrossChunksKeepTheirAttributes) {
   parse_test::parsed p = parse(page, {cut});
   xml_node *img = find_named(*p.tree, "img");
   ASSERT_NE(img, nullptr);
-  EXPECT_FALSE(img->raw_text.text.is_view());
+  EXPECT_FALSE(img->raw_text.is_view());
   img->raw_text = "<img>";   // the text changes before the map is first read
   krval value;
-  EXPECT_TRUE(img->attributes.get(krval("src"), value));
+  EXPECT_TRUE(img->attributes().get(krval("src"), value));
   EXPECT_EQ(value.str(), "picture.gif");
-  EXPECT_TRUE(img->attributes.get(krval("alt"), value));
+  EXPECT_TRUE(img->attributes().get(krval("alt"), value));
   EXPECT_EQ(value.str(), "A B");
   EXPECT_EQ(describe(*p.tree, false), describe(*parse(page).tree, false));
 }

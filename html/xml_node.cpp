@@ -1,11 +1,9 @@
 #include "html/xml_node.h"
 
 #include "html/krtag_reader.h"
-#include "html/node_text_store.h"
 #include "html/xml_node_pool.h"
 
 #include <cstring>
-#include <vector>
 
 // Each thread's own: reading a Value's text may write to it (its end).
 const krval &xml_node::spare() {
@@ -32,92 +30,11 @@ void xml_node::operator delete(void *p, std::size_t size) noexcept {
 
 void xml_node::operator delete(void *p, const std::nothrow_t &) noexcept { xml_node_pool::release(p); }
 
-namespace {
-
-// A parsed tag's bytes as they stand in the node text store, without the
-// final ">": its attributes are read from them on first use.
-struct stored_tag {
-  const char *bytes;
-  int32_t length;
-};
-
-// The attribute table: a slot holds a map (krhash *), a tag not yet read
-// (the address of its stored_tag, with the low bit set) or, when free,
-// the number of the next free slot (shifted, with the second bit set): freed
-// slots are reused without a list of their own, and the table goes when its
-// last slot does.
-constexpr std::uintptr_t kTagBit = 1;
-constexpr std::uintptr_t kFreeBit = 2;
-constexpr std::size_t kMostSlots = 0xffffff;
-struct slot_table {
-  std::vector<std::uintptr_t> slots;
-  uint32_t first_free_slot = 0;   // 0: none
-  std::size_t slots_in_use = 0;
-};
-
-// One table per thread, borrowed with the node pool (see
-// xml_node_pool::borrowed_storage) by a thread that frees a document.
-thread_local slot_table own_table;
-thread_local slot_table *lent_table = nullptr;
-
-slot_table &table() { return lent_table ? *lent_table : own_table; }
-
-// A slot (numbered from 1) holding value, or 0 when out of memory.
-uint32_t take_slot(std::uintptr_t value) noexcept {
-  slot_table &t = table();
-  uint32_t slot = t.first_free_slot;
-  if (slot) {
-    t.first_free_slot = static_cast<uint32_t>(t.slots[slot - 1] >> 2);
-    t.slots[slot - 1] = value;
-  } else {
-    if (t.slots.size() >= kMostSlots) return 0;   // a node holds three bytes of its number
-    try {
-      t.slots.push_back(value);
-    } catch (const std::bad_alloc &) {
-      return 0;
-    }
-    slot = static_cast<uint32_t>(t.slots.size());
-  }
-  ++t.slots_in_use;
-  return slot;
-}
-
-void give_back_slot(uint32_t slot) noexcept {
-  slot_table &t = table();
-  if (--t.slots_in_use == 0) {
-    std::vector<std::uintptr_t>().swap(t.slots);
-    t.first_free_slot = 0;
-    return;
-  }
-  t.slots[slot - 1] = (static_cast<std::uintptr_t>(t.first_free_slot) << 2) | kFreeBit;
-  t.first_free_slot = slot;
-}
-
-void read_attributes(const stored_tag &tag, krhash &map) {
-  krtag_reader reader;
-  krval name;
-  reader.read(tag.bytes, tag.length, name, &map);
-}
-
-}  // namespace
-
-void xml_attributes::release() {
-  std::uintptr_t state = table().slots[slot() - 1];
-  if (!(state & kTagBit)) delete reinterpret_cast<krhash *>(state);   // a tag is the store's
-  give_back_slot(slot());
-  set_slot(0);
-}
-
 krhash *xml_attributes::existing_map() const {
-  if (!slot()) return nullptr;
-  std::uintptr_t &state = table().slots[slot() - 1];
-  if (state & kTagBit) {
-    const stored_tag *tag = reinterpret_cast<const stored_tag *>(state & ~kTagBit);
-    krhash *m = new krhash;
-    read_attributes(*tag, *m);
-    state = reinterpret_cast<std::uintptr_t>(m);
-  }
-  return reinterpret_cast<krhash *>(state);
+  node_bytes_record *r = bytes_.existing_record();
+  if (!r || !r->attributes) return nullptr;
+  if (!bytes_.read_kept_tag()) throw std::bad_alloc();
+  return reinterpret_cast<krhash *>(r->attributes);
 }
 
 bool xml_attributes::get(const krval &key, krval &value) const {
@@ -144,38 +61,34 @@ bool xml_attributes::next(krval &key, krval &value) {
 }
 
 void xml_attributes::take_entries(krhash &other) {
-  if (other.count() == 0 && !slot()) return;
+  if (other.count() == 0 && !existing_map()) return;
   map().take_entries(other);
 }
 
 bool xml_attributes::keep_tag(const char *bytes, int32_t length) {
-  const stored_tag tag{bytes, length};
-  if (slot()) {
-    read_attributes(tag, map());
+  node_bytes_record *r = bytes_.existing_record();
+  const bool own_first_bytes = bytes == bytes_.bytes() && length >= 0 && length <= bytes_.length();
+  if (own_first_bytes && !(r && r->attributes)) {
+    r = bytes_.record_made();
+    if (!r) return false;
+    r->attributes = (static_cast<std::uintptr_t>(length) << 1) | 1;
     return true;
   }
-  void *kept = node_text_store::allocate(sizeof(stored_tag), alignof(stored_tag));
-  if (!kept) return false;
-  std::memcpy(kept, &tag, sizeof tag);
-  set_slot(take_slot(reinterpret_cast<std::uintptr_t>(kept) | kTagBit));
-  return slot() != 0;
+  try {
+    krtag_reader reader;
+    krval name;
+    reader.read(bytes, length, name, &map());
+    return true;
+  } catch (const std::bad_alloc &) {
+    return false;
+  }
 }
 
 krhash &xml_attributes::map() {
   if (krhash *m = existing_map()) return *m;
+  node_bytes_record *r = bytes_.record_made();
+  if (!r) throw std::bad_alloc();
   krhash *m = new krhash;
-  set_slot(take_slot(reinterpret_cast<std::uintptr_t>(m)));
-  if (!slot()) {
-    delete m;
-    throw std::bad_alloc();
-  }
+  r->attributes = reinterpret_cast<std::uintptr_t>(m);
   return *m;
-}
-
-void *xml_attributes::slots_in_use_by_thread() noexcept { return &table(); }
-
-void *xml_attributes::lend_slots(void *table_of_owner) noexcept {
-  void *before = lent_table;
-  lent_table = static_cast<slot_table *>(table_of_owner);
-  return before;
 }

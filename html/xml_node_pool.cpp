@@ -1,6 +1,7 @@
 #include "html/xml_node_pool.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "html/address_sanitizer.h"
 #include "html/large_region.h"
@@ -21,13 +22,19 @@
 namespace xml_node_pool {
 namespace {
 
+// Where nodes link by 4-byte places, their slots need only be 4-byte
+// aligned: a node of 28 bytes takes no more.
+#if QUENBY_NODE_ARENA
+constexpr std::size_t kAlign = 4;
+#else
 constexpr std::size_t kAlign = alignof(xml_node) > alignof(void *) ? alignof(xml_node) : alignof(void *);
+#endif
 constexpr std::size_t kSlot = (sizeof(xml_node) + kAlign - 1) / kAlign * kAlign;
 constexpr std::size_t kRegionBytes = 256 * 1024;
 #if QUENBY_NODE_ARENA
-static_assert(kAlign % 8 == 0, "node links count in 8-byte steps");
+static_assert(alignof(xml_node) <= kAlign, "node links count in 4-byte steps");
 // Hostile pages are mostly nodes: a page of unclosed "<b>x" has two per four bytes.
-static_assert(sizeof(xml_node) <= 40, "a node's size is what a hostile page costs");
+static_assert(sizeof(xml_node) <= 28, "a node's size is what a hostile page costs");
 #endif
 
 struct region {
@@ -36,9 +43,14 @@ struct region {
 };
 constexpr std::size_t kHeader = (sizeof(region) + kAlign - 1) / kAlign * kAlign;
 
-struct free_slot {
-  free_slot *next;
-};
+// A free slot holds the address of the next one, copied in and out: a slot
+// may be only 4-byte aligned.
+void *next_free(const void *slot) {
+  void *next;
+  std::memcpy(&next, slot, sizeof next);
+  return next;
+}
+void set_next_free(void *slot, void *next) { std::memcpy(slot, &next, sizeof next); }
 
 // The newest region is used from both ends: text upwards from text_end,
 // nodes downwards from nodes_start. It is full where they meet. (Text grows
@@ -48,7 +60,7 @@ struct pool_state {
   std::size_t region_count = 0;
   char *text_end = nullptr;       // the start of the unused middle
   char *nodes_start = nullptr;    // its end: the lowest node slot handed out
-  free_slot *free_list = nullptr;
+  void *free_list = nullptr;
   std::size_t live_count = 0;
 };
 
@@ -109,7 +121,7 @@ void *allocate(std::size_t size) noexcept {
   if (s.free_list) {
     p = s.free_list;
     POOL_UNPOISON(p, kSlot);
-    s.free_list = s.free_list->next;
+    s.free_list = next_free(p);
   } else {
     if (unused(s) < kSlot && !add_region(s)) return nullptr;
     s.nodes_start -= kSlot;
@@ -128,9 +140,8 @@ void release(void *storage) noexcept {
     node_text_store::nodes_gone();
     return;
   }
-  free_slot *f = static_cast<free_slot *>(storage);
-  f->next = s.free_list;
-  s.free_list = f;
+  set_next_free(storage, s.free_list);
+  s.free_list = storage;
   POOL_POISON(storage, kSlot);
 }
 
@@ -163,20 +174,17 @@ std::size_t live_nodes() noexcept { return pool().live_count; }
 std::size_t regions() noexcept { return pool().region_count; }
 
 borrowed_storage::borrowed_storage(storage_of_thread owner) noexcept
-    : pool_(lent_pool), text_(node_text_store::lend(owner.text)),
-      attributes_(xml_attributes::lend_slots(owner.attributes)) {
+    : pool_(lent_pool), text_(node_text_store::lend(owner.text)) {
   lent_pool = static_cast<pool_state *>(owner.pool);
 }
 
 borrowed_storage::~borrowed_storage() {
   lent_pool = static_cast<pool_state *>(pool_);
   node_text_store::lend(text_);
-  xml_attributes::lend_slots(attributes_);
 }
 
 storage_of_thread this_threads_storage() noexcept {
-  return storage_of_thread{&pool(), node_text_store::state_in_use(),
-                           xml_attributes::slots_in_use_by_thread()};
+  return storage_of_thread{&pool(), node_text_store::state_in_use()};
 }
 
 }  // namespace xml_node_pool

@@ -32,12 +32,10 @@ void release_if_unused() noexcept;
 std::size_t live_nodes() noexcept;
 std::size_t regions() noexcept;
 
-// A thread's pool, text store and attribute table, as another thread
-// borrows them.
+// A thread's pool and text store, as another thread borrows them.
 struct storage_of_thread {
   void *pool;
   void *text;
-  void *attributes;   // the table of the nodes' attributes
 };
 storage_of_thread this_threads_storage() noexcept;
 
@@ -54,7 +52,6 @@ public:
 private:
   void *pool_;   // what this thread used before
   void *text_;
-  void *attributes_;
 };
 
 }  // namespace xml_node_pool

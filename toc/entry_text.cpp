@@ -49,9 +49,9 @@ bool entry_reader::hides_content(const xml_node *n) const {
   if (n->kind != XML_START_TAG) return false;
   if (is_named_any_case(n, "button", 6) || is_named_any_case(n, "template", 8)) return true;
   if (!holds_letters(n->raw_text, "hidden")) return false;
-  if (n->attributes.has(hidden_key)) return true;
+  if (n->attributes().has(hidden_key)) return true;
   krval value;
-  return n->attributes.get(aria_hidden_key, value) && is_word_any_case(bytes_of(value), "true");
+  return n->attributes().get(aria_hidden_key, value) && is_word_any_case(bytes_of(value), "true");
 }
 
 void entry_reader::append_shown(const xml_node *tag, std::string &text) const {
@@ -62,7 +62,7 @@ void entry_reader::append_shown(const xml_node *tag, std::string &text) const {
   }
   krval alt;
   if (!is_named_any_case(tag, "img", 3) || !holds_letters(tag->raw_text, "alt") ||
-      !tag->attributes.get(alt_key, alt))
+      !tag->attributes().get(alt_key, alt))
     return;
   const piece shown = bytes_of(alt);
   for (int32_t i = 0; i < shown.length; ++i) {

@@ -65,13 +65,13 @@ const xml_node *first_matching_element(const xml_tree &document, const element_s
         if (is_named_any_case(n, selector.word.data(), tag_length)) return n;
         break;
       case element_selector::kind::id:
-        if (holds_letters(n->raw_text, "id") && n->attributes.get(id_key, value) &&
+        if (holds_letters(n->raw_text, "id") && n->attributes().get(id_key, value) &&
             value.text_length() == tag_length &&
             std::memcmp(bytes_of(value).bytes, selector.word.data(), selector.word.size()) == 0)
           return n;
         break;
       case element_selector::kind::class_word:
-        if (holds_letters(n->raw_text, "class") && n->attributes.get(class_key, value) &&
+        if (holds_letters(n->raw_text, "class") && n->attributes().get(class_key, value) &&
             holds_class_word(bytes_of(value), selector.word))
           return n;
         break;
@@ -84,7 +84,7 @@ bool heading_scope::leaves_out(const xml_node *n) const {
   if (n->kind != XML_START_TAG) return false;
   return is_named_any_case(n, "nav", 3) || is_named_any_case(n, "aside", 5) ||
          is_named_any_case(n, "dialog", 6) ||
-         (holds_letters(n->raw_text, "hidden") && n->attributes.has(hidden_key));
+         (holds_letters(n->raw_text, "hidden") && n->attributes().has(hidden_key));
 }
 
 bool heading_scope::takes(const xml_node *heading) {

@@ -49,11 +49,11 @@ void html_toc::take_style(const toc_style &style) {
 // holds the two equal) and goes first, in one linear pass, so the pattern is
 // never compiled for the many comments of a page that cannot be a TOC comment.
 toc_comment_form html_toc::form_of_comment(const xml_node *comment) const {
-  const krtext &raw = comment->raw_text;
+  const node_bytes &raw = comment->raw_text;
   // Read in place: terminating the text would copy a parsed node's bytes.
-  const toc_comment_form form = toc_comment_form_of(raw.text.bytes, raw.text_length(), settings_in_comments);
+  const toc_comment_form form = toc_comment_form_of(raw.bytes(), raw.length(), settings_in_comments);
   if (form != toc_comment_form::plain || !comment_matcher) return form;
-  return comment_matcher(toc_comment_pattern, raw.value()) ? form : toc_comment_form::none;
+  return comment_matcher(toc_comment_pattern, krval(raw.bytes(), raw.length())) ? form : toc_comment_form::none;
 }
 
 // An h and a digit, the start tag of an element with content: a heading of
@@ -68,7 +68,7 @@ static int32_t heading_digit(const xml_node *n) {
 }
 
 namespace {
-bool may_hold_a_name(const krtext &raw);
+bool may_hold_a_name(const node_bytes &raw);
 }
 
 bool html_toc::is_landmark(const xml_node &n) {
@@ -239,9 +239,9 @@ namespace {
 // Whether a tag's bytes may hold an attribute named id or name: an "=" after
 // one of those words. Most tags hold neither, and their attributes are then
 // never read.
-bool may_hold_a_name(const krtext &raw) {
-  const char *s = raw.text.bytes;
-  const int32_t n = raw.text.length;
+bool may_hold_a_name(const node_bytes &raw) {
+  const char *s = raw.bytes();
+  const int32_t n = raw.length();
   for (const char *at = s; n > 0 && (at = static_cast<const char *>(
                                          std::memchr(at, '=', static_cast<size_t>(s + n - at))));
        ++at) {
@@ -264,10 +264,10 @@ bool may_hold_a_name(const krtext &raw) {
   return false;
 }
 
-bool holds_bytes(const krtext &raw, const char *needle, size_t length) {
-  const int32_t n = raw.text.length;
+bool holds_bytes(const node_bytes &raw, const char *needle, size_t length) {
+  const int32_t n = raw.length();
   if (n < static_cast<int32_t>(length)) return false;
-  const char *s = raw.text.bytes;
+  const char *s = raw.bytes();
   for (const char *at = s; (at = static_cast<const char *>(
                                 std::memchr(at, needle[0], static_cast<size_t>(s + n - at))));
        ++at)
@@ -279,7 +279,7 @@ bool holds_bytes(const krtext &raw, const char *needle, size_t length) {
 
 // Whether a tag has an id attribute, even one without a value.
 bool html_toc::holds_id_attribute(xml_node *tag) const {
-  return holds_letters(tag->raw_text, "id") && tag->attributes.has(id_key);
+  return holds_letters(tag->raw_text, "id") && tag->attributes().has(id_key);
 }
 
 bool html_toc::left_out(const heading_place &h) const {
@@ -310,7 +310,7 @@ void html_toc::mark_headings_out_of_scope() {
 bool html_toc::left_out_by_class(const xml_node *heading) const {
   if (!options || (options->skip_classes.empty() && !options->reader_entries)) return false;
   krval value;
-  if (!holds_letters(heading->raw_text, "class") || !heading->attributes.get(class_key, value)) return false;
+  if (!holds_letters(heading->raw_text, "class") || !heading->attributes().get(class_key, value)) return false;
   if (!skipped_classes_made) {
     skipped_classes.clear();
     skipped_classes.insert(options->skip_classes.begin(), options->skip_classes.end());
@@ -345,8 +345,8 @@ void html_toc::collect_page_names() {
       const piece name = bytes_of(value);
       taken_names.insert({name.bytes, static_cast<size_t>(name.length)});
     };
-    if (n->attributes.get(id_key, value) && value.text_length() > 0) take();
-    if (is_named(n, "a", 1) && n->attributes.get(name_key, value) && value.text_length() > 0) take();
+    if (n->attributes().get(id_key, value) && value.text_length() > 0) take();
+    if (is_named(n, "a", 1) && n->attributes().get(name_key, value) && value.text_length() > 0) take();
   };
   if (landmarks && landmarks_hold_names) {
     for (xml_node *n : *landmarks) look_at_tag(n);
@@ -395,15 +395,15 @@ void html_toc::walk_heading(xml_node *heading, size_t &next_place, Visit visit) 
 void html_toc::own_name_of(xml_node *heading, const xml_node *d, krval &name) const {
   const bool ids = options && options->heading_ids;
   if (d == heading) {
-    if (ids && may_hold_a_name(heading->raw_text) && heading->attributes.get(id_key, name) &&
+    if (ids && may_hold_a_name(heading->raw_text) && heading->attributes().get(id_key, name) &&
         name.text_length() > 0)
       return;
     name = "";
     return;
   }
   if (d->kind != XML_START_TAG || !is_named(d, "a", 1) || !may_hold_a_name(d->raw_text)) return;
-  if (d->attributes.get(name_key, name) && name.text_length() > 0) return;
-  if (ids && d->attributes.get(id_key, name) && name.text_length() > 0) return;
+  if (d->attributes().get(name_key, name) && name.text_length() > 0) return;
+  if (ids && d->attributes().get(id_key, name) && name.text_length() > 0) return;
   name = "";
 }
 
@@ -528,8 +528,7 @@ bool html_toc::insert_anchor(xml_node *heading, const std::string &name) {
                                        {toc_made_id_mark, static_cast<int32_t>(sizeof toc_made_id_mark - 1)},
                                        {tag.bytes + 3, tag.length - 3}}))
       return false;
-    heading->raw_text.text.borrow(with_id.text.bytes, with_id.text.length);
-    return true;
+    return heading->raw_text.borrow(with_id.text.bytes, with_id.text.length);
   }
   // Where the style gives the anchor no attributes, only a name from the
   // stamp tells it from the author's: any other name gets the mark.
@@ -547,9 +546,8 @@ bool html_toc::insert_anchor(xml_node *heading, const std::string &name) {
     if (!set_joined_in_store(start, {tag, opening[0], opening[1], opening[2], opening[3], opening[4]}) ||
         !set_joined_in_store(end, {{closing_anchor, 4}, bytes_of(last->raw_text)}))
       return false;
-    heading->raw_text.text.borrow(start.text.bytes, start.text.length);
-    last->raw_text.text.borrow(end.text.bytes, end.text.length);
-    return true;
+    return heading->raw_text.borrow(start.text.bytes, start.text.length) &&
+           last->raw_text.borrow(end.text.bytes, end.text.length);
   }
   xml_node *opening_node = new_text_node();
   xml_node *closing_node = new_text_node();
@@ -560,7 +558,11 @@ bool html_toc::insert_anchor(xml_node *heading, const std::string &name) {
     delete closing_node;
     return false;
   }
-  closing_node->raw_text.text.borrow(closing_anchor, 4);
+  if (!closing_node->raw_text.borrow(closing_anchor, 4)) {
+    delete opening_node;
+    delete closing_node;
+    return false;
+  }
   document->insert_first_child(opening_node, heading);
   if (last->kind == XML_END_TAG && last->closed)
     document->insert_before(closing_node, last);

@@ -29,9 +29,9 @@ static bool is_stamp_name(const char *s, int32_t n) {
 // An id this tool added: right after the tag's name, ` id="NAME"` and the
 // mark, then what ends an attribute. The tag keeps the rest as it was.
 bool html_toc::remove_made_id(xml_node *heading) {
-  const krtext &tag = heading->raw_text;
-  const char *s = tag.c_str();
-  const int32_t n = tag.text_length();
+  const node_bytes &tag = heading->raw_text;
+  const char *s = tag.bytes();
+  const int32_t n = tag.length();
   const int32_t mark_length = static_cast<int32_t>(sizeof toc_made_id_mark - 1);
   if (n < 3 + 5 || s[0] != '<' || std::memcmp(s + 3, " id=\"", 5) != 0) return true;
   const char *close = static_cast<const char *>(std::memchr(s + 8, '"', static_cast<size_t>(n - 8)));
@@ -61,9 +61,9 @@ void html_toc::remove_made_anchor(xml_node *heading) {
   xml_node *anchor = heading->first_child;
   while (anchor && is_number(anchor)) anchor = anchor->next;
   if (!anchor || anchor->kind != XML_START_TAG || !is_named(anchor, "a", 1)) return;
-  const krtext &tag = anchor->raw_text;
-  const char *s = tag.c_str();
-  const int32_t n = tag.text_length();
+  const node_bytes &tag = anchor->raw_text;
+  const char *s = tag.bytes();
+  const int32_t n = tag.length();
   // After the name: the style's attributes, or where it has none, the mark
   // (a name not from the stamp) or nothing (a name from the stamp).
   auto ends_with = [&](const char *attributes, int32_t length) {
@@ -118,17 +118,17 @@ static bool is_number_text(const std::string &text) {
 // one taken out. Anything else in such a span is the author's.
 bool html_toc::is_number(const xml_node *n) const {
   if (n->kind != XML_START_TAG) return false;
-  const krtext &tag = n->raw_text;
-  if (tag.text_length() == 0) return true;   // taken out in this run
+  const node_bytes &tag = n->raw_text;
+  if (tag.length() == 0) return true;   // taken out in this run
   const std::string &start = options->layout.number_start;
-  if (static_cast<size_t>(tag.text_length()) != start.size() ||
-      std::memcmp(tag.c_str(), start.data(), start.size()) != 0 || !n->first_child)
+  if (static_cast<size_t>(tag.length()) != start.size() ||
+      std::memcmp(tag.bytes(), start.data(), start.size()) != 0 || !n->first_child)
     return false;
   const xml_node *last = xml_tree::last_sibling(n->first_child);
   const std::string &end = options->layout.number_end;
   if (last->kind != XML_END_TAG || !last->closed ||
-      static_cast<size_t>(last->raw_text.text_length()) != end.size() ||
-      std::memcmp(last->raw_text.c_str(), end.data(), end.size()) != 0)
+      static_cast<size_t>(last->raw_text.length()) != end.size() ||
+      std::memcmp(last->raw_text.bytes(), end.data(), end.size()) != 0)
     return false;
   std::string text;
   for (const xml_node *c = n->first_child; c != last; c = c->next) {

@@ -38,7 +38,7 @@ private:
 
 // Every node passes here: its bytes are taken as they stand, without
 // terminating anything.
-void write_node_text(run_writer &out, const krtext &text) { out.add(text.text.bytes, text.text.length); }
+void write_node_text(run_writer &out, const node_bytes &text) { out.add(text.bytes(), text.length()); }
 
 }  // namespace
 

@@ -34,12 +34,12 @@ inline bool is_named_any_case(const xml_node *n, const char *name, int32_t lengt
 // of a page: where a tag is long (a link's address) memchr finds the first
 // letter in either case, where it is short one pass of few steps does.
 template <std::size_t size>
-inline bool holds_letters(const krtext &raw, const char (&word)[size]) {
+inline bool holds_letters(const node_bytes &raw, const char (&word)[size]) {
   constexpr std::size_t length = size - 1;
   static_assert(length > 0, "a word to look for");
-  const std::size_t n = static_cast<std::size_t>(raw.text.length);
+  const std::size_t n = static_cast<std::size_t>(raw.length());
   if (n < length) return false;
-  const char *s = raw.text.bytes;
+  const char *s = raw.bytes();
   const char *last = s + (n - length);   // where the word may begin at the latest
   auto rest_matches = [&](const char *at) {
     std::size_t k = 1;
@@ -117,8 +117,9 @@ inline bool set_joined_in_store(krval &v, std::initializer_list<piece> pieces) {
   v.tag = KR_TEXT;
   return true;
 }
-inline bool set_joined_in_store(krtext &v, std::initializer_list<piece> pieces) {
-  return join_in_store(v.text, pieces);
+inline bool set_joined_in_store(node_bytes &v, std::initializer_list<piece> pieces) {
+  krchar joined;
+  return join_in_store(joined, pieces) && v.borrow(joined.bytes, joined.length);
 }
 
 // A Value's text where it stands, without terminating a text Value's bytes
@@ -127,6 +128,7 @@ inline piece bytes_of(const krval &v) {
   return v.is_text() ? piece{v.text.bytes, v.text.length} : piece_of(v);
 }
 inline piece bytes_of(const krtext &v) { return piece{v.text.bytes, v.text.length}; }
+inline piece bytes_of(const node_bytes &v) { return piece{v.bytes(), v.length()}; }
 
 // The decimal digits of a non-negative number; returns their count.
 inline int32_t put_decimal(uint32_t value, char *out) {

@@ -4,9 +4,9 @@ namespace {
 
 bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 
-void append_collapsed(const krtext &text, std::string &out, bool &space_pending) {
-  const char *bytes = text.text.bytes;   // in place: terminating would copy a view
-  for (int32_t i = 0, n = text.text_length(); i < n; ++i) {
+void append_collapsed(const node_bytes &text, std::string &out, bool &space_pending) {
+  const char *bytes = text.bytes();
+  for (int32_t i = 0, n = text.length(); i < n; ++i) {
     if (is_space(bytes[i])) {
       space_pending = !out.empty();
       continue;

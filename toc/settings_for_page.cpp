@@ -28,8 +28,8 @@ bool style_within_page_folder(const std::string &style) {
 int32_t line_of(const xml_tree &document, const xml_node *node) {
   int32_t line = 1;
   for (xml_node *n = document.first; n && n != node; n = xml_tree::next_in_order(n)) {
-    const char *bytes = n->raw_text.c_str();
-    for (int32_t i = 0, length = n->raw_text.text_length(); i < length; ++i) line += bytes[i] == '\n';
+    const char *bytes = n->raw_text.bytes();
+    for (int32_t i = 0, length = n->raw_text.length(); i < length; ++i) line += bytes[i] == '\n';
   }
   return line;
 }
@@ -38,17 +38,17 @@ namespace {
 
 // Where a node's raw text holds these bytes.
 bool holds(const xml_node *n, const char *bytes) {
-  const krtext &raw = n->raw_text;
-  if (!raw.text.bytes) return false;
-  return std::string_view(raw.text.bytes, static_cast<size_t>(raw.text.length)).find(bytes) !=
+  const node_bytes &raw = n->raw_text;
+  if (!raw.bytes()) return false;
+  return std::string_view(raw.bytes(), static_cast<size_t>(raw.length())).find(bytes) !=
          std::string_view::npos;
 }
 
 // The first line end of the page, or empty where it has none.
 std::string first_line_end(const xml_tree &document) {
   for (xml_node *n = document.first; n; n = xml_tree::next_in_order(n)) {
-    const char *bytes = n->raw_text.text.bytes;
-    const int32_t length = n->raw_text.text.length;
+    const char *bytes = n->raw_text.bytes();
+    const int32_t length = n->raw_text.length();
     for (int32_t i = 0; i < length; ++i)
       if (bytes[i] == '\n') return i > 0 && bytes[i - 1] == '\r' ? "\r\n" : "\n";
   }
@@ -65,7 +65,7 @@ bool block_settings(const html_toc &transform, toc_choices &settings) {
        n = xml_tree::next_in_order(n)) {
     if (n->kind == XML_TEXT) continue;
     if (n->kind == XML_COMMENT &&
-        read_record(n->raw_text.text.bytes, n->raw_text.text.length, settings))
+        read_record(n->raw_text.bytes(), n->raw_text.length(), settings))
       return true;
     break;
   }
@@ -94,11 +94,11 @@ bool options_for_page(const xml_tree &document, const html_toc &transform,
   toc_choices page;
   int32_t comment_line = 1;
   if (transform.toc_comment) {
-    const krtext &comment = transform.toc_comment->raw_text;
+    const node_bytes &comment = transform.toc_comment->raw_text;
     std::string error;
     int32_t line = 0;
     comment_line = line_of(document, transform.toc_comment);
-    if (!read_comment_settings(comment.c_str(), comment.text_length(), page, error, line))
+    if (!read_comment_settings(comment.bytes(), comment.length(), page, error, line))
       return fail(comment_line + line, error);
   }
   toc_choices recorded;

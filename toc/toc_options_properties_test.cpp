@@ -115,8 +115,8 @@ std::map<std::string, int> page_names(const std::string &html) {
   for (xml_node *n = parsed.tree->first; n; n = xml_tree::next_in_order(n)) {
     if (n->kind != XML_START_TAG && n->kind != XML_ELEMENT) continue;
     krval value;
-    if (n->attributes.get(krval("id"), value) && value.text_length() > 0) ++names[value.str()];
-    if (n->name == "a" && n->attributes.get(krval("name"), value) && value.text_length() > 0)
+    if (n->attributes().get(krval("id"), value) && value.text_length() > 0) ++names[value.str()];
+    if (n->name == "a" && n->attributes().get(krval("name"), value) && value.text_length() > 0)
       ++names[value.str()];
   }
   return names;

@@ -55,7 +55,7 @@ std::set<std::string> anchor_names(const std::string &html) {
   auto parsed = parse_test::parse(html);
   for (xml_node *n = parsed.tree->first; n; n = xml_tree::next_in_order(n)) {
     krval value;
-    if (n->name == "a" && n->attributes.get(krval("name"), value) && value.text_length() > 0)
+    if (n->name == "a" && n->attributes().get(krval("name"), value) && value.text_length() > 0)
       names.insert(value.str());
   }
   return names;

@@ -112,7 +112,7 @@ parse_result parse_chunks(const std::function<size_t(char *, size_t)> &read, con
     std::string out;
     out.reserve(expected->size());
     for (xml_node *node = tree->first; node; node = xml_tree::next_in_order(node)) {
-      out.append(node->raw_text.text.bytes ? node->raw_text.text.bytes : "", node->raw_text.text.length);
+      out.append(node->raw_text.bytes() ? node->raw_text.bytes() : "", node->raw_text.length());
       ++r.nodes;
     }
     r.round_trip = out == *expected;

@@ -1,0 +1,109 @@
+#include "html/node_bytes.h"
+
+#include <new>
+
+#include "html/krtag_reader.h"
+#include "html/xml_node_pool.h"
+#include "value/krhash.h"
+#include "value/krtext.h"
+#include "value/krval.h"
+
+static_assert(sizeof(node_bytes) == 7, "six bytes of address and one of length");
+
+node_bytes_record *node_bytes::record_made() {
+  if (length_ == kRecord) return record();
+  void *storage = xml_node_pool::allocate(sizeof(node_bytes_record));
+  if (!storage) return nullptr;
+  if (!fits_in_place(storage)) {
+    xml_node_pool::release(storage);
+    return nullptr;
+  }
+  node_bytes_record *r = new (storage) node_bytes_record;
+  r->text.borrow(bytes(), length_);
+  set_address(reinterpret_cast<std::uintptr_t>(r));
+  length_ = kRecord;
+  return r;
+}
+
+void node_bytes::release() {
+  node_bytes_record *r = record();
+  if (r->attributes && !(r->attributes & 1)) delete reinterpret_cast<krhash *>(r->attributes);
+  r->~node_bytes_record();
+  xml_node_pool::release(r);
+  set_address(0);
+  length_ = 0;
+}
+
+bool node_bytes::read_kept_tag() {
+  node_bytes_record *r = existing_record();
+  if (!r || !(r->attributes & 1)) return true;
+  krhash *map = new (std::nothrow) krhash;
+  if (!map) return false;
+  krtag_reader reader;
+  krval name;
+  reader.read(r->text.bytes, static_cast<int32_t>(r->attributes >> 1), name, map);
+  r->attributes = reinterpret_cast<std::uintptr_t>(map);
+  return true;
+}
+
+bool node_bytes::borrow(const char *data, int32_t length) {
+  if (!data || length <= 0) {
+    data = nullptr;
+    length = 0;
+  }
+  if (length_ == kRecord) {
+    node_bytes_record *r = record();
+    if (data != r->text.bytes && !read_kept_tag()) return false;
+    if (r->attributes) {   // the record stays for them
+      r->text.borrow(data, length);
+      return true;
+    }
+    release();
+  }
+  if (length <= kMostInPlace && fits_in_place(data)) {
+    set_address(reinterpret_cast<std::uintptr_t>(data));
+    length_ = static_cast<uint8_t>(length);
+    return true;
+  }
+  node_bytes_record *r = record_made();
+  if (!r) return false;
+  r->text.borrow(data, length);
+  return true;
+}
+
+bool node_bytes::assign(const char *data, int32_t length) {
+  if (length <= 0) return borrow(nullptr, 0);
+  krchar copy;
+  copy.reset(length);
+  if (!copy.bytes) return false;
+  std::memcpy(copy.bytes, data, static_cast<std::size_t>(length));
+  if (!read_kept_tag()) return false;
+  node_bytes_record *r = record_made();
+  if (!r) return false;
+  r->text.move_from(copy);
+  return true;
+}
+
+bool node_bytes::append(const char *data, int32_t count) {
+  if (!data || count <= 0) return true;
+  node_bytes_record *r = record_made();   // the tag's first bytes stay as they are
+  if (!r) return false;
+  r->text.append(data, count);
+  return r->text.bytes != nullptr;
+}
+
+node_bytes &node_bytes::operator=(const char *s) {
+  if (!assign(s, s ? static_cast<int32_t>(std::strlen(s)) : 0)) throw std::bad_alloc();
+  return *this;
+}
+
+node_bytes &node_bytes::operator=(const krval &v) {
+  const int32_t n = v.text_length();   // renders a non-text Value's text
+  if (!assign(v.text.bytes, n)) throw std::bad_alloc();
+  return *this;
+}
+
+node_bytes &node_bytes::operator=(const krtext &t) {
+  if (!assign(t.text.bytes, t.text.length)) throw std::bad_alloc();
+  return *this;
+}
