@@ -11,7 +11,7 @@
 static_assert(sizeof(node_bytes) == 7, "six bytes of address and one of length");
 
 node_bytes_record *node_bytes::record_made() {
-  if (length_ == kRecord) return record();
+  if (length_byte() == kRecord) return record();
   void *storage = xml_node_pool::allocate(sizeof(node_bytes_record));
   if (!storage) return nullptr;
   if (!fits_in_place(storage)) {
@@ -19,41 +19,48 @@ node_bytes_record *node_bytes::record_made() {
     return nullptr;
   }
   node_bytes_record *r = new (storage) node_bytes_record;
-  r->text.borrow(bytes(), length_);
+  r->text.borrow(bytes(), length_byte());
   set_address(reinterpret_cast<std::uintptr_t>(r));
-  length_ = kRecord;
+  set_length_byte(kRecord);
   return r;
 }
 
 void node_bytes::release() {
   node_bytes_record *r = record();
-  if (r->attributes && !(r->attributes & 1)) delete reinterpret_cast<krhash *>(r->attributes);
+  delete r->map();
   r->~node_bytes_record();
   xml_node_pool::release(r);
   set_address(0);
-  length_ = 0;
+  set_length_byte(0);
 }
 
 bool node_bytes::read_kept_tag() {
   node_bytes_record *r = existing_record();
-  if (!r || !(r->attributes & 1)) return true;
+  if (!r || !r->holds_unread_tag()) return true;
   krhash *map = new (std::nothrow) krhash;
   if (!map) return false;
   krtag_reader reader;
   krval name;
-  reader.read(r->text.bytes, static_cast<int32_t>(r->attributes >> 1), name, map);
+  reader.read(reinterpret_cast<const char *>(r->attributes), r->tag_length, name, map);
   r->attributes = reinterpret_cast<std::uintptr_t>(map);
+  r->tag_length = -1;
   return true;
 }
 
-bool node_bytes::borrow(const char *data, int32_t length) {
+bool node_bytes::keep_unread_tag_readable() {
+  const node_bytes_record *r = existing_record();
+  if (!r || !r->holds_unread_tag() || r->text.capacity == 0) return true;   // a view's bytes stay
+  return read_kept_tag();
+}
+
+bool node_bytes::borrow_elsewhere(const char *data, int32_t length) {
   if (!data || length <= 0) {
     data = nullptr;
     length = 0;
   }
-  if (length_ == kRecord) {
+  if (length_byte() == kRecord) {
     node_bytes_record *r = record();
-    if (data != r->text.bytes && !read_kept_tag()) return false;
+    if (!keep_unread_tag_readable()) return false;
     if (r->attributes) {   // the record stays for them
       r->text.borrow(data, length);
       return true;
@@ -62,7 +69,7 @@ bool node_bytes::borrow(const char *data, int32_t length) {
   }
   if (length <= kMostInPlace && fits_in_place(data)) {
     set_address(reinterpret_cast<std::uintptr_t>(data));
-    length_ = static_cast<uint8_t>(length);
+    set_length_byte(static_cast<uint8_t>(length));
     return true;
   }
   node_bytes_record *r = record_made();
@@ -77,7 +84,7 @@ bool node_bytes::assign(const char *data, int32_t length) {
   copy.reset(length);
   if (!copy.bytes) return false;
   std::memcpy(copy.bytes, data, static_cast<std::size_t>(length));
-  if (!read_kept_tag()) return false;
+  if (!keep_unread_tag_readable()) return false;
   node_bytes_record *r = record_made();
   if (!r) return false;
   r->text.move_from(copy);
@@ -86,7 +93,8 @@ bool node_bytes::assign(const char *data, int32_t length) {
 
 bool node_bytes::append(const char *data, int32_t count) {
   if (!data || count <= 0) return true;
-  node_bytes_record *r = record_made();   // the tag's first bytes stay as they are
+  if (!keep_unread_tag_readable()) return false;   // its own bytes may move
+  node_bytes_record *r = record_made();
   if (!r) return false;
   r->text.append(data, count);
   return r->text.bytes != nullptr;

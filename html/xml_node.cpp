@@ -34,7 +34,7 @@ krhash *xml_attributes::existing_map() const {
   node_bytes_record *r = bytes_.existing_record();
   if (!r || !r->attributes) return nullptr;
   if (!bytes_.read_kept_tag()) throw std::bad_alloc();
-  return reinterpret_cast<krhash *>(r->attributes);
+  return r->map();
 }
 
 bool xml_attributes::get(const krval &key, krval &value) const {
@@ -71,7 +71,8 @@ bool xml_attributes::keep_tag(const char *bytes, int32_t length) {
   if (own_first_bytes && !(r && r->attributes)) {
     r = bytes_.record_made();
     if (!r) return false;
-    r->attributes = (static_cast<std::uintptr_t>(length) << 1) | 1;
+    r->attributes = reinterpret_cast<std::uintptr_t>(bytes);
+    r->tag_length = length;
     return true;
   }
   try {

@@ -240,8 +240,9 @@ namespace {
 // one of those words. Most tags hold neither, and their attributes are then
 // never read.
 bool may_hold_a_name(const node_bytes &raw) {
-  const char *s = raw.bytes();
-  const int32_t n = raw.length();
+  const node_bytes::seen seen = raw.view();
+  const char *s = seen.bytes;
+  const int32_t n = seen.length;
   for (const char *at = s; n > 0 && (at = static_cast<const char *>(
                                          std::memchr(at, '=', static_cast<size_t>(s + n - at))));
        ++at) {
@@ -265,9 +266,10 @@ bool may_hold_a_name(const node_bytes &raw) {
 }
 
 bool holds_bytes(const node_bytes &raw, const char *needle, size_t length) {
-  const int32_t n = raw.length();
+  const node_bytes::seen seen = raw.view();
+  const int32_t n = seen.length;
   if (n < static_cast<int32_t>(length)) return false;
-  const char *s = raw.bytes();
+  const char *s = seen.bytes;
   for (const char *at = s; (at = static_cast<const char *>(
                                 std::memchr(at, needle[0], static_cast<size_t>(s + n - at))));
        ++at)

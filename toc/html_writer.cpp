@@ -38,7 +38,10 @@ private:
 
 // Every node passes here: its bytes are taken as they stand, without
 // terminating anything.
-void write_node_text(run_writer &out, const node_bytes &text) { out.add(text.bytes(), text.length()); }
+void write_node_text(run_writer &out, const node_bytes &text) {
+  const node_bytes::seen bytes = text.view();
+  out.add(bytes.bytes, bytes.length);
+}
 
 }  // namespace
 

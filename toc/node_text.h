@@ -37,9 +37,10 @@ template <std::size_t size>
 inline bool holds_letters(const node_bytes &raw, const char (&word)[size]) {
   constexpr std::size_t length = size - 1;
   static_assert(length > 0, "a word to look for");
-  const std::size_t n = static_cast<std::size_t>(raw.length());
+  const node_bytes::seen seen = raw.view();
+  const std::size_t n = static_cast<std::size_t>(seen.length);
   if (n < length) return false;
-  const char *s = raw.bytes();
+  const char *s = seen.bytes;
   const char *last = s + (n - length);   // where the word may begin at the latest
   auto rest_matches = [&](const char *at) {
     std::size_t k = 1;
@@ -128,7 +129,10 @@ inline piece bytes_of(const krval &v) {
   return v.is_text() ? piece{v.text.bytes, v.text.length} : piece_of(v);
 }
 inline piece bytes_of(const krtext &v) { return piece{v.text.bytes, v.text.length}; }
-inline piece bytes_of(const node_bytes &v) { return piece{v.bytes(), v.length()}; }
+inline piece bytes_of(const node_bytes &v) {
+  const node_bytes::seen seen = v.view();
+  return piece{seen.bytes, seen.length};
+}
 
 // The decimal digits of a non-negative number; returns their count.
 inline int32_t put_decimal(uint32_t value, char *out) {
