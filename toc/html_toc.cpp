@@ -285,40 +285,39 @@ bool html_toc::holds_id_attribute(xml_node *tag) const {
 }
 
 bool html_toc::left_out(const heading_place &h) const {
-  return (!out_of_scope.empty() && out_of_scope[h.place]) || left_out_by_class(h.node);
+  return !left_out_marks.empty() && left_out_marks[h.place];
 }
 
-// The headings in menus and pop-ups, or outside the element chosen, marked
-// in one pass over the headings before any is listed: the passes that list
-// them may then ask in any order, one inside another.
-void html_toc::mark_headings_out_of_scope() {
-  out_of_scope.clear();
+// The headings in menus and pop-ups, outside the element chosen, or of a
+// class word to leave out, marked in one pass over the headings before any
+// is listed: the passes that list them may then ask in any order, one
+// inside another, and each heading's class is read once.
+void html_toc::mark_headings_left_out() {
+  left_out_marks.clear();
+  skipped_classes.clear();
   const bool within_chosen = !options->within.empty();
-  if (!options->reader_entries && !within_chosen) return;
+  for (const std::string &word : options->skip_classes) skipped_classes.insert(word);
+  if (options->reader_entries) skipped_classes.insert("notoc");
+  if (!options->reader_entries && !within_chosen && skipped_classes.empty()) return;
   const xml_node *within = nullptr;
   element_selector selector;
   if (within_chosen && parse_element_selector(options->within, selector))
     within = first_matching_element(*document, selector, start_marker, end_marker);
+  const bool scoped = options->reader_entries || within_chosen;
   heading_scope scope(options->reader_entries, within_chosen, within);
-  out_of_scope.assign(places().size(), 0);
+  left_out_marks.assign(places().size(), 0);
   heading_place h;
   for (size_t place = 0; place < places().size(); ++place)
-    if (heading_at(place, h)) out_of_scope[place] = !scope.takes(h.node);
+    if (heading_at(place, h)) left_out_marks[place] = (scoped && !scope.takes(h.node)) || left_out_by_class(h.node);
 }
 
-// A heading's class words against the words to leave out, which a run
-// looks up in a set of its own: a page may name as many as it has headings.
-// Outside the classic style, notoc is always one of them.
+// A heading's class words against the words to leave out: a page may name
+// as many as it has headings.
 bool html_toc::left_out_by_class(const xml_node *heading) const {
-  if (!options || (options->skip_classes.empty() && !options->reader_entries)) return false;
   krval value;
-  if (!holds_letters(heading->raw_text, "class") || !heading->attributes().get(class_key, value)) return false;
-  if (!skipped_classes_made) {
-    skipped_classes.clear();
-    skipped_classes.insert(options->skip_classes.begin(), options->skip_classes.end());
-    if (options->reader_entries) skipped_classes.insert("notoc");
-    skipped_classes_made = true;
-  }
+  if (skipped_classes.empty() || !holds_letters(heading->raw_text, "class") ||
+      !heading->attributes().get(class_key, value))
+    return false;
   const piece classes = bytes_of(value);
   const char *s = classes.bytes;
   const int32_t n = classes.length;
@@ -327,7 +326,7 @@ bool html_toc::left_out_by_class(const xml_node *heading) const {
     while (at < n && blank(s[at])) ++at;
     const int32_t from = at;
     while (at < n && !blank(s[at])) ++at;
-    if (at > from && skipped_classes.count(std::string(s + from, static_cast<size_t>(at - from)))) return true;
+    if (at > from && skipped_classes.contains(std::string_view(s + from, static_cast<size_t>(at - from)))) return true;
   }
   return false;
 }
@@ -631,10 +630,9 @@ int32_t html_toc::anchor_headings() {
   taken_names.clear();
   next_suffix.clear();
   names_collected = false;
-  skipped_classes_made = false;
   if (!document || !tree) return 0;
   try {
-    mark_headings_out_of_scope();
+    mark_headings_left_out();
   } catch (const std::bad_alloc &) {
     return toc_out_of_memory;
   }

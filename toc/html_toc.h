@@ -130,7 +130,7 @@ private:
   void own_name_of(xml_node *heading, const xml_node *d, krval &name) const;
   bool left_out(const heading_place &h) const;
   bool left_out_by_class(const xml_node *heading) const;
-  void mark_headings_out_of_scope();
+  void mark_headings_left_out();
   void make_name(const std::string &entry_text, std::string &name);
   void give_free_suffix(std::string &name, bool take);
   bool given_with_suffix(const std::string &name) const;
@@ -167,13 +167,13 @@ private:
   // For each name met taken: the suffix to try next. A readable name given
   // with a suffix is taken through this alone (given_with_suffix).
   std::unordered_map<std::string, uint32_t> next_suffix;
-  // By place, the headings left out for where they stand; empty where the
-  // run leaves none out so.
-  std::vector<uint8_t> out_of_scope;
+  // By place, the headings left out for where they stand or for a class
+  // word; empty where the run leaves none out.
+  std::vector<uint8_t> left_out_marks;
   entry_reader reader;
-  // The options' class words to leave out, made when first asked for.
-  mutable std::unordered_set<std::string> skipped_classes;
-  mutable bool skipped_classes_made = false;
+  // The options' class words to leave out, with notoc outside the classic
+  // style.
+  name_set skipped_classes;
   bool names_collected = false;
   // A heading's text and its made name, kept from heading to heading for
   // their room.
