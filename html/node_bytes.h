@@ -5,9 +5,9 @@
 // Most tokens are short and seen where they were read (the node text store,
 // or the page): such a text is the address of its bytes, in six bytes (no
 // process of ours has addresses beyond 48 bits), and their count, in one.
-// A longer text, one with bytes of its own, or a tag whose attributes have
-// been asked for, keeps a record instead, from the node pool: the text as a
-// krchar, and the tag's attributes (see xml_attributes).
+// A longer text, one with bytes of its own, or a tag with attributes keeps
+// a record instead, in a node's slot of the pool: the text as a krchar, and
+// the tag's attributes (see xml_attributes).
 #pragma once
 #include <cstdint>
 #include <cstring>

@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+static_assert(sizeof(node_bytes_record) <= sizeof(xml_node), "a node's record takes a node's slot in the pool");
+
 // Each thread's own: reading a Value's text may write to it (its end).
 const krval &xml_node::spare() {
   static thread_local const krval empty("");
