@@ -188,10 +188,9 @@ int32_t krhtml::emit_token() {
       c->kind = XML_ELEMENT;
       c->closed = 1;
       node_bytes &start = c->raw_text;
-      const node_bytes &end = n->raw_text;
-      const bool joined = start.is_view() && end.is_view() && start.bytes() + start.length() == end.bytes()
-                              ? start.borrow(start.bytes(), start.length() + end.length())   // together in one chunk
-                              : start.append(end.bytes(), end.length());
+      const node_bytes::seen end = n->raw_text.view();
+      const bool joined = (n->raw_text.is_view() && start.grow_view_over(end.bytes, end.length)) ||   // one chunk
+                          start.append(end.bytes, end.length);
       delete n;
       if (!joined) return SGML_NO_MEMORY;
       attach_place = place::after_current;
@@ -222,13 +221,11 @@ int32_t krhtml::emit_token() {
 bool krhtml::join_current_text() {
   node_bytes &before = current->raw_text;
   const krchar &text = token.text;
-  if (before.length() > INT32_MAX - text.length) return false;
   krarrnode *chunk = token_chunk();
-  const bool joined = text.is_view() && chunk && chunk->value.text.is_view() && before.is_view() &&
-                              before.bytes() + before.length() == text.bytes
-                          ? before.borrow(before.bytes(), before.length() + text.length)
-                          : before.append(text.bytes, text.length);
-  if (!joined) return false;
+  const bool in_store = text.is_view() && chunk && chunk->value.text.is_view();
+  if (!(in_store && before.grow_view_over(text.bytes, text.length))) {
+    if (before.length() > INT32_MAX - text.length || !before.append(text.bytes, text.length)) return false;
+  }
   token.tag = KR_TEXT;
   token.text.length = 0;
   return true;

@@ -58,16 +58,19 @@ bool node_bytes::borrow_elsewhere(const char *data, int32_t length) {
     data = nullptr;
     length = 0;
   }
+  const bool fits = length <= kMostInPlace && fits_in_place(data);
   if (length_byte() == kRecord) {
     node_bytes_record *r = record();
     if (!keep_unread_tag_readable()) return false;
-    if (r->attributes) {   // the record stays for them
+    // The record stays for the attributes, and for bytes that still need
+    // it: a run of text that grows a token at a time keeps the one record.
+    if (r->attributes || !fits) {
       r->text.borrow(data, length);
       return true;
     }
     release();
   }
-  if (length <= kMostInPlace && fits_in_place(data)) {
+  if (fits) {
     set_address(reinterpret_cast<std::uintptr_t>(data));
     set_length_byte(static_cast<uint8_t>(length));
     return true;

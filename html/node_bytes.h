@@ -92,6 +92,23 @@ public:
     }
     return borrow_elsewhere(data, length);
   }
+  // A view grows over count more bytes that stand right after its own (the
+  // same chunk of the page); false, and nothing changes, where the text is
+  // no view or they stand elsewhere. Inline: a run of text grows so a token
+  // at a time.
+  [[gnu::always_inline]] bool grow_view_over(const char *next, int32_t count) {
+    const uint64_t word = whole();
+    const std::uintptr_t at = static_cast<std::uintptr_t>(word & kAddressMask);
+    const int32_t n = static_cast<int32_t>(word >> 48);
+    if (n == kRecord) {
+      krchar &text = reinterpret_cast<node_bytes_record *>(at)->text;
+      if (!text.is_view() || text.bytes + text.length != next || text.length > INT32_MAX - count) return false;
+      text.length += count;   // still a view of bytes that stay
+      return true;
+    }
+    if (n == 0 || reinterpret_cast<const char *>(at) + n != next || count > INT32_MAX - n) return false;
+    return borrow(reinterpret_cast<const char *>(at), n + count);
+  }
   // A copy of length bytes at data, as bytes of its own; false when out of
   // memory. data may be this text's own bytes.
   bool assign(const char *data, int32_t length);
