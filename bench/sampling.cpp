@@ -80,6 +80,7 @@ measurement sampler::result() const {
   m.runs = static_cast<int>(times_.size());
   m.seconds = median(times_);
   m.cpu_seconds = median(cpu_times_);
+  m.least_cpu_seconds = cpu_times_.empty() ? 0 : *std::min_element(cpu_times_.begin(), cpu_times_.end());
   return m;
 }
 

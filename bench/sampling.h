@@ -23,6 +23,7 @@ struct measurement {
   bool failed = false;
   double seconds = 0;       // median
   double cpu_seconds = 0;   // median of user and system time
+  double least_cpu_seconds = 0;   // the least of them: the work's own cost
   long peak_kib = 0;        // largest of the runs
   int runs = 0;
 };
