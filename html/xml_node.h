@@ -10,7 +10,6 @@
 #include "html/node_name.h"
 #include "value/kre_tree.h"
 #include "value/krhash.h"
-#include "value/krtext.h"
 #include "value/krval.h"
 
 // The attribute map of a node, with the interface of krhash, seen through

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 #include "html/xml_node.h"
 #include "toc/entry_text.h"

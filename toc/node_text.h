@@ -8,6 +8,7 @@
 #include <new>
 #include "html/node_text_store.h"
 #include "html/xml_node.h"
+#include "value/krtext.h"
 #include "value/krval.h"
 
 namespace toc_text {
